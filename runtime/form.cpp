@@ -1,0 +1,114 @@
+#include "runtime/form.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tarvelin {
+
+int ToPixel(float value) {
+  if (std::isnan(value)) return 0;
+  return static_cast<int>(std::lround(std::clamp(value, -32768.0f, 32767.0f)));
+}
+
+void HighlightBox::Place(float left, float top, float width, float height) {
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+  const PixelRect rect{ToPixel(left), ToPixel(top), std::max(0, ToPixel(width)), std::max(0, ToPixel(height))};
+  if (rect == rect_) return;
+  rect_ = rect;
+  pixels_.assign(static_cast<std::size_t>(rect.w) * rect.h, background_);
+  ++version_;
+}
+
+void HighlightBox::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  ++version_;
+}
+
+void HighlightBox::PaintPicture(const tarvelin::Picture& picture, float x, float y, float w, float h, float srcX,
+                                float srcY) {
+  int dx = ToPixel(x), dy = ToPixel(y), sx = ToPixel(srcX), sy = ToPixel(srcY);
+  int cw = ToPixel(w), ch = ToPixel(h);
+  // Clip the copy to the source picture and to the box, moving both corners together.
+  const int skip_x = std::max({0, -dx, -sx}), skip_y = std::max({0, -dy, -sy});
+  dx += skip_x, sx += skip_x, cw -= skip_x;
+  dy += skip_y, sy += skip_y, ch -= skip_y;
+  cw = std::min({cw, rect_.w - dx, picture.width - sx});
+  ch = std::min({ch, rect_.h - dy, picture.height - sy});
+  if (cw <= 0 || ch <= 0) return;
+  for (int row = 0; row < ch; ++row) {
+    const std::uint8_t* src = &picture.pixels[static_cast<std::size_t>(sy + row) * picture.width + sx];
+    std::uint32_t* dst = &pixels_[static_cast<std::size_t>(dy + row) * rect_.w + dx];
+    for (int col = 0; col < cw; ++col) dst[col] = picture.palette[src[col]];
+  }
+  ++version_;
+}
+
+Form::Form(const Picture& background, const Picture& highlight, std::span<const HotSpotDesign> design,
+           std::uint32_t window_colour)
+    : picDisplay(window_colour), imgForeground(highlight), background_(background), window_colour_(window_colour) {
+  for (const HotSpotDesign& d : design) hot_spots_.push_back({d.Index, d.Left, d.Top, d.Width, d.Height, d.Tag});
+}
+
+HotSpot* Form::imgHover(std::int16_t index) {
+  for (HotSpot& spot : hot_spots_)
+    if (spot.Index == index) return &spot;
+  return nullptr;
+}
+
+Form::Target Form::HitTest(int x, int y) const {
+  if (picDisplay.Visible() && picDisplay.Rect().Contains(x, y)) return {Target::Kind::Box};
+  for (const HotSpot& spot : hot_spots_)
+    if (spot.Contains(x, y)) return {Target::Kind::HotSpot, spot.Index};
+  return {Target::Kind::BareWindow};
+}
+
+PixelRect Form::ClientRect(const FormWindow& window, float units_per_pixel_x, float units_per_pixel_y) {
+  constexpr int kLargest = 16384;
+  const int w = units_per_pixel_x > 0 ? ToPixel(window.Width / units_per_pixel_x) : 0;
+  const int h = units_per_pixel_y > 0 ? ToPixel(window.Height / units_per_pixel_y) : 0;
+  return {0, 0, std::clamp(w, 1, kLargest), std::clamp(h, 1, kLargest)};
+}
+
+void Form::Draw(PixelRect area) {
+  const PixelRect box = picDisplay.Rect();
+  for (int y = area.y; y < area.y + area.h; ++y) {
+    std::uint32_t* row = &frame_[static_cast<std::size_t>(y) * frame_rect_.w];
+    for (int x = area.x; x < area.x + area.w; ++x) {
+      if (picDisplay.Visible() && box.Contains(x, y))
+        row[x] = picDisplay.Pixel(x - box.x, y - box.y);
+      else if (x < background_.width && y < background_.height)
+        row[x] = background_.Colour(x, y);
+      else
+        row[x] = window_colour_;
+    }
+  }
+}
+
+std::vector<PixelRect> Form::Compose(PixelRect size) {
+  std::vector<PixelRect> changed;
+  auto redraw = [&](PixelRect r) {
+    const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
+    const int x1 = std::min(r.x + r.w, frame_rect_.w), y1 = std::min(r.y + r.h, frame_rect_.h);
+    if (x1 <= x0 || y1 <= y0) return;
+    const PixelRect clipped{x0, y0, x1 - x0, y1 - y0};
+    Draw(clipped);
+    changed.push_back(clipped);
+  };
+  const Shown now{picDisplay.Visible(), picDisplay.Rect(), picDisplay.Version()};
+  if (size != frame_rect_) {
+    frame_rect_ = size;
+    frame_.assign(static_cast<std::size_t>(size.w) * size.h, window_colour_);
+    redraw(size);
+  } else if (now.version != shown_.version) {
+    if (shown_.visible) redraw(shown_.rect);
+    if (now.visible && !(shown_.visible && now.rect == shown_.rect)) redraw(now.rect);
+  }
+  shown_ = now;
+  return changed;
+}
+
+}  // namespace tarvelin

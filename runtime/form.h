@@ -1,0 +1,147 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "runtime/picture.h"
+
+namespace tarvelin {
+
+// A rectangle of whole window pixels.
+struct PixelRect {
+  int x = 0, y = 0, w = 0, h = 0;
+  bool Empty() const { return w <= 0 || h <= 0; }
+  bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
+  bool operator==(const PixelRect&) const = default;
+};
+
+// A control property in pixels as a whole pixel; NaN and huge values are clamped, never undefined.
+int ToPixel(float value);
+
+// How the program describes one hot spot before the window exists: its index, its rectangle and
+// its built-in Tag.
+struct HotSpotDesign {
+  std::int16_t Index;
+  float Left, Top, Width, Height;
+  const char* Tag;
+};
+
+// One element of the control array imgHover: transparent and windowless; it draws nothing and
+// only reports mouse movement inside its rectangle.
+struct HotSpot {
+  std::int16_t Index = 0;
+  float Left = 0, Top = 0, Width = 0, Height = 0;  // pixels
+  std::string Tag;                                  // command line, UTF-8
+
+  bool Contains(int x, int y) const { return x >= Left && y >= Top && x < Left + Width && y < Top + Height; }
+};
+
+// frmMain's own properties.
+struct FormWindow {
+  float Width = 0, Height = 0;  // outer size in window units: pixels times units per pixel
+  std::string Caption;          // UTF-8; empty until the options file gives one
+};
+
+// imgForeground: an invisible image control holding the highlight picture.
+class ImageHolder {
+ public:
+  explicit ImageHolder(const Picture& picture) : picture_(picture) {}
+  const tarvelin::Picture& Picture() const { return picture_; }
+  float Width() const { return static_cast<float>(picture_.width); }
+  float Height() const { return static_cast<float>(picture_.height); }
+
+ private:
+  const tarvelin::Picture& picture_;
+};
+
+// picDisplay: the highlight box, a child window above the hot spots. Like a real child window that
+// keeps no picture of its own, moving or resizing it erases it to its background colour.
+class HighlightBox {
+ public:
+  explicit HighlightBox(std::uint32_t background) : background_(background) {}
+
+  float Left() const { return left_; }
+  float Top() const { return top_; }
+  float Width() const { return width_; }
+  float Height() const { return height_; }
+  bool Visible() const { return visible_; }
+  void SetLeft(float value) { Place(value, top_, width_, height_); }
+  void SetTop(float value) { Place(left_, value, width_, height_); }
+  void SetWidth(float value) { Place(left_, top_, value, height_); }
+  void SetHeight(float value) { Place(left_, top_, width_, value); }
+  void SetVisible(bool visible);
+
+  // Plain copy of the picture's w × h rectangle at (srcX, srcY) to (x, y) of the box, clipped to both.
+  void PaintPicture(const tarvelin::Picture& picture, float x, float y, float w, float h, float srcX, float srcY);
+
+  PixelRect Rect() const { return rect_; }  // in window pixels
+  std::uint32_t Pixel(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * rect_.w + x]; }
+  // Bumps whenever what the box shows may have changed.
+  unsigned Version() const { return version_; }
+
+ private:
+  void Place(float left, float top, float width, float height);
+
+  std::uint32_t background_;
+  float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  bool visible_ = false;
+  PixelRect rect_;
+  std::vector<std::uint32_t> pixels_;
+  unsigned version_ = 0;
+};
+
+// The window and its controls as every provider shares them: what is visible where, which control
+// the pointer is over, and the picture on screen as one framebuffer.
+class Form {
+ public:
+  Form(const Picture& background, const Picture& highlight, std::span<const HotSpotDesign> design,
+       std::uint32_t window_colour);
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  FormWindow window;
+  HighlightBox picDisplay;
+  ImageHolder imgForeground;
+
+  // The hot spot with this index, or nothing when the control array has no such element.
+  HotSpot* imgHover(std::int16_t index);
+  std::span<HotSpot> HotSpots() { return hot_spots_; }
+
+  // Which control receives the pointer at a client pixel: the shown box lies above the hot spots,
+  // and they lie above the bare window.
+  struct Target {
+    enum class Kind { BareWindow, HotSpot, Box } kind;
+    std::int16_t index = 0;  // the hot spot's, for Kind::HotSpot
+  };
+  Target HitTest(int x, int y) const;
+
+  // The client size in pixels that the outer size gives at these window units per pixel.
+  static PixelRect ClientRect(const FormWindow& window, float units_per_pixel_x, float units_per_pixel_y);
+
+  // Brings the framebuffer (0x00RRGGBB, |size| wide) up to date with the controls and returns the
+  // rectangles that changed since the last call. A new size redraws everything.
+  std::vector<PixelRect> Compose(PixelRect size);
+  const std::vector<std::uint32_t>& Frame() const { return frame_; }
+  PixelRect FrameRect() const { return frame_rect_; }
+
+  // Set when frmMain is unloaded; no handler runs after that.
+  bool unloaded = false;
+
+ private:
+  void Draw(PixelRect area);
+
+  const Picture& background_;
+  std::uint32_t window_colour_;
+  std::vector<HotSpot> hot_spots_;
+  std::vector<std::uint32_t> frame_;
+  PixelRect frame_rect_;
+  struct Shown {
+    bool visible = false;
+    PixelRect rect;
+    unsigned version = 0;
+  } shown_;
+};
+
+}  // namespace tarvelin

@@ -1,0 +1,84 @@
+#include "runtime/memory/memory_provider.h"
+
+#include <cctype>
+
+#include "runtime/text.h"
+
+namespace tarvelin {
+
+namespace {
+constexpr std::uint32_t kWindowColour = 0xFFFFFF;
+constexpr int kScreenWidth = 1024, kScreenHeight = 768;
+}  // namespace
+
+MemoryProvider::MemoryProvider(const Artwork& art, std::span<const HotSpotDesign> design, float twips_per_pixel_x,
+                               float twips_per_pixel_y)
+    : Provider(art, design, kWindowColour), twips_x_(twips_per_pixel_x), twips_y_(twips_per_pixel_y) {}
+
+void MemoryProvider::Send(const InputEvent& event) {
+  router().Post(event);
+  DispatchAndPresent();
+}
+
+std::optional<TextInput> MemoryProvider::OpenForInput(const std::string& path) {
+  opened.push_back(path);
+  const auto it = files.find(path);
+  if (it == files.end() || !it->second.readable || it->second.directory) return std::nullopt;
+  const std::string& bytes = it->second.bytes;
+  const bool complete = bytes.size() <= kMaxTextFileBytes;
+  return TextInput(Windows1252ToUtf8(complete ? bytes : bytes.substr(0, kMaxTextFileBytes)), complete);
+}
+
+bool MemoryProvider::ChDrive(char drive) {
+  const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(drive)));
+  if (!drives.contains(letter)) return false;
+  current_drive = letter;
+  return true;
+}
+
+bool MemoryProvider::ChDir(const std::string& path) {
+  if (!directories.contains(path)) return false;
+  current_directory = path;
+  return true;
+}
+
+bool MemoryProvider::Shell(const std::string& command_line) {
+  if (!can_start(command_line)) return false;
+  started.push_back({command_line, current_directory, current_drive});
+  return true;
+}
+
+void MemoryProvider::MsgBox(const std::string& prompt, const std::string& title) {
+  messages.push_back({prompt, title});
+}
+
+bool MemoryProvider::ShowWindow(PixelRect client) {
+  window = {(kScreenWidth - client.w) / 2, (kScreenHeight - client.h) / 2, client.w, client.h};
+  screen_.assign(static_cast<std::size_t>(client.w) * client.h, 0);
+  shown = true;
+  return true;
+}
+
+bool MemoryProvider::WaitForEvents() {
+  if (script.empty()) return false;
+  router().Post(script.front());
+  script.pop_front();
+  return true;
+}
+
+void MemoryProvider::PostPendingEvents() {
+  ++pumps;
+  if (on_pump) on_pump();
+}
+
+void MemoryProvider::Present(std::span<const PixelRect> changed) {
+  ++presents;
+  const std::vector<std::uint32_t>& frame = form().Frame();
+  const int width = form().FrameRect().w;
+  for (const PixelRect& r : changed)
+    for (int y = r.y; y < r.y + r.h && y < window.h; ++y)
+      for (int x = r.x; x < r.x + r.w && x < window.w; ++x)
+        screen_[static_cast<std::size_t>(y) * window.w + x] = frame[static_cast<std::size_t>(y) * width + x];
+}
+
+}  // namespace tarvelin

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tarvelin {
+
+// An 8-bit indexed picture with its 256-entry colour table.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::array<std::uint32_t, 256> palette{};  // 0x00RRGGBB; entries the file does not give are black
+  std::vector<std::uint8_t> pixels;          // width * height indices, top row first
+
+  std::uint8_t Index(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+  std::uint32_t Colour(int x, int y) const { return palette[Index(x, y)]; }
+};
+
+enum class BitmapError {
+  None,
+  Truncated,           // shorter than its headers say
+  NotABitmap,          // no "BM" signature
+  UnsupportedHeader,   // not a 40-, 108- or 124-byte info header
+  BadDimensions,       // zero, negative width, or larger than the decoder accepts
+  NotEightBit,         // not 1 plane of 8 bits per pixel
+  UnsupportedCompression,
+  BadColourCount,      // more than 256 colours, or a colour table outside the file
+  PixelsOutsideFile,   // pixel data does not fit in the file
+  BadRunLength,        // a compressed run writes outside the picture or the data ends early
+};
+
+// A human-readable reason, for tools and messages.
+const char* Describe(BitmapError error);
+
+struct DecodedBitmap {
+  Picture picture;
+  BitmapError error = BitmapError::None;
+  explicit operator bool() const { return error == BitmapError::None; }
+};
+
+// The largest width or height the decoder accepts; a menu picture is far smaller.
+inline constexpr int kMaxBitmapSide = 8192;
+
+// Decodes a Windows bitmap file (8 bits per pixel, uncompressed or RLE8). Every size and offset
+// is checked against the bytes given, so a malformed file is an error value, never a bad read.
+DecodedBitmap DecodeBitmap(std::span<const std::uint8_t> file);
+
+// True when both pictures have the same size and the same colour table.
+bool SameSizeAndColours(const Picture& a, const Picture& b);
+
+}  // namespace tarvelin

@@ -1,0 +1,42 @@
+#include "runtime/provider.h"
+
+namespace tarvelin {
+
+Provider::Provider(const Artwork& art, std::span<const HotSpotDesign> design, std::uint32_t window_colour)
+    : Services(form_model_), form_model_(art.background, art.highlight, design, window_colour), router_(form_model_) {}
+
+bool Provider::Start(FormHandlers& handlers) {
+  handlers_ = &handlers;
+  handlers.Form_Load();
+  if (!ShowWindow(ClientRect())) return false;
+  Present(form_model_.Compose(ClientRect()));
+  return true;
+}
+
+int Provider::Run(FormHandlers& handlers) {
+  if (!Start(handlers)) return 1;
+  while (!form_model_.unloaded && WaitForEvents()) DispatchAndPresent();
+  handlers_ = nullptr;
+  return form_model_.unloaded ? 0 : 1;
+}
+
+void Provider::DoEvents() {
+  if (!handlers_) return;
+  PostPendingEvents();
+  DispatchAndPresent();
+}
+
+void Provider::DispatchAndPresent() {
+  if (!handlers_) return;
+  router_.DispatchPending(*handlers_);
+  if (form_model_.unloaded) return;
+  Present(form_model_.Compose(ClientRect()));
+}
+
+void Provider::Unload() {
+  if (form_model_.unloaded) return;
+  form_model_.unloaded = true;
+  CloseWindow();
+}
+
+}  // namespace tarvelin

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "runtime/artwork.h"
+#include "runtime/events.h"
+#include "runtime/services.h"
+
+namespace tarvelin {
+
+// What every provider shares: the form model, the event router, the order of start-up and the
+// pump. A provider adds the native window, the framebuffer blit and the native event source.
+class Provider : public Services {
+ public:
+  Provider(const Artwork& art, std::span<const HotSpotDesign> design, std::uint32_t window_colour);
+
+  // Calls Form_Load, then shows the window centred and paints it; false when it cannot be shown.
+  bool Start(FormHandlers& handlers);
+  // Starts, then delivers events until frmMain is unloaded. Returns the process exit status.
+  int Run(FormHandlers& handlers);
+
+  void DoEvents() final;
+  void Unload() final;
+
+  Form& form() { return form_model_; }
+  EventRouter& router() { return router_; }
+
+ protected:
+  // Shows the window, centred, at the client size Form_Load gave; false when it cannot.
+  virtual bool ShowWindow(PixelRect client) = 0;
+  // Waits for at least one native event and posts it; false when the event source is gone.
+  virtual bool WaitForEvents() = 0;
+  // Posts every native event already waiting, without blocking.
+  virtual void PostPendingEvents() = 0;
+  // Copies the changed rectangles of the framebuffer to the screen.
+  virtual void Present(std::span<const PixelRect> changed) = 0;
+  // Takes the window away once frmMain is unloaded.
+  virtual void CloseWindow() = 0;
+
+  PixelRect ClientRect() const { return Form::ClientRect(form_model_.window, TwipsPerPixelX(), TwipsPerPixelY()); }
+  // Runs the handlers of the queued events, then shows what they changed.
+  void DispatchAndPresent();
+
+ private:
+  Form form_model_;
+  EventRouter router_;
+  FormHandlers* handlers_ = nullptr;
+};
+
+}  // namespace tarvelin

@@ -1,0 +1,52 @@
+#include "runtime/text_input.h"
+
+namespace tarvelin {
+
+TextInput::TextInput(std::string text, bool complete) : text_(std::move(text)), complete_(complete) {}
+
+bool TextInput::AtEnd() const { return complete_ && pos_ >= text_.size(); }
+
+bool TextInput::AtLineEnd() const { return pos_ < text_.size() && (text_[pos_] == '\r' || text_[pos_] == '\n'); }
+
+void TextInput::SkipLineEnd() {
+  if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
+  else if (pos_ < text_.size() && text_[pos_] == '\n') { ++pos_; return; }
+  if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+}
+
+void TextInput::SkipBlanks() {
+  while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t')) ++pos_;
+}
+
+std::optional<std::string> TextInput::ReadField() {
+  SkipBlanks();
+  // Running into the end of what was read, when the file goes on, means the field was cut.
+  auto cut_short = [&](std::size_t end) { return !complete_ && end >= text_.size(); };
+
+  if (pos_ < text_.size() && text_[pos_] == '"') {
+    const std::size_t start = pos_ + 1;
+    std::size_t end = text_.find('"', start);
+    if (end == std::string::npos) end = text_.size();
+    if (cut_short(end) || end - start > kMaxFieldBytes) return std::nullopt;
+    std::string value = text_.substr(start, end - start);
+    pos_ = end < text_.size() ? end + 1 : end;
+    SkipBlanks();
+    if (pos_ < text_.size() && text_[pos_] == ',') ++pos_;
+    else if (AtLineEnd()) SkipLineEnd();
+    else if (cut_short(pos_)) return std::nullopt;
+    return value;
+  }
+
+  std::size_t end = text_.find_first_of(",\r\n", pos_);
+  if (end == std::string::npos) end = text_.size();
+  if (cut_short(end) || end - pos_ > kMaxFieldBytes) return std::nullopt;
+  std::size_t last = end;
+  while (last > pos_ && text_[last - 1] == ' ') --last;
+  std::string value = text_.substr(pos_, last - pos_);
+  pos_ = end;
+  if (pos_ < text_.size() && text_[pos_] == ',') ++pos_;
+  else SkipLineEnd();
+  return value;
+}
+
+}  // namespace tarvelin

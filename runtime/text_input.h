@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace tarvelin {
+
+// The most of a text file that is ever read: six fields of a sane size fit many times over, and a
+// huge or endless file (a 100 MB line, /dev/zero) costs no more than this.
+inline constexpr std::size_t kMaxTextFileBytes = 256 * 1024;
+// A field longer than this ends the reading as a read error.
+inline constexpr std::size_t kMaxFieldBytes = 32 * 1024;
+
+// A text file opened for sequential input: the end-of-file test and the read of the next field.
+//
+// The field rules, as the classic sequential-input read has them, with these settled details:
+//  - spaces and tabs before a field are skipped;
+//  - a field that starts with a double quote runs to the next double quote, commas and line ends
+//    included; the quotes are not part of it; a quote never closed takes the rest of the file;
+//    after the closing quote, spaces and tabs are skipped, then one comma or one line end is
+//    consumed if it is there; anything else starts the next field ("abc"def is two fields);
+//  - an unquoted field runs to the next comma or line end, which is consumed; trailing spaces are
+//    dropped, tabs are kept; a blank line is an empty field;
+//  - a line end is CR LF, CR alone or LF alone;
+//  - a read that finds only spaces and tabs before the end of the file gives an empty field;
+//  - a field over kMaxFieldBytes, or one that runs past the part of the file that was read, is a
+//    read error;
+//  - NUL and every other byte are ordinary characters.
+class TextInput {
+ public:
+  // |text| is the file's decoded content; |complete| is false when the file goes on past it.
+  TextInput(std::string text, bool complete);
+
+  // True when nothing is left to read.
+  bool AtEnd() const;
+  // The next field, or nothing on a read error.
+  std::optional<std::string> ReadField();
+
+ private:
+  bool AtLineEnd() const;
+  void SkipLineEnd();
+  void SkipBlanks();
+
+  std::string text_;
+  std::size_t pos_ = 0;
+  bool complete_;
+};
+
+}  // namespace tarvelin
