@@ -12,17 +12,97 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+constexpr char32_t kReplacement = 0xFFFD;
+
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
   } else if (c < 0x800) {
     out += static_cast<char>(0xC0 | (c >> 6));
     out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
+  } else if (c < 0x10000) {
     out += static_cast<char>(0xE0 | (c >> 12));
     out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
   }
+}
+
+// The length of the valid UTF-8 sequence at |at|, 0 when invalid; -1 when it is cut by the end.
+int Utf8SequenceLength(std::string_view s, std::size_t at) {
+  const auto lead = static_cast<std::uint8_t>(s[at]);
+  int length;
+  char32_t min;
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) length = 2, min = 0x80;
+  else if (lead >= 0xE0 && lead <= 0xEF) length = 3, min = 0x800;
+  else if (lead >= 0xF0 && lead <= 0xF4) length = 4, min = 0x10000;
+  else return 0;
+  char32_t c = lead & (0x3F >> (length - 1));
+  for (int i = 1; i < length; ++i) {
+    if (at + i >= s.size()) return -1;
+    const auto next = static_cast<std::uint8_t>(s[at + i]);
+    if ((next & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (next & 0x3F);
+  }
+  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  return length;
+}
+
+// True when the bytes are valid UTF-8 and not plain ASCII.
+bool IsUtf8BeyondAscii(std::string_view s, bool complete) {
+  bool beyond_ascii = false;
+  for (std::size_t at = 0; at < s.size();) {
+    const int length = Utf8SequenceLength(s, at);
+    if (length == -1) return !complete && beyond_ascii;
+    if (length == 0) return false;
+    beyond_ascii |= length > 1;
+    at += static_cast<std::size_t>(length);
+  }
+  return beyond_ascii;
+}
+
+std::string Utf16ToUtf8(std::string_view s, bool big_endian) {
+  std::string out;
+  out.reserve(s.size());
+  auto unit = [&](std::size_t at) -> char16_t {
+    const auto a = static_cast<std::uint8_t>(s[at]), b = static_cast<std::uint8_t>(s[at + 1]);
+    return static_cast<char16_t>(big_endian ? (a << 8) | b : (b << 8) | a);
+  };
+  for (std::size_t at = 0; at + 1 < s.size(); at += 2) {
+    const char16_t u = unit(at);
+    if (u >= 0xD800 && u <= 0xDBFF && at + 3 < s.size()) {
+      const char16_t low = unit(at + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        at += 2;
+        continue;
+      }
+    }
+    AppendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? kReplacement : u);
+  }
+  return out;
+}
+
+// UTF-8 with every invalid byte replaced by U+FFFD.
+std::string ValidUtf8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t at = 0; at < s.size();) {
+    const int length = Utf8SequenceLength(s, at);
+    if (length <= 0) {
+      AppendUtf8(out, kReplacement);
+      ++at;
+    } else {
+      out.append(s.substr(at, static_cast<std::size_t>(length)));
+      at += static_cast<std::size_t>(length);
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -35,6 +115,14 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
     AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : char32_t{b});
   }
   return out;
+}
+
+std::string DecodeTextFile(std::string_view bytes, bool complete, CodePageDecoder code_page) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) return ValidUtf8(bytes.substr(3));
+  if (bytes.starts_with("\xFF\xFE")) return Utf16ToUtf8(bytes.substr(2), false);
+  if (bytes.starts_with("\xFE\xFF")) return Utf16ToUtf8(bytes.substr(2), true);
+  if (IsUtf8BeyondAscii(bytes, complete)) return std::string(bytes);
+  return code_page(bytes);
 }
 
 }  // namespace tarvelin

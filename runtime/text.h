@@ -9,4 +9,15 @@ namespace tarvelin {
 // leaves undefined map to the control characters of the same value, as Windows itself does.
 std::string Windows1252ToUtf8(std::string_view bytes);
 
+// How a platform reads bytes in its own 8-bit code page, into UTF-8.
+using CodePageDecoder = std::string (*)(std::string_view bytes);
+
+// The text of a file as UTF-8, whatever editor wrote it: a UTF-8 byte-order mark means UTF-8 and a
+// UTF-16 LE or BE mark means UTF-16 (the mark is not part of the text, and bytes
+// that are not UTF-8 after the mark become U+FFFD); otherwise bytes that form
+// valid UTF-8 with at least one non-ASCII character are UTF-8, and anything else is the platform's
+// code page. |complete| is false when the bytes are only the start of the file: a character cut at
+// the end then does not count against UTF-8. Unpaired UTF-16 surrogates become U+FFFD.
+std::string DecodeTextFile(std::string_view bytes, bool complete, CodePageDecoder code_page);
+
 }  // namespace tarvelin

@@ -26,7 +26,8 @@ std::optional<TextInput> MemoryProvider::OpenForInput(const std::string& path) {
   if (it == files.end() || !it->second.readable || it->second.directory) return std::nullopt;
   const std::string& bytes = it->second.bytes;
   const bool complete = bytes.size() <= kMaxTextFileBytes;
-  return TextInput(Windows1252ToUtf8(complete ? bytes : bytes.substr(0, kMaxTextFileBytes)), complete);
+  const std::string_view read = std::string_view(bytes).substr(0, kMaxTextFileBytes);
+  return TextInput(DecodeTextFile(read, complete, Windows1252ToUtf8), complete);
 }
 
 bool MemoryProvider::ChDrive(char drive) {
