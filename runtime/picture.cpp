@@ -106,7 +106,8 @@ DecodedBitmap DecodeBitmap(std::span<const std::uint8_t> file) {
   if (colours > 256) return fail(BitmapError::BadColourCount);
   const std::uint64_t table_at = kFileHeaderSize + std::uint64_t{header_size};
   const std::uint64_t table_end = table_at + colours * 4;
-  if (table_end > file.size() || table_end > pixel_offset) return fail(BitmapError::BadColourCount);
+  if (table_end > file.size()) return fail(BitmapError::Truncated);
+  if (table_end > pixel_offset) return fail(BitmapError::BadColourCount);
 
   Picture& p = out.picture;
   p.width = width;
