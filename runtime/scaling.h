@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "runtime/form.h"
+
+namespace tarvelin {
+
+// The menu works in its pictures' own pixels. On a screen that scales (a 200 % desktop), the window
+// shows every picture pixel as a whole square of screen pixels, so the art stays crisp.
+class ScreenScale {
+ public:
+  // The largest whole factor a desktop scale allows (1.0 = 96 DPI); never less than 1.
+  static int WholeFactor(float desktop_scale);
+
+  explicit ScreenScale(int factor = 1) : factor_(factor < 1 ? 1 : factor) {}
+  int factor() const { return factor_; }
+
+  // A rectangle of picture pixels in screen pixels, and a screen pixel back in picture pixels.
+  PixelRect ToScreen(PixelRect r) const { return {r.x * factor_, r.y * factor_, r.w * factor_, r.h * factor_}; }
+  int ToPicture(int screen) const { return screen >= 0 ? screen / factor_ : (screen - factor_ + 1) / factor_; }
+
+  // Copies the rectangle |r| of |frame| (|frame_width| wide) into |screen| (|screen_stride| pixels
+  // a row, the scaled frame's size), each pixel as a factor x factor square.
+  void Blit(std::span<const std::uint32_t> frame, int frame_width, PixelRect r, std::uint32_t* screen,
+            int screen_stride) const;
+
+ private:
+  int factor_;
+};
+
+}  // namespace tarvelin
