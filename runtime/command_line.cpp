@@ -1,0 +1,74 @@
+#include "runtime/command_line.h"
+
+#include <algorithm>
+
+namespace tarvelin {
+namespace {
+
+constexpr std::string_view kBlanks = " \t";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Reads the argument that starts at |pos| and leaves |pos| just past it.
+std::string ReadArgument(std::string_view line, std::size_t& pos) {
+  std::string word;
+  bool quoted = false;
+  while (pos < line.size()) {
+    const char c = line[pos];
+    if (c == '\\') {
+      const std::size_t run_end = std::min(line.find_first_not_of('\\', pos), line.size());
+      const std::size_t run = run_end - pos;
+      if (run_end < line.size() && line[run_end] == '"') {
+        word.append(run / 2, '\\');
+        // An odd backslash escapes the quote; after an even run the quote keeps its meaning.
+        if (run % 2 == 1) {
+          word += '"';
+          pos = run_end + 1;
+        } else {
+          pos = run_end;
+        }
+      } else {
+        word.append(run, '\\');
+        pos = run_end;
+      }
+    } else if (c == '"') {
+      if (quoted && pos + 1 < line.size() && line[pos + 1] == '"') {
+        word += '"';
+        pos += 2;
+      } else {
+        quoted = !quoted;
+        ++pos;
+      }
+    } else if (!quoted && IsBlank(c)) {
+      break;
+    } else {
+      word += c;
+      ++pos;
+    }
+  }
+  return word;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+  std::vector<std::string> words;
+  std::size_t pos = line.find_first_not_of(kBlanks);
+  if (pos == std::string_view::npos) return words;
+
+  if (line[pos] == '"') {
+    const std::size_t close = std::min(line.find('"', pos + 1), line.size());
+    words.emplace_back(line.substr(pos + 1, close - pos - 1));
+    pos = std::min(close + 1, line.size());
+  } else {
+    const std::size_t end = std::min(line.find_first_of(kBlanks, pos), line.size());
+    words.emplace_back(line.substr(pos, end - pos));
+    pos = end;
+  }
+
+  while ((pos = line.find_first_not_of(kBlanks, pos)) != std::string_view::npos)
+    words.push_back(ReadArgument(line, pos));
+  return words;
+}
+
+}  // namespace tarvelin

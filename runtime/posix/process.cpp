@@ -1,0 +1,182 @@
+// Program start on POSIX, without a shell.
+//
+// The menu forks a short-lived middle child, which forks the program's process and ends at once;
+// the menu reaps the middle child straight away, and the program, left without a parent, is adopted
+// and reaped by the system. So no start ever leaves a zombie and the menu needs no SIGCHLD handling.
+// Before it runs the program, its process:
+//  - leads a session of its own, so that closing the menu, its terminal or its process group does
+//    not end it;
+//  - has standard input from /dev/null (it must never compete for the menu's terminal), keeps the
+//    menu's standard output and error for its messages (/dev/null where the menu has none, so that
+//    a file it opens never becomes its standard output), and has no other descriptor;
+//  - has every signal at its default action and none blocked.
+// If the program cannot run (or the second fork fails), the reason travels back over a pipe that
+// closes on exec, so the menu learns the outcome before StartProgram returns.
+//
+// Between fork and exec only async-signal-safe calls are made: everything that allocates happens
+// before the fork, and the middle child forks with _Fork, which runs no fork handlers.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runtime/command_line.h"
+#include "runtime/posix/posix_services.h"
+#include "runtime/posix/unique_fd.h"
+
+namespace tarvelin::posix {
+namespace {
+
+// The descriptor where the program's process keeps the pipe that reports a failed exec; every
+// descriptor above it is closed.
+constexpr int kReportFd = 3;
+
+// Everything the program's process needs, ready before the fork.
+struct Launch {
+  const char* path;
+  char* const* argv;
+  char* const* envp;
+  int null_device;  // -1 when /dev/null cannot be opened
+  int report;
+};
+
+// Moves a descriptor above standard input, output and error, so that the child's rearranging of
+// those three cannot overwrite it (the menu may have been started with some of them closed).
+UniqueFd AboveStandardStreams(int fd) {
+  if (fd < 0 || fd > 2) return UniqueFd(fd);
+  UniqueFd moved(fcntl(fd, F_DUPFD_CLOEXEC, kReportFd));
+  close(fd);
+  return moved;
+}
+
+bool IsRunnableFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// The search path when PATH is not set: the system's own default, as execvp uses.
+std::string DefaultSearchPath() {
+  std::string path(confstr(_CS_PATH, nullptr, 0), '\0');
+  if (path.empty()) return "/bin:/usr/bin";
+  confstr(_CS_PATH, path.data(), path.size());
+  path.pop_back();  // the terminating NUL
+  return path;
+}
+
+// The file to run for a program name: a name with a directory separator as it stands (relative
+// names resolve against the current directory); a bare name from the first directory of PATH that
+// holds a runnable file of that name. As in execvp, an empty entry of PATH means the current
+// directory; without one (or ".") the current directory is not searched.
+std::optional<std::string> FindProgram(const std::string& name) {
+  if (name.empty()) return std::nullopt;
+  if (name.find('/') != std::string::npos) return name;
+  const char* path_variable = getenv("PATH");
+  const std::string search = path_variable ? path_variable : DefaultSearchPath();
+  for (std::size_t start = 0; start <= search.size();) {
+    const std::size_t end = std::min(search.find(':', start), search.size());
+    const std::string directory = search.substr(start, end - start);
+    std::string candidate = (directory.empty() ? std::string(".") : directory) + "/" + name;
+    if (IsRunnableFile(candidate)) return candidate;
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
+[[noreturn]] void ReportAndExit(int report, int error) {
+  // Nothing can be done if the report cannot be written: the menu then sees a start.
+  [[maybe_unused]] const ssize_t written = write(report, &error, sizeof error);
+  _exit(127);
+}
+
+[[noreturn]] void RunProgram(const Launch& launch) {
+  if (launch.null_device >= 0) dup2(launch.null_device, STDIN_FILENO);
+  else close(STDIN_FILENO);
+  for (const int stream : {STDOUT_FILENO, STDERR_FILENO}) {
+    if (fcntl(stream, F_GETFD) < 0) {
+      if (launch.null_device >= 0) dup2(launch.null_device, stream);
+    } else {
+      fcntl(stream, F_SETFD, 0);
+    }
+  }
+  if (launch.report != kReportFd && dup3(launch.report, kReportFd, O_CLOEXEC) < 0) ReportAndExit(launch.report, errno);
+  closefrom(kReportFd + 1);
+
+  if (setsid() < 0) ReportAndExit(kReportFd, errno);
+  struct sigaction default_action {};
+  default_action.sa_handler = SIG_DFL;
+  sigemptyset(&default_action.sa_mask);
+  // Signals that cannot be changed (SIGKILL, SIGSTOP, those the C library keeps) simply refuse.
+  for (int signal_number = 1; signal_number < NSIG; ++signal_number) sigaction(signal_number, &default_action, nullptr);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+
+  execve(launch.path, launch.argv, launch.envp);
+  ReportAndExit(kReportFd, errno);
+}
+
+[[noreturn]] void RunMiddleChild(const Launch& launch) {
+  const pid_t program = _Fork();
+  if (program == 0) RunProgram(launch);
+  if (program < 0) ReportAndExit(launch.report, errno);
+  _exit(0);
+}
+
+// Reads the failure report of a start: true when the pipe closed with nothing in it.
+bool ProgramStarted(const UniqueFd& report) {
+  int error = 0;
+  for (;;) {
+    const ssize_t got = read(report.get(), &error, sizeof error);
+    if (got >= 0) return got == 0;
+    if (errno != EINTR) return false;
+  }
+}
+
+}  // namespace
+
+bool StartProgram(const std::string& command_line) {
+  // A NUL byte would cut the command short behind the user's back.
+  if (command_line.find('\0') != std::string::npos) return false;
+  std::vector<std::string> words = SplitCommandLine(command_line);
+  if (words.empty()) return false;
+  std::replace(words.front().begin(), words.front().end(), '\\', '/');
+  const std::optional<std::string> path = FindProgram(words.front());
+  if (!path) return false;
+
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+
+  const UniqueFd null_device = AboveStandardStreams(open("/dev/null", O_RDWR | O_CLOEXEC));
+  int pipe_ends[2];
+  if (pipe2(pipe_ends, O_CLOEXEC) != 0) return false;
+  const UniqueFd report_read = AboveStandardStreams(pipe_ends[0]);
+  UniqueFd report_write = AboveStandardStreams(pipe_ends[1]);
+  if (!report_read || !report_write) return false;
+  const Launch launch{path->c_str(), argv.data(), environ, null_device.get(), report_write.get()};
+
+  // With every signal blocked across the fork, no handler of the menu's can run in a child.
+  sigset_t all, previous;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &previous);
+  const pid_t middle = fork();
+  if (middle == 0) RunMiddleChild(launch);
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  if (middle < 0) return false;
+
+  report_write.reset();
+  // ECHILD only means someone else reaped it already (a SIGCHLD set to be ignored, for one).
+  while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  return ProgramStarted(report_read);
+}
+
+}  // namespace tarvelin::posix

@@ -1,0 +1,144 @@
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "posix_test_support.h"
+#include "runtime/posix/posix_services.h"
+#include "runtime/posix/unique_fd.h"
+
+namespace tarvelin::posix {
+namespace {
+
+using namespace testing;
+
+// Reads every field up to the end of the file; a read error ends the list with "<error>".
+std::vector<std::string> ReadAll(TextInput input) {
+  std::vector<std::string> fields;
+  while (!input.AtEnd()) {
+    const std::optional<std::string> field = input.ReadField();
+    if (!field) {
+      fields.push_back("<error>");
+      break;
+    }
+    fields.push_back(*field);
+  }
+  return fields;
+}
+
+std::optional<std::vector<std::string>> ReadFields(const fs::path& path) {
+  std::optional<TextInput> input = OpenForInput(path.string());
+  if (!input) return std::nullopt;
+  return ReadAll(std::move(*input));
+}
+
+// Ends the test process should a call block, so that a fault cannot hang the test run.
+class HangGuard {
+ public:
+  HangGuard() { alarm(60); }
+  ~HangGuard() { alarm(0); }
+};
+
+TEST(ExecutableDirectory, IsTheDirectoryOfTheRunningProgram) {
+  KeepCurrentDirectory keep;
+  const fs::path program = fs::read_symlink("/proc/self/exe");
+  fs::current_path("/");
+  const std::string directory = ExecutableDirectory();
+  EXPECT_EQ(directory, program.parent_path().string());
+  ASSERT_FALSE(directory.empty());
+  EXPECT_NE(directory.back(), '/');
+}
+
+TEST(OpenForInput, ReadsTheFieldsOfARegularFile) {
+  TempDir dir;
+  WriteFile(dir / "options.ini", "Demo Disc\r\nguide\\guide,\"setup, full\"\nlast");
+  fs::create_symlink(dir / "options.ini", dir / "link.ini");
+  const std::vector<std::string> expected = {"Demo Disc", "guide\\guide", "setup, full", "last"};
+  EXPECT_EQ(ReadFields(dir / "options.ini"), expected);
+  EXPECT_EQ(ReadFields(dir / "link.ini"), expected);
+}
+
+TEST(OpenForInput, DecodesCodePageBytesAndKeepsNulBytes) {
+  TempDir dir;
+  WriteFile(dir / "cp1252.ini", "Men\xFC \x80 5\r\n");
+  WriteFile(dir / "nul.ini", std::string("ti\0tle\r\n\0\0\r\nx", 13));
+  EXPECT_EQ(ReadFields(dir / "cp1252.ini"), std::vector<std::string>{"Men\xC3\xBC \xE2\x82\xAC 5"});
+  EXPECT_EQ(ReadFields(dir / "nul.ini"),
+            (std::vector<std::string>{std::string("ti\0tle", 6), std::string("\0\0", 2), "x"}));
+}
+
+TEST(OpenForInput, RefusesWhatIsNotARegularFile) {
+  HangGuard guard;
+  TempDir dir;
+  fs::create_directory(dir / "directory.ini");
+  ASSERT_EQ(mkfifo((dir / "fifo.ini").c_str(), 0644), 0);
+  fs::create_symlink("/dev/zero", dir / "zero.ini");
+
+  const UniqueFd listener(socket(AF_UNIX, SOCK_STREAM, 0));
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socket_path = (dir / "socket.ini").string();
+  ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+  socket_path.copy(address.sun_path, socket_path.size());
+  ASSERT_EQ(bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+
+  for (const char* name : {"missing.ini", "directory.ini", "fifo.ini", "zero.ini", "socket.ini"})
+    EXPECT_FALSE(OpenForInput((dir / name).string())) << name;
+  EXPECT_FALSE(OpenForInput(""));
+  WriteFile(dir / "options.ini", "title");
+  EXPECT_FALSE(OpenForInput((dir / "options.ini").string() + std::string("\0.bak", 5)));
+}
+
+TEST(OpenForInput, RefusesAFileItMayNotRead) {
+  if (geteuid() == 0) GTEST_SKIP() << "file permissions do not stop root";
+  TempDir dir;
+  WriteFile(dir / "options.ini", "title", fs::perms::none);
+  EXPECT_FALSE(OpenForInput((dir / "options.ini").string()));
+}
+
+TEST(OpenForInput, ReadsNoFurtherThanItsLimit) {
+  TempDir dir;
+  std::string lines;
+  for (std::size_t i = 0; i < kMaxTextFileBytes / 2; ++i) lines += "x\n";
+  WriteFile(dir / "at_limit.ini", lines);
+  WriteFile(dir / "past_limit.ini", lines + "y");
+
+  std::vector<std::string> expected(kMaxTextFileBytes / 2, "x");
+  EXPECT_EQ(ReadFields(dir / "at_limit.ini"), expected);
+  // The kept part ends cleanly, but the file goes on: the next read fails rather than stop early.
+  expected.push_back("<error>");
+  EXPECT_EQ(ReadFields(dir / "past_limit.ini"), expected);
+}
+
+TEST(OpenForInput, AHugeFileWithoutLineEndsGivesAReadError) {
+  TempDir dir;
+  const fs::path huge = dir / "options.ini";
+  WriteFile(huge, "");
+  fs::resize_file(huge, 100 * 1024 * 1024);  // sparse: no disk space used
+  std::optional<TextInput> input = OpenForInput(huge.string());
+  ASSERT_TRUE(input);
+  EXPECT_FALSE(input->AtEnd());
+  EXPECT_FALSE(input->ReadField());
+}
+
+TEST(ChangeDirectory, MakesADirectoryCurrentOrSaysItCannot) {
+  KeepCurrentDirectory keep;
+  TempDir dir;
+  fs::create_directory(dir / "disc");
+  WriteFile(dir / "file", "");
+  EXPECT_FALSE(ChangeDirectory((dir / "missing").string()));
+  EXPECT_FALSE(ChangeDirectory((dir / "file").string()));
+  EXPECT_FALSE(ChangeDirectory(""));
+  EXPECT_FALSE(ChangeDirectory((dir / "disc").string() + std::string("\0/..", 4)));
+  EXPECT_EQ(fs::current_path(), keep.saved());
+  EXPECT_TRUE(ChangeDirectory((dir / "disc").string()));
+  EXPECT_EQ(fs::current_path(), dir / "disc");
+}
+
+}  // namespace
+}  // namespace tarvelin::posix

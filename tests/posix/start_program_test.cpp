@@ -1,0 +1,296 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "posix_test_support.h"
+#include "runtime/posix/posix_services.h"
+#include "runtime/posix/unique_fd.h"
+
+namespace tarvelin::posix {
+namespace {
+
+using namespace testing;
+
+// What a started stand-in wrote about itself.
+class Report {
+ public:
+  explicit Report(const std::string& text) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      const std::size_t space = line.find(' ');
+      facts_[line.substr(0, space)].push_back(space == std::string::npos ? "" : line.substr(space + 1));
+    }
+  }
+  std::string Get(const std::string& key) const {
+    const auto it = facts_.find(key);
+    return it == facts_.end() || it->second.empty() ? "<none>" : it->second.front();
+  }
+  long Number(const std::string& key) const { return std::stol(Get(key)); }
+  std::vector<std::string> All(const std::string& key) const {
+    const auto it = facts_.find(key);
+    return it == facts_.end() ? std::vector<std::string>{} : it->second;
+  }
+  // The open descriptors, by number, with what each refers to.
+  std::map<int, std::string> Descriptors() const {
+    std::map<int, std::string> fds;
+    for (const std::string& fd : All("fd")) {
+      const std::size_t space = fd.find(' ');
+      fds[std::stoi(fd.substr(0, space))] = fd.substr(space + 1);
+    }
+    return fds;
+  }
+
+ private:
+  std::map<std::string, std::vector<std::string>> facts_;
+};
+
+// The states of this process's children, one letter each ('Z' for a zombie).
+std::vector<char> ChildStates() {
+  std::vector<char> states;
+  for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    const std::string stat = ReadFile(entry.path() / "stat");
+    const std::size_t name_end = stat.rfind(')');
+    if (name_end == std::string::npos) continue;  // gone meanwhile
+    char state = 0;
+    long parent = 0;
+    std::istringstream(stat.substr(name_end + 1)) >> state >> parent;
+    if (parent == getpid()) states.push_back(state);
+  }
+  return states;
+}
+
+class StartProgramTest : public ::testing::Test {
+ protected:
+  // Puts a copy of the stand-in program at |relative| inside the temporary directory.
+  void InstallStandIn(const std::string& relative) {
+    const fs::path target = dir / relative;
+    fs::create_directories(target.parent_path());
+    fs::copy_file(TARVELIN_STANDIN, target);
+    fs::permissions(target, fs::perms(0755));
+  }
+
+  // Starts |command_line| with the report going to |name| in the temporary directory, and waits
+  // for the report.
+  std::optional<Report> StartAndReport(const std::string& command_line, const std::string& name = "report") {
+    const fs::path path = dir / name;
+    ScopedEnv report("TARVELIN_STANDIN_REPORT", path.string());
+    if (!StartProgram(command_line)) {
+      ADD_FAILURE() << "did not start: " << command_line;
+      return std::nullopt;
+    }
+    if (!WaitForFile(path)) {
+      ADD_FAILURE() << "started but never reported: " << command_line;
+      return std::nullopt;
+    }
+    return Report(ReadFile(path));
+  }
+
+  KeepCurrentDirectory keep_directory;
+  TempDir dir;
+};
+
+TEST_F(StartProgramTest, RelativePathsResolveAgainstTheCurrentDirectory) {
+  InstallStandIn("my tools/standin");
+  InstallStandIn("tools/standin");
+  fs::current_path("/");
+  ASSERT_TRUE(ChangeDirectory(dir.path().string()));
+
+  const std::optional<Report> quoted = StartAndReport(R"("my tools\standin" first)", "quoted");
+  ASSERT_TRUE(quoted);
+  EXPECT_EQ(quoted->All("arg"), (std::vector<std::string>{"my tools/standin", "first"}));
+  EXPECT_EQ(quoted->Get("cwd"), dir.path().string());
+  EXPECT_EQ(quoted->Get("exedir"), (dir / "my tools").string());
+
+  const std::optional<Report> plain = StartAndReport(R"(tools\standin)", "plain");
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->All("arg"), std::vector<std::string>{"tools/standin"});
+  EXPECT_EQ(plain->Get("exedir"), (dir / "tools").string());
+}
+
+TEST_F(StartProgramTest, ArgumentsArriveAsWrittenWithNoShellInBetween) {
+  InstallStandIn("tools/standin");
+  ASSERT_TRUE(ChangeDirectory(dir.path().string()));
+  const std::optional<Report> report = StartAndReport(
+      R"(tools\standin plain "two words" $HOME ; | `touch tick` * > out.txt $(touch dollar) & a\b "c\"d" "" 'q r')");
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->All("arg"),
+            (std::vector<std::string>{"tools/standin", "plain", "two words", "$HOME", ";", "|", "`touch", "tick`", "*",
+                                      ">", "out.txt", "$(touch", "dollar)", "&", R"(a\b)", R"(c"d)", "", "'q", "r'"}));
+  for (const char* name : {"out.txt", "tick`", "tick", "dollar)", "dollar"}) EXPECT_FALSE(fs::exists(dir / name)) << name;
+}
+
+TEST_F(StartProgramTest, ProgramRunsInItsOwnSessionWithDefaultSignals) {
+  InstallStandIn("tools/standin");
+  ASSERT_TRUE(ChangeDirectory(dir.path().string()));
+  // The menu's own signal settings must not reach the program.
+  sigset_t blocked, previous_mask;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGUSR1);
+  ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &blocked, &previous_mask), 0);
+  struct sigaction ignore {}, handle {}, previous_usr2 {}, previous_term {};
+  ignore.sa_handler = SIG_IGN;
+  handle.sa_handler = [](int) {};
+  sigaction(SIGUSR2, &ignore, &previous_usr2);
+  sigaction(SIGTERM, &handle, &previous_term);
+
+  const std::optional<Report> report = StartAndReport(R"(tools\standin)");
+
+  pthread_sigmask(SIG_SETMASK, &previous_mask, nullptr);
+  sigaction(SIGUSR2, &previous_usr2, nullptr);
+  sigaction(SIGTERM, &previous_term, nullptr);
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->Number("sid"), report->Number("pid"));
+  EXPECT_EQ(report->Number("pgid"), report->Number("pid"));
+  EXPECT_NE(report->Number("sid"), getsid(0));
+  EXPECT_EQ(report->Get("sigblk"), "0000000000000000");
+  EXPECT_EQ(report->Get("sigign"), "0000000000000000");
+}
+
+TEST_F(StartProgramTest, ProgramGetsNoneOfTheMenusDescriptors) {
+  InstallStandIn("tools/standin");
+  ASSERT_TRUE(ChangeDirectory(dir.path().string()));
+  WriteFile(dir / "secret", "menu data");
+  const UniqueFd inherited_file(open((dir / "secret").c_str(), O_RDONLY));
+  int pipe_ends[2];
+  ASSERT_EQ(pipe(pipe_ends), 0);
+  const UniqueFd pipe_read(pipe_ends[0]), pipe_write(pipe_ends[1]);
+  ASSERT_TRUE(inherited_file);
+
+  const std::optional<Report> report = StartAndReport(R"(tools\standin)");
+  ASSERT_TRUE(report);
+  const std::map<int, std::string> fds = report->Descriptors();
+  EXPECT_EQ(fds.size(), 3u) << ReadFile(dir / "report");
+  EXPECT_EQ(fds.count(0) + fds.count(1) + fds.count(2), 3u);
+  EXPECT_EQ(fds.at(0), "/dev/null");
+}
+
+TEST_F(StartProgramTest, ClosedStandardStreamsBecomeTheNullDevice) {
+  InstallStandIn("tools/standin");
+  ASSERT_TRUE(ChangeDirectory(dir.path().string()));
+  ScopedEnv report("TARVELIN_STANDIN_REPORT", (dir / "report").string());
+  const UniqueFd saved_output(fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 10));
+  ASSERT_TRUE(saved_output);
+  close(STDOUT_FILENO);
+  const bool started = StartProgram(R"(tools\standin)");
+  dup2(saved_output.get(), STDOUT_FILENO);
+
+  ASSERT_TRUE(started);
+  ASSERT_TRUE(WaitForFile(dir / "report"));
+  const std::map<int, std::string> fds = Report(ReadFile(dir / "report")).Descriptors();
+  ASSERT_TRUE(fds.contains(1));
+  EXPECT_EQ(fds.at(1), "/dev/null");
+}
+
+TEST_F(StartProgramTest, ProgramOutlivesTheMenusProcessGroup) {
+  InstallStandIn("tools/standin");
+  ASSERT_TRUE(ChangeDirectory(dir.path().string()));
+  ScopedEnv report("TARVELIN_STANDIN_REPORT", (dir / "report").string());
+  ScopedEnv hold("TARVELIN_STANDIN_HOLD", (dir / "go").string());
+
+  // A stand-in for the menu, in a process group of its own as a shell would start it.
+  const pid_t menu = fork();
+  ASSERT_GE(menu, 0);
+  if (menu == 0) {
+    setpgid(0, 0);
+    if (!StartProgram(R"(tools\standin)")) _exit(1);
+    for (;;) pause();
+  }
+  setpgid(menu, menu);
+  const bool reported = WaitForFile(dir / "report");
+  kill(-menu, SIGKILL);
+  waitpid(menu, nullptr, 0);
+  ASSERT_TRUE(reported);
+
+  const pid_t program = static_cast<pid_t>(Report(ReadFile(dir / "report")).Number("pid"));
+  EXPECT_EQ(kill(program, 0), 0);
+  WriteFile(dir / "go", "");
+  EXPECT_TRUE(WaitForFile(dir / "go.released"));
+}
+
+TEST_F(StartProgramTest, ManyStartsLeaveNoZombies) {
+  InstallStandIn("tools/standin");
+  ASSERT_TRUE(ChangeDirectory(dir.path().string()));
+  ScopedEnv tally("TARVELIN_STANDIN_TALLY", (dir / "tally").string());
+  constexpr int kStarts = 200;
+  int started = 0;
+  for (int i = 0; i < kStarts; ++i) {
+    started += StartProgram(R"(tools\standin)");
+    EXPECT_FALSE(StartProgram(R"(tools\missing)"));
+  }
+  EXPECT_EQ(started, kStarts);
+
+  const auto count_lines = [&] {
+    const std::string text = ReadFile(dir / "tally");
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+  };
+  EXPECT_TRUE(WaitUntil([&] { return count_lines() == kStarts; })) << count_lines() << " ran";
+  // Every program has run; any child of ours still about is either on its way out or a zombie.
+  WaitUntil([] {
+    const std::vector<char> states = ChildStates();
+    return std::all_of(states.begin(), states.end(), [](char state) { return state == 'Z'; });
+  });
+  EXPECT_EQ(ChildStates().size(), 0u);
+}
+
+TEST_F(StartProgramTest, EveryKindOfFailureIsReported) {
+  InstallStandIn("tools/standin");
+  fs::create_directories(dir / "path dir" / "adirectory");
+  WriteFile(dir / "noexec", "#!/bin/sh\nexit 0\n", fs::perms(0644));
+  WriteFile(dir / "random.bin", std::string("\x7f\x45\x4c\x46\x01\xfe\x00\x13\x37garbage", 17), fs::perms(0755));
+  WriteFile(dir / "noshebang", "touch ran\n", fs::perms(0755));
+  ScopedEnv path("PATH", (dir / "path dir").string());
+  ASSERT_TRUE(ChangeDirectory(dir.path().string()));
+
+  const std::vector<std::pair<const char*, std::string>> failures = {
+      {"missing file", R"(nothere\prog arg)"},
+      {"missing bare name", "tarvelin-no-such-program"},
+      {"directory", R"(.\tools)"},
+      {"directory with a trailing separator", R"(tools\)"},
+      {"directory found by name", "adirectory"},
+      {"no execute permission", R"(.\noexec)"},
+      {"not a program", R"(.\random.bin)"},
+      {"script without #!", R"(.\noshebang)"},
+      {"empty", ""},
+      {"blank", " \t "},
+      {"quoted empty name", R"("" tools\standin)"},
+      {"NUL byte", std::string("tools\\standin\0 x", 16)},
+  };
+  for (const auto& [kind, command_line] : failures) EXPECT_FALSE(StartProgram(command_line)) << kind;
+  EXPECT_FALSE(fs::exists(dir / "ran")) << "a script without #! was run by a shell";
+}
+
+TEST_F(StartProgramTest, BareNamesAreFoundInPathOnly) {
+  InstallStandIn("path dir/tarvelin-standin");
+  InstallStandIn("tarvelin-local");
+  fs::create_directory(dir / "shadow");
+  WriteFile(dir / "shadow" / "tarvelin-standin", "#!/bin/sh\n", fs::perms(0644));
+  ASSERT_TRUE(ChangeDirectory(dir.path().string()));
+
+  {
+    // A file of the name that cannot run does not hide the one later in PATH.
+    ScopedEnv path("PATH", (dir / "shadow").string() + ":" + (dir / "path dir").string());
+    const std::optional<Report> report = StartAndReport("tarvelin-standin a");
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->All("arg"), (std::vector<std::string>{"tarvelin-standin", "a"}));
+    EXPECT_EQ(report->Get("exedir"), (dir / "path dir").string());
+    EXPECT_FALSE(StartProgram("tarvelin-local"));
+  }
+  {
+    ScopedEnv path("PATH", "/nonexistent:.");
+    EXPECT_TRUE(StartAndReport("tarvelin-local", "local"));
+  }
+}
+
+}  // namespace
+}  // namespace tarvelin::posix
