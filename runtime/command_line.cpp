@@ -1,6 +1,7 @@
 #include "runtime/command_line.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace tarvelin {
 namespace {
@@ -69,6 +70,16 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
   while ((pos = line.find_first_not_of(kBlanks, pos)) != std::string_view::npos)
     words.push_back(ReadArgument(line, pos));
   return words;
+}
+
+bool IsDesktopLink(std::string_view program) {
+  auto starts_with = [&](std::string_view scheme) {
+    if (program.size() < scheme.size()) return false;
+    for (std::size_t i = 0; i < scheme.size(); ++i)
+      if (std::tolower(static_cast<unsigned char>(program[i])) != scheme[i]) return false;
+    return true;
+  };
+  return starts_with("http:") || starts_with("https:") || starts_with("mailto:");
 }
 
 }  // namespace tarvelin

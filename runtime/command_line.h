@@ -27,4 +27,7 @@ namespace tarvelin {
 // Every character with a meaning is ASCII, so UTF-8 text passes through unchanged.
 std::vector<std::string> SplitCommandLine(std::string_view line);
 
+// True when a program name is a link the desktop opens: http:, https: or mailto:, in any case.
+bool IsDesktopLink(std::string_view program);
+
 }  // namespace tarvelin

@@ -13,6 +13,12 @@
 // If the program cannot run (or the second fork fails), the reason travels back over a pipe that
 // closes on exec, so the menu learns the outcome before StartProgram returns.
 //
+// A command that names a document, a folder or a file the system will not run (a script on a medium
+// mounted without execute rights), or that is an http:, https: or mailto: link, opens with the
+// desktop's default application through xdg-open, started the same way. xdg-open hands the target
+// on and ends, so the menu waits a little for its verdict: a target it cannot open gives the same
+// failure as a program that cannot start.
+//
 // Between fork and exec only async-signal-safe calls are made: everything that allocates happens
 // before the fork, and the middle child forks with _Fork, which runs no fork handlers.
 
@@ -20,10 +26,12 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +47,10 @@ namespace {
 // descriptor above it is closed.
 constexpr int kReportFd = 3;
 
+// How long the menu waits for the desktop's opener to accept or refuse a target. An opener still
+// running then counts as started.
+constexpr int kOpenerVerdictMilliseconds = 2000;
+
 // Everything the program's process needs, ready before the fork.
 struct Launch {
   const char* path;
@@ -46,6 +58,7 @@ struct Launch {
   char* const* envp;
   int null_device;  // -1 when /dev/null cannot be opened
   int report;
+  bool await_verdict;  // report the program's own failure if it ends with one soon
 };
 
 // Moves a descriptor above standard input, output and error, so that the child's rearranging of
@@ -127,18 +140,80 @@ std::optional<std::string> FindProgram(const std::string& name) {
   const pid_t program = _Fork();
   if (program == 0) RunProgram(launch);
   if (program < 0) ReportAndExit(launch.report, errno);
+  if (launch.await_verdict) {
+    constexpr timespec kTick{0, 10'000'000};
+    for (int waited = 0; waited < kOpenerVerdictMilliseconds; waited += 10) {
+      int status = 0;
+      if (waitpid(program, &status, WNOHANG) == program) {
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ReportAndExit(launch.report, ECANCELED);
+        break;
+      }
+      nanosleep(&kTick, nullptr);
+    }
+  }
   _exit(0);
 }
 
-// Reads the failure report of a start: true when the pipe closed with nothing in it.
-bool ProgramStarted(const UniqueFd& report) {
+// Reads the failure report of a start: 0 when the pipe closed with nothing in it, else the error.
+int StartFailure(const UniqueFd& report) {
   int error = 0;
   for (;;) {
     const ssize_t got = read(report.get(), &error, sizeof error);
-    if (got >= 0) return got == 0;
-    if (errno != EINTR) return false;
+    if (got == 0) return 0;
+    if (got > 0) return error ? error : EIO;
+    if (errno != EINTR) return errno;
   }
 }
+
+// Starts the program at |path| with |words| as its arguments; 0 when it runs, else the error.
+int Spawn(const std::string& path, std::vector<std::string>& words, bool await_verdict) {
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+
+  const UniqueFd null_device = AboveStandardStreams(open("/dev/null", O_RDWR | O_CLOEXEC));
+  int pipe_ends[2];
+  if (pipe2(pipe_ends, O_CLOEXEC) != 0) return errno;
+  const UniqueFd report_read = AboveStandardStreams(pipe_ends[0]);
+  UniqueFd report_write = AboveStandardStreams(pipe_ends[1]);
+  if (!report_read || !report_write) return EMFILE;
+  const Launch launch{path.c_str(), argv.data(), environ, null_device.get(), report_write.get(), await_verdict};
+
+  // With every signal blocked across the fork, no handler of the menu's can run in a child.
+  sigset_t all, previous;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &previous);
+  const pid_t middle = fork();
+  if (middle == 0) RunMiddleChild(launch);
+  const int fork_error = errno;
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  if (middle < 0) return fork_error;
+
+  report_write.reset();
+  // ECHILD only means someone else reaped it already (a SIGCHLD set to be ignored, for one).
+  while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  return StartFailure(report_read);
+}
+
+// Opens a document, folder or link with the desktop's default application.
+bool OpenWithDesktop(const std::string& target) {
+  const std::optional<std::string> opener = FindProgram("xdg-open");
+  if (!opener) return false;
+  // The opener may hand the target to a process with another current directory.
+  char* absolute = realpath(target.c_str(), nullptr);
+  std::vector<std::string> words = {"xdg-open", absolute ? absolute : target};
+  free(absolute);
+  return Spawn(*opener, words, true) == 0;
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0;
+}
+
+// Failures of exec that mean "this file is there but is no program to run".
+bool NotAProgram(int error) { return error == EACCES || error == ENOEXEC || error == EISDIR; }
 
 }  // namespace
 
@@ -147,36 +222,16 @@ bool StartProgram(const std::string& command_line) {
   if (command_line.find('\0') != std::string::npos) return false;
   std::vector<std::string> words = SplitCommandLine(command_line);
   if (words.empty()) return false;
+  if (IsDesktopLink(words.front())) return OpenWithDesktop(words.front());
   std::replace(words.front().begin(), words.front().end(), '\\', '/');
-  const std::optional<std::string> path = FindProgram(words.front());
-  if (!path) return false;
-
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-
-  const UniqueFd null_device = AboveStandardStreams(open("/dev/null", O_RDWR | O_CLOEXEC));
-  int pipe_ends[2];
-  if (pipe2(pipe_ends, O_CLOEXEC) != 0) return false;
-  const UniqueFd report_read = AboveStandardStreams(pipe_ends[0]);
-  UniqueFd report_write = AboveStandardStreams(pipe_ends[1]);
-  if (!report_read || !report_write) return false;
-  const Launch launch{path->c_str(), argv.data(), environ, null_device.get(), report_write.get()};
-
-  // With every signal blocked across the fork, no handler of the menu's can run in a child.
-  sigset_t all, previous;
-  sigfillset(&all);
-  pthread_sigmask(SIG_BLOCK, &all, &previous);
-  const pid_t middle = fork();
-  if (middle == 0) RunMiddleChild(launch);
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  if (middle < 0) return false;
-
-  report_write.reset();
-  // ECHILD only means someone else reaped it already (a SIGCHLD set to be ignored, for one).
-  while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
+  const std::string name = words.front();
+  if (const std::optional<std::string> path = FindProgram(name)) {
+    const int error = Spawn(*path, words, false);
+    if (error == 0) return true;
+    return NotAProgram(error) && Exists(*path) && OpenWithDesktop(*path);
   }
-  return ProgramStarted(report_read);
+  // A bare name that is no program in PATH may still be a document beside the menu.
+  return !name.empty() && Exists(name) && OpenWithDesktop(name);
 }
 
 }  // namespace tarvelin::posix

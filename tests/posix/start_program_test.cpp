@@ -292,5 +292,62 @@ TEST_F(StartProgramTest, BareNamesAreFoundInPathOnly) {
   }
 }
 
+// Documents, folders and links open with the desktop's application; a stand-in xdg-open first in
+// PATH records what it was given and ends with the status the test asks for.
+class OpenWithDesktopTest : public StartProgramTest {
+ protected:
+  void SetUp() override {
+    fs::create_directories(dir / "bin");
+    WriteFile(dir / "bin" / "xdg-open",
+              "#!/bin/sh\nprintf '%s\\n' \"$*\" >>\"$OPENED\"\nexit \"${OPENER_STATUS:-0}\"\n", fs::perms(0755));
+    ASSERT_TRUE(ChangeDirectory(dir.path().string()));
+  }
+  std::vector<std::string> Opened() {
+    std::vector<std::string> lines;
+    std::istringstream text(ReadFile(dir / "opened"));
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    return lines;
+  }
+
+  ScopedEnv path{"PATH", (dir / "bin").string()};
+  ScopedEnv opened{"OPENED", (dir / "opened").string()};
+};
+
+TEST_F(OpenWithDesktopTest, DocumentsFoldersAndLinksOpenWithTheirApplication) {
+  fs::create_directories(dir / "docs" / "manual");
+  WriteFile(dir / "docs" / "guide.pdf", "%PDF-1.4\n");
+  WriteFile(dir / "readme.html", "<html></html>");
+  WriteFile(dir / "docs" / "install.sh", "echo hi\n", fs::perms(0755));  // no #!, so no program
+
+  EXPECT_TRUE(StartProgram(R"(docs\guide.pdf)"));
+  EXPECT_TRUE(StartProgram(R"(docs\manual)"));
+  EXPECT_TRUE(StartProgram("readme.html"));
+  EXPECT_TRUE(StartProgram(R"(docs\install.sh)"));
+  EXPECT_TRUE(StartProgram("https://example.org/get?a=1&b=2"));
+  EXPECT_TRUE(StartProgram("MAILTO:help@example.org"));
+  const std::string root = dir.path().string();
+  EXPECT_EQ(Opened(), (std::vector<std::string>{root + "/docs/guide.pdf", root + "/docs/manual", root + "/readme.html",
+                                                root + "/docs/install.sh", "https://example.org/get?a=1&b=2",
+                                                "MAILTO:help@example.org"}));
+}
+
+TEST_F(OpenWithDesktopTest, MissingFilesAndRefusingOpenersStillFail) {
+  WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
+  EXPECT_FALSE(StartProgram(R"(docs\missing.pdf)"));
+  EXPECT_FALSE(StartProgram("missing.pdf"));
+  EXPECT_FALSE(StartProgram(""));
+  EXPECT_FALSE(StartProgram("ftp://example.org/file"));  // not a link the menu opens
+  {
+    ScopedEnv refuse("OPENER_STATUS", "4");
+    EXPECT_FALSE(StartProgram("guide.pdf"));
+    EXPECT_FALSE(StartProgram("https://example.org/"));
+  }
+  {
+    ScopedEnv no_opener("PATH", (dir / "nowhere").string());
+    EXPECT_FALSE(StartProgram("guide.pdf"));
+  }
+  EXPECT_EQ(Opened().size(), 2u) << "only the refusing opener's two calls were made";
+}
+
 }  // namespace
 }  // namespace tarvelin::posix
