@@ -18,6 +18,10 @@ void EventRouter::DispatchPending(FormHandlers& handlers) {
     const InputEvent event = queue_.front();
     queue_.pop_front();
     Dispatch(event, handlers);
+    while (depth_ == 1 && moved_inside_handler_ && !form_.unloaded) {
+      moved_inside_handler_ = false;
+      Dispatch(last_move_, handlers);
+    }
   }
   if (form_.unloaded) queue_.clear();
   --depth_;
@@ -27,6 +31,8 @@ void EventRouter::Dispatch(const InputEvent& event, FormHandlers& handlers) {
   using Kind = Form::Target::Kind;
   switch (event.type) {
     case InputEvent::Type::PointerMove: {
+      last_move_ = event;
+      moved_inside_handler_ = depth_ > 1;
       const Form::Target target = form_.HitTest(event.x, event.y);
       if (target.kind == Kind::HotSpot) handlers.imgHover_MouseMove(target.index);
       else if (target.kind == Kind::BareWindow) handlers.Form_MouseMove();

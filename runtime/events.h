@@ -30,6 +30,10 @@ struct InputEvent {
 // themselves; the router keeps that safe:
 //  - pointer moves waiting at the end of the queue are merged, only the latest position counts;
 //  - pumps nest at most kMaxNesting deep; deeper pumps leave the queue to the outer ones;
+//  - a handler interrupted by a pump goes on with its steps when the pump returns, even if a newer
+//    movement was handled inside it; so when the outermost handler returns after such a movement,
+//    the router delivers the pointer's latest position once more, and the highlight ends up where
+//    the pointer is;
 //  - nothing is dispatched once frmMain is unloaded.
 class EventRouter {
  public:
@@ -51,6 +55,8 @@ class EventRouter {
   std::deque<InputEvent> queue_;
   int depth_ = 0;
   bool press_on_box_ = false;
+  InputEvent last_move_{InputEvent::Type::PointerMove};
+  bool moved_inside_handler_ = false;
 };
 
 }  // namespace tarvelin

@@ -8,7 +8,7 @@ namespace tarvelin {
 int ScreenScale::WholeFactor(float desktop_scale) {
   if (!(desktop_scale >= 1.0f)) return 1;  // also NaN
   // A scale like 1.9999 from a rounded DPI still means 2.
-  return std::clamp(static_cast<int>(std::floor(desktop_scale + 0.01f)), 1, 8);
+  return static_cast<int>(std::floor(std::min(desktop_scale + 0.01f, 8.0f)));
 }
 
 void ScreenScale::Blit(std::span<const std::uint32_t> frame, int frame_width, PixelRect r, std::uint32_t* screen,

@@ -1,0 +1,228 @@
+// The shared form model and event router that every provider feeds: which control gets the
+// pointer, what a click is, how re-entrant pumps are bounded, and what the framebuffer shows.
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+#include "menu_harness.h"
+
+namespace tarvelin::testing {
+namespace {
+
+constexpr std::uint32_t kWindowColour = 0x123456;
+
+// A form with the menu's layout, the box shown over hot spot |box_over| (0: hidden).
+struct Model {
+  explicit Model(std::int16_t box_over = 0) : form(Art().background, Art().highlight, kHotSpotLayout, kWindowColour) {
+    if (box_over) {
+      const PixelRect r = RectOf(box_over);
+      form.picDisplay.SetLeft(static_cast<float>(r.x));
+      form.picDisplay.SetTop(static_cast<float>(r.y));
+      form.picDisplay.SetWidth(static_cast<float>(r.w));
+      form.picDisplay.SetHeight(static_cast<float>(r.h));
+      form.picDisplay.SetVisible(true);
+    }
+  }
+  Form form;
+  EventRouter router{form};
+};
+
+// Records handler calls; |on_call| lets a test act from inside a handler.
+struct Recorder final : FormHandlers {
+  std::vector<std::string> calls;
+  std::function<void()> on_call;
+  void Form_Load() override {}
+  void Form_MouseMove() override { Record("bare"); }
+  void imgHover_MouseMove(std::int16_t Index) override { Record("hot " + std::to_string(Index)); }
+  void picDisplay_Click() override { Record("click"); }
+  void Form_KeyPress(std::int16_t KeyAscii) override { Record("key " + std::to_string(KeyAscii)); }
+  void Record(std::string call) {
+    calls.push_back(std::move(call));
+    if (on_call) on_call();
+  }
+};
+
+using Calls = std::vector<std::string>;
+
+TEST(HitTest, ShownBoxLiesAboveHotSpotsAndHotSpotsAboveTheWindow) {
+  Model hidden;
+  EXPECT_EQ(hidden.form.HitTest(100, 100).kind, Form::Target::Kind::HotSpot);
+  EXPECT_EQ(hidden.form.HitTest(100, 100).index, 1);
+  EXPECT_EQ(hidden.form.HitTest(100, 120).kind, Form::Target::Kind::BareWindow);
+  EXPECT_EQ(hidden.form.HitTest(-1, -1).kind, Form::Target::Kind::BareWindow);
+
+  Model shown(1);
+  EXPECT_EQ(shown.form.HitTest(100, 100).kind, Form::Target::Kind::Box);
+  EXPECT_EQ(shown.form.HitTest(100, 140).index, 2);
+  EXPECT_EQ(shown.form.HitTest(100, 120).kind, Form::Target::Kind::BareWindow);
+}
+
+TEST(EventRouter, MovesReachTheControlUnderThePointer) {
+  Model model(2);
+  Recorder r;
+  for (const Point p : {CentreOf(1), CentreOf(2), kGap, CentreOf(8)}) {
+    model.router.Post(Move(p));
+    model.router.Post(Key('.'));  // keeps the moves from merging
+  }
+  model.router.DispatchPending(r);
+  EXPECT_EQ(r.calls, (Calls{"hot 1", "key 46", "key 46", "bare", "key 46", "hot 8", "key 46"}));
+}
+
+TEST(EventRouter, AClickIsAPressAndReleaseOnTheShownBox) {
+  const struct {
+    const char* name;
+    std::vector<InputEvent> events;
+    Calls expected;
+  } cases[] = {
+      {"press and release on the box", {Press(CentreOf(3)), Release(CentreOf(3))}, {"click"}},
+      {"release elsewhere on the box", {Press({60, 171}), Release({439, 192})}, {"click"}},
+      {"release off the box", {Press(CentreOf(3)), Release(kGap)}, {}},
+      {"press off the box", {Press(kGap), Release(CentreOf(3))}, {}},
+      {"release without press", {Release(CentreOf(3))}, {}},
+      {"second press of a double-click", {Press(CentreOf(3), 2), Release(CentreOf(3))}, {}},
+      {"double-click after a click", {Press(CentreOf(3), 1), Release(CentreOf(3)), Press(CentreOf(3), 2),
+                                      Release(CentreOf(3))}, {"click"}},
+      {"third press of a triple click", {Press(CentreOf(3), 3), Release(CentreOf(3))}, {"click"}},
+      {"second press abandons the first", {Press(CentreOf(3), 1), Press(CentreOf(3), 2), Release(CentreOf(3))}, {}},
+      {"press on an uncovered hot spot", {Press(CentreOf(4)), Release(CentreOf(4))}, {}},
+  };
+  for (const auto& c : cases) {
+    Model model(3);
+    Recorder r;
+    for (const InputEvent& e : c.events) model.router.Post(e);
+    model.router.DispatchPending(r);
+    EXPECT_EQ(r.calls, c.expected) << c.name;
+  }
+}
+
+TEST(EventRouter, ClickNeedsTheBoxShownAtRelease) {
+  Model model(3);
+  Recorder r;
+  model.router.Post(Press(CentreOf(3)));
+  model.router.DispatchPending(r);
+  model.form.picDisplay.SetVisible(false);
+  model.router.Post(Release(CentreOf(3)));
+  model.router.DispatchPending(r);
+  EXPECT_EQ(r.calls, Calls{});
+}
+
+TEST(EventRouter, PumpsFromInsideHandlersNestAtMostTheLimit) {
+  Model model;
+  Recorder r;
+  int deepest = 0, calls = 0;
+  r.on_call = [&] {
+    deepest = std::max(deepest, model.router.Depth());
+    // Every handler posts two more events and pumps, as an endless flood would.
+    if (++calls < 2000) {
+      model.router.Post(Key('x'));
+      model.router.Post(Move(CentreOf(1)));
+      model.router.DispatchPending(r);
+    }
+  };
+  model.router.Post(Key('x'));
+  model.router.DispatchPending(r);
+  EXPECT_EQ(deepest, EventRouter::kMaxNesting);
+  EXPECT_EQ(model.router.Depth(), 0);
+  EXPECT_FALSE(model.router.HasPending());  // the outermost pump ran everything in the end
+}
+
+TEST(EventRouter, NothingIsDispatchedOnceUnloaded) {
+  Model model;
+  Recorder r;
+  r.on_call = [&] { model.form.unloaded = true; };
+  model.router.Post(Key(27));
+  model.router.Post(Key('a'));
+  model.router.Post(Move(CentreOf(1)));
+  model.router.DispatchPending(r);
+  model.router.Post(Key('b'));
+  model.router.DispatchPending(r);
+  EXPECT_EQ(r.calls, Calls{"key 27"});
+  EXPECT_FALSE(model.router.HasPending());
+}
+
+TEST(ToPixel, RoundsAndClampsEveryValue) {
+  EXPECT_EQ(ToPixel(0.4f), 0);
+  EXPECT_EQ(ToPixel(0.6f), 1);
+  EXPECT_EQ(ToPixel(-2.6f), -3);
+  EXPECT_EQ(ToPixel(std::numeric_limits<float>::quiet_NaN()), 0);
+  EXPECT_EQ(ToPixel(std::numeric_limits<float>::infinity()), 32767);
+  EXPECT_EQ(ToPixel(-std::numeric_limits<float>::infinity()), -32768);
+  EXPECT_EQ(ToPixel(1e30f), 32767);
+}
+
+TEST(ClientRect, OddScalesGiveASaneWindow) {
+  const FormWindow window{7200, 5400, ""};
+  EXPECT_EQ(Form::ClientRect(window, 15, 15), (PixelRect{0, 0, 480, 360}));
+  EXPECT_EQ(Form::ClientRect(window, 0, -1), (PixelRect{0, 0, 1, 1}));
+  EXPECT_EQ(Form::ClientRect(window, std::numeric_limits<float>::quiet_NaN(), 1e-30f).w, 1);
+  EXPECT_LE(Form::ClientRect(FormWindow{1e30f, 1e30f, ""}, 1, 1).w, 16384);
+}
+
+TEST(HighlightBox, PaintPictureIsClippedToPictureAndBox) {
+  Model model(8);
+  HighlightBox& box = model.form.picDisplay;
+  const Picture& pic = Art().highlight;
+  // Source running off the picture's right and bottom edges.
+  box.PaintPicture(pic, 0, 0, 82, 22, 440, 350);
+  EXPECT_EQ(box.Pixel(0, 0), pic.Colour(440, 350));
+  EXPECT_EQ(box.Pixel(39, 9), pic.Colour(479, 359));
+  EXPECT_EQ(box.Pixel(40, 10), kWindowColour);  // beyond the picture: untouched
+  // Negative positions and sizes, NaN and huge values are clipped, never written out of bounds.
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (const float v : {-1000.0f, -1.0f, nan, 1e9f}) {
+    box.PaintPicture(pic, v, 0, 82, 22, 0, 0);
+    box.PaintPicture(pic, 0, v, 82, 22, 0, 0);
+    box.PaintPicture(pic, 0, 0, v, v, 0, 0);
+    box.PaintPicture(pic, 0, 0, 82, 22, v, v);
+  }
+  box.PaintPicture(pic, -5, -3, 82, 22, 386, 318);  // corners move together
+  EXPECT_EQ(box.Pixel(0, 0), pic.Colour(391, 321));
+}
+
+TEST(Compose, ReportsOnlyWhatChanged) {
+  Model model;
+  Form& form = model.form;
+  const PixelRect window{0, 0, 480, 360};
+  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{window});
+  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{});
+
+  HighlightBox& box = form.picDisplay;
+  box.SetLeft(60), box.SetTop(93), box.SetWidth(380), box.SetHeight(22);
+  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{});  // still hidden
+  box.SetVisible(true);
+  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{RectOf(1)});
+  EXPECT_EQ(form.Frame()[93 * 480 + 60], kWindowColour);  // shown, not yet drawn into
+  box.PaintPicture(Art().highlight, 0, 0, 380, 22, 60, 93);
+  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{RectOf(1)});
+  EXPECT_EQ(form.Frame()[93 * 480 + 60], Art().highlight.Colour(60, 93));
+
+  box.SetTop(132);  // moving it uncovers the old place
+  EXPECT_EQ(form.Compose(window), (std::vector<PixelRect>{RectOf(1), RectOf(2)}));
+  EXPECT_EQ(form.Frame()[93 * 480 + 60], Art().background.Colour(60, 93));
+  box.SetVisible(false);
+  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{RectOf(2)});
+  EXPECT_EQ(form.Frame()[132 * 480 + 60], Art().background.Colour(60, 132));
+}
+
+TEST(Compose, BoxReachingOutOfTheWindowIsClipped) {
+  Model model;
+  HighlightBox& box = model.form.picDisplay;
+  box.SetLeft(470), box.SetTop(-5), box.SetWidth(100), box.SetHeight(20);
+  box.SetVisible(true);
+  model.form.Compose({0, 0, 480, 360});
+  EXPECT_EQ(model.form.Compose({0, 0, 480, 360}), std::vector<PixelRect>{});
+  box.SetVisible(false);
+  EXPECT_EQ(model.form.Compose({0, 0, 480, 360}), (std::vector<PixelRect>{{470, 0, 10, 15}}));
+}
+
+TEST(Compose, WindowLargerThanThePictureShowsTheWindowColourBeyondIt) {
+  Model model;
+  model.form.Compose({0, 0, 500, 370});
+  EXPECT_EQ(model.form.Frame()[0], Art().background.Colour(0, 0));
+  EXPECT_EQ(model.form.Frame()[369 * 500 + 499], kWindowColour);
+  EXPECT_EQ(model.form.Frame()[10 * 500 + 485], kWindowColour);
+}
+
+}  // namespace
+}  // namespace tarvelin::testing

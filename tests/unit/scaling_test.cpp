@@ -1,0 +1,65 @@
+// Whole-factor scaling: a desktop scale becomes a whole factor, and each picture pixel is shown as
+// a square of screen pixels.
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <vector>
+
+#include "runtime/scaling.h"
+
+namespace tarvelin {
+namespace {
+
+TEST(ScreenScale, DesktopScaleGivesTheLargestWholeFactor) {
+  EXPECT_EQ(ScreenScale::WholeFactor(1.0f), 1);
+  EXPECT_EQ(ScreenScale::WholeFactor(1.25f), 1);
+  EXPECT_EQ(ScreenScale::WholeFactor(1.75f), 1);
+  EXPECT_EQ(ScreenScale::WholeFactor(1.9999f), 2);  // a rounded DPI
+  EXPECT_EQ(ScreenScale::WholeFactor(2.0f), 2);
+  EXPECT_EQ(ScreenScale::WholeFactor(2.5f), 2);
+  EXPECT_EQ(ScreenScale::WholeFactor(3.0f), 3);
+}
+
+TEST(ScreenScale, NonsenseScalesGiveAFactorBetweenOneAndEight) {
+  EXPECT_EQ(ScreenScale::WholeFactor(0.5f), 1);
+  EXPECT_EQ(ScreenScale::WholeFactor(0.0f), 1);
+  EXPECT_EQ(ScreenScale::WholeFactor(-2.0f), 1);
+  EXPECT_EQ(ScreenScale::WholeFactor(std::numeric_limits<float>::quiet_NaN()), 1);
+  EXPECT_EQ(ScreenScale::WholeFactor(9.0f), 8);
+  EXPECT_EQ(ScreenScale::WholeFactor(1e6f), 8);
+  // Beyond what an int holds the factor is still the largest, not whatever the conversion gives.
+  EXPECT_EQ(ScreenScale::WholeFactor(3e9f), 8);
+  EXPECT_EQ(ScreenScale::WholeFactor(std::numeric_limits<float>::infinity()), 8);
+  EXPECT_EQ(ScreenScale(0).factor(), 1);
+  EXPECT_EQ(ScreenScale(-4).factor(), 1);
+}
+
+TEST(ScreenScale, MapsRectanglesOutAndPointsBack) {
+  const ScreenScale two(2);
+  EXPECT_EQ(two.ToScreen({1, 2, 3, 4}), (PixelRect{2, 4, 6, 8}));
+  EXPECT_EQ(two.ToPicture(0), 0);
+  EXPECT_EQ(two.ToPicture(5), 2);
+  EXPECT_EQ(two.ToPicture(959), 479);
+  // Left of or above the window stays outside it, however close.
+  EXPECT_EQ(two.ToPicture(-1), -1);
+  EXPECT_EQ(two.ToPicture(-2), -1);
+  EXPECT_EQ(two.ToPicture(-3), -2);
+  EXPECT_EQ(ScreenScale(1).ToPicture(-1), -1);
+}
+
+TEST(ScreenScale, BlitDrawsEachPixelAsASquareOnlyInsideTheRectangle) {
+  const std::vector<std::uint32_t> frame = {1, 2, 3,  //
+                                            4, 5, 6};
+  const ScreenScale three(3);
+  std::vector<std::uint32_t> screen(9 * 6, 0);
+  three.Blit(frame, 3, {1, 0, 2, 2}, screen.data(), 9);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 9; ++x) {
+      const std::uint32_t expected = x < 3 ? 0 : frame[(y / 3) * 3 + x / 3];
+      EXPECT_EQ(screen[y * 9 + x], expected) << x << "," << y;
+    }
+}
+
+}  // namespace
+}  // namespace tarvelin
