@@ -1,0 +1,40 @@
+#include "runtime/win32/command_line.h"
+
+namespace tarvelin {
+namespace {
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+}  // namespace
+
+ProgramAndArguments SplitProgramFromArguments(std::wstring_view command_line) {
+  std::size_t at = 0;
+  while (at < command_line.size() && IsBlank(command_line[at])) ++at;
+  ProgramAndArguments out;
+  if (at < command_line.size() && command_line[at] == L'"') {
+    const std::size_t close = command_line.find(L'"', at + 1);
+    const std::size_t end = close == std::wstring_view::npos ? command_line.size() : close;
+    out.program = command_line.substr(at + 1, end - at - 1);
+    at = close == std::wstring_view::npos ? end : close + 1;
+  } else {
+    const std::size_t start = at;
+    while (at < command_line.size() && !IsBlank(command_line[at])) ++at;
+    out.program = command_line.substr(start, at - start);
+  }
+  while (at < command_line.size() && IsBlank(command_line[at])) ++at;
+  out.arguments = command_line.substr(at);
+  return out;
+}
+
+StartResult StartCommand(std::wstring_view command_line, ProgramStarter& starter) {
+  const ProgramAndArguments command = SplitProgramFromArguments(command_line);
+  if (command.program.empty()) return StartResult::Failed;
+  const DWORD error = starter.StartProcess(std::wstring(command_line));
+  if (error == ERROR_SUCCESS) return StartResult::Started;
+  if (error != kErrorElevationRequired) return StartResult::Failed;
+  const DWORD shell_error = starter.StartThroughShell(command);
+  if (shell_error == ERROR_SUCCESS) return StartResult::Started;
+  return shell_error == ERROR_CANCELLED ? StartResult::Declined : StartResult::Failed;
+}
+
+}  // namespace tarvelin

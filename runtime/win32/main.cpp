@@ -1,0 +1,33 @@
+// tarvelin.exe: the menu on Windows.
+
+#include <windows.h>
+
+#include "menu/frmMain.h"
+#include "menu/layout.h"
+#include "runtime/win32/artwork_resources.h"
+#include "runtime/win32/win32_provider.h"
+
+namespace {
+
+// A program run from a disc or stick must never load a DLL that someone put beside it: from here
+// on, DLLs load from the system directory only. Windows without the function (Vista, 7 without
+// update KB2533623) at least leaves the current directory out of the search.
+void LoadDllsFromSystemDirectoryOnly() {
+  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  const FARPROC found = kernel32 ? GetProcAddress(kernel32, "SetDefaultDllDirectories") : nullptr;
+  if (found && reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(found))(
+                   LOAD_LIBRARY_SEARCH_SYSTEM32))
+    return;
+  SetDllDirectoryW(L"");
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  LoadDllsFromSystemDirectoryOnly();
+  const tarvelin::Artwork art = tarvelin::LoadArtwork(instance);
+  tarvelin::Win32Provider runtime(instance, art, tarvelin::kHotSpotLayout);
+  tarvelin::frmMain menu(runtime);
+  return runtime.Run(menu);
+}

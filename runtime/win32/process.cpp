@@ -1,0 +1,73 @@
+#include "runtime/win32/command_line.h"
+
+#include <shellapi.h>
+
+#include "runtime/win32/wide_text.h"
+#include "runtime/win32/win32_provider.h"
+
+namespace tarvelin {
+namespace {
+
+using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+
+// SHELL32 is loaded only when a program needs it, by its full path in the system directory. Were it
+// imported, the loader would resolve SHELL32's own dependencies before wWinMain restricts the DLL
+// search, and some systems (Wine) then take a DLL planted beside the program.
+ShellExecuteExFunction ShellExecuteFromSystemDirectory() {
+  std::wstring path(MAX_PATH, L'\0');
+  const UINT length = GetSystemDirectoryW(path.data(), MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  path.resize(length);
+  HMODULE shell32 = LoadLibraryW((path + L"\\shell32.dll").c_str());
+  if (!shell32) return nullptr;
+  return reinterpret_cast<ShellExecuteExFunction>(reinterpret_cast<void*>(GetProcAddress(shell32, "ShellExecuteExW")));
+}
+
+class SystemProgramStarter final : public ProgramStarter {
+ public:
+  SystemProgramStarter(HWND owner, std::wstring directory) : owner_(owner), directory_(std::move(directory)) {}
+
+  DWORD StartProcess(std::wstring command_line) override {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    // The current directory is the application directory by now; the program inherits it.
+    if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+      return GetLastError();
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ERROR_SUCCESS;
+  }
+
+  DWORD StartThroughShell(const ProgramAndArguments& command) override {
+    const auto execute = ShellExecuteFromSystemDirectory();
+    if (!execute) return ERROR_PROC_NOT_FOUND;
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    // The shell shows no error box of its own: failures get the menu's one message.
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.hwnd = owner_;
+    info.lpFile = command.program.c_str();
+    info.lpParameters = command.arguments.empty() ? nullptr : command.arguments.c_str();
+    info.lpDirectory = directory_.empty() ? nullptr : directory_.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    return execute(&info) ? ERROR_SUCCESS : GetLastError();
+  }
+
+ private:
+  HWND owner_;
+  std::wstring directory_;
+};
+
+}  // namespace
+
+bool Win32Provider::Shell(const std::string& command_line) {
+  SystemProgramStarter starter(window_, Utf8ToWide(AppPath()));
+  // A user who declined the consent prompt needs no error box: nothing is reported then.
+  return StartCommand(Utf8ToWide(command_line), starter) != StartResult::Failed;
+}
+
+}  // namespace tarvelin

@@ -1,0 +1,68 @@
+#pragma once
+
+// The Win32 provider: one WS_POPUP window drawn from the shared framebuffer, window messages in as
+// raw input events, and the services over the wide-character API (UTF-8 converted at this
+// boundary). The files by concern:
+//   window.cpp        window class, creation, centring, painting, closing
+//   events.cpp        the message pump and the window procedure
+//   files.cpp         App Path, options file input, current drive and directory
+//   process.cpp       program start, with the consent prompt for programs that need it
+//   message_box.cpp   the message box
+// Decisions about hot spots, the highlight box and clicks stay in the shared runtime.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "runtime/provider.h"
+
+namespace tarvelin {
+
+class Win32Provider final : public Provider {
+ public:
+  Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design);
+  ~Win32Provider() override;
+
+  float TwipsPerPixelX() const override { return twips_per_pixel_x_; }
+  float TwipsPerPixelY() const override { return twips_per_pixel_y_; }
+  std::string AppPath() const override { return app_path_; }
+  char PathSeparator() const override { return '\\'; }
+  std::optional<TextInput> OpenForInput(const std::string& path) override;
+  bool ChDrive(char drive) override;
+  bool ChDir(const std::string& path) override;
+  bool Shell(const std::string& command_line) override;
+  void MsgBox(const std::string& prompt, const std::string& title) override;
+
+ protected:
+  bool ShowWindow(PixelRect client) override;
+  bool WaitForEvents() override;
+  void PostPendingEvents() override;
+  void Present(std::span<const PixelRect> changed) override;
+  void CloseWindow() override;
+
+ private:
+  // The directory of the running program, from GetModuleFileNameW, however long its path.
+  static std::wstring ProgramDirectory();
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  bool CreateFramebuffer(PixelRect client);
+  void Paint();
+
+  HINSTANCE instance_;
+  std::string app_path_;
+  float twips_per_pixel_x_ = 15, twips_per_pixel_y_ = 15;
+  HWND window_ = nullptr;
+  PixelRect client_;
+  // The picture on screen: a 32-bit top-down DIB section the paint handler copies from.
+  HDC framebuffer_dc_ = nullptr;
+  HBITMAP framebuffer_ = nullptr;
+  HGDIOBJ framebuffer_dc_old_bitmap_ = nullptr;
+  std::uint32_t* framebuffer_bits_ = nullptr;
+};
+
+// The system's window background colour as 0x00RRGGBB.
+std::uint32_t SystemWindowColour();
+
+}  // namespace tarvelin

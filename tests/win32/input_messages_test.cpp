@@ -1,0 +1,63 @@
+#include "runtime/win32/input_messages.h"
+
+#include <gtest/gtest.h>
+
+using namespace tarvelin;
+
+namespace {
+
+constexpr PixelRect kClient{0, 0, 480, 360};
+
+LPARAM At(int x, int y) { return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)), static_cast<WORD>(static_cast<SHORT>(y))); }
+
+}  // namespace
+
+TEST(InputMessages, MouseInsideTheWindow) {
+  const auto move = InputEventFromMessage(WM_MOUSEMOVE, 0, At(100, 200), kClient);
+  ASSERT_TRUE(move);
+  EXPECT_EQ(move->type, InputEvent::Type::PointerMove);
+  EXPECT_EQ(move->x, 100);
+  EXPECT_EQ(move->y, 200);
+
+  const auto press = InputEventFromMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(479, 359), kClient);
+  ASSERT_TRUE(press);
+  EXPECT_EQ(press->type, InputEvent::Type::ButtonPress);
+  EXPECT_EQ(press->clicks, 1);
+  EXPECT_EQ(press->x, 479);
+
+  const auto release = InputEventFromMessage(WM_LBUTTONUP, 0, At(0, 0), kClient);
+  ASSERT_TRUE(release);
+  EXPECT_EQ(release->type, InputEvent::Type::ButtonRelease);
+}
+
+TEST(InputMessages, SecondPressOfADoubleClickCountsTwo) {
+  const auto press = InputEventFromMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, At(70, 100), kClient);
+  ASSERT_TRUE(press);
+  EXPECT_EQ(press->type, InputEvent::Type::ButtonPress);
+  EXPECT_EQ(press->clicks, 2);
+}
+
+TEST(InputMessages, CapturedMovesOutsideTheWindowAreNotMovesOverIt) {
+  EXPECT_FALSE(InputEventFromMessage(WM_MOUSEMOVE, MK_LBUTTON, At(-5, 100), kClient));
+  EXPECT_FALSE(InputEventFromMessage(WM_MOUSEMOVE, MK_LBUTTON, At(480, 100), kClient));
+  EXPECT_FALSE(InputEventFromMessage(WM_MOUSEMOVE, MK_LBUTTON, At(100, 360), kClient));
+  // ... but a release there still arrives, at its real place, so it is no click on the box.
+  const auto release = InputEventFromMessage(WM_LBUTTONUP, 0, At(-5, 400), kClient);
+  ASSERT_TRUE(release);
+  EXPECT_EQ(release->x, -5);
+  EXPECT_EQ(release->y, 400);
+}
+
+TEST(InputMessages, CharactersKeepTheirCode) {
+  const auto escape = InputEventFromMessage(WM_CHAR, 27, 0, kClient);
+  ASSERT_TRUE(escape);
+  EXPECT_EQ(escape->type, InputEvent::Type::Character);
+  EXPECT_EQ(escape->code, 27);
+  EXPECT_EQ(InputEventFromMessage(WM_CHAR, 0x20AC, 0, kClient)->code, static_cast<std::int16_t>(0x20AC));
+  EXPECT_EQ(InputEventFromMessage(WM_CHAR, 0xE9, 0, kClient)->code, 0xE9);
+}
+
+TEST(InputMessages, OtherMessagesAreNoInput) {
+  for (const UINT message : {UINT{WM_KEYDOWN}, UINT{WM_RBUTTONDOWN}, UINT{WM_MOUSEWHEEL}, UINT{WM_PAINT}})
+    EXPECT_FALSE(InputEventFromMessage(message, 0, At(10, 10), kClient)) << message;
+}

@@ -1,0 +1,66 @@
+// Finds the message box titled "Tarvelin", prints its text (UTF-8) on standard output and, with
+// --dismiss, presses its OK button. Waits up to the given number of seconds for the box.
+// readbox SECONDS [--dismiss]; exit status 0 when the box was found, 1 when not, 2 on bad usage.
+
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+namespace {
+
+struct Found {
+  std::wstring text;
+  int texts = 0;  // visible text controls; a message box has exactly one
+  int icons = 0;  // visible icon controls holding an icon; the menu's box shows none
+};
+
+BOOL CALLBACK InspectControl(HWND control, LPARAM context) {
+  auto& found = *reinterpret_cast<Found*>(context);
+  wchar_t class_name[64] = {};
+  GetClassNameW(control, class_name, 64);
+  if (_wcsicmp(class_name, L"Static") != 0 || !IsWindowVisible(control)) return TRUE;
+  if ((GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+    if (SendMessageW(control, STM_GETICON, 0, 0)) ++found.icons;
+    return TRUE;
+  }
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  found.text = text;
+  ++found.texts;
+  return TRUE;
+}
+
+void Print(const std::string& text) {
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+std::string Utf8(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                       nullptr);
+  std::string out(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 2;
+  const DWORD seconds = static_cast<DWORD>(_wtoi(argv[1]));
+  const bool dismiss = argc > 2 && std::wstring(argv[2]) == L"--dismiss";
+  const ULONGLONG deadline = GetTickCount64() + seconds * 1000ull;
+  HWND box = nullptr;
+  // The dialog class, so a main window that happens to be titled "Tarvelin" is never taken for it.
+  while (!(box = FindWindowW(L"#32770", L"Tarvelin")) && GetTickCount64() < deadline) Sleep(100);
+  if (!box) return 1;
+  Found found;
+  EnumChildWindows(box, InspectControl, reinterpret_cast<LPARAM>(&found));
+  Print("text=" + Utf8(found.text) + "\n");
+  Print("texts=" + std::to_string(found.texts) + "\n");
+  Print("icons=" + std::to_string(found.icons) + "\n");
+  Print(std::string("owned=") + (GetWindow(box, GW_OWNER) ? "yes" : "no") + "\n");
+  if (dismiss) PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return 0;
+}

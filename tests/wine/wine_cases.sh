@@ -1,0 +1,336 @@
+#!/usr/bin/env bash
+# End-to-end cases of tarvelin.exe under Wine, in the session wine_session.sh started.
+#   wine_cases.sh CASE SESSION_DIR WIN32_BUILD_DIR ART_DIR
+# Each case copies the program onto a "disc" folder of its own, starts it from another current
+# directory, drives it with xdotool and checks what a user would see: the window, its pixels,
+# the program started, the message shown, the exit status.
+set -euo pipefail
+
+case_name=$1
+session=$2
+build=$3
+art=$4
+
+if [ ! -f "$build/tarvelin.exe" ]; then
+  echo "SKIP: no tarvelin.exe in $build; build it with: cmake --preset mingw && cmake --build --preset mingw"
+  exit 77
+fi
+helpers=$build/wine-helpers
+for helper in standin.exe readbox.exe loadprobe.exe planted.dll; do
+  [ -f "$helpers/$helper" ] || { echo "FAIL: $helpers/$helper missing; build the mingw tree with its tests" >&2; exit 1; }
+done
+[ -f "$session/env" ] || { echo "FAIL: no Wine session in $session (run the wine_session_start test)" >&2; exit 1; }
+# shellcheck source=/dev/null
+source "$session/env"
+
+work=$(mktemp -d "$TARVELIN_WINE_TMP/$case_name.XXXXXX")
+menu_pid=
+drive_link=
+cleanup() {
+  if [ -n "$menu_pid" ] && kill -0 "$menu_pid" 2>/dev/null; then kill "$menu_pid" 2>/dev/null || true; fi
+  if [ -n "$drive_link" ]; then rm -f "$drive_link"; fi
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL ($case_name): $*" >&2
+  exit 1
+}
+
+# --- The disc and the program ------------------------------------------------------------------
+
+# make_disc DIR OPTIONS_BYTES: the program and an options.ini (printf format) in DIR.
+make_disc() {
+  mkdir -p "$1"
+  cp "$build/tarvelin.exe" "$1/"
+  # shellcheck disable=SC2059
+  printf "$2" >"$1/options.ini"
+}
+
+# start_menu EXE_PATH: starts the menu from a current directory of its own, away from the disc.
+start_menu() {
+  mkdir -p "$work/elsewhere"
+  xdotool mousemove 0 0  # off the window, which opens centred
+  (cd "$work/elsewhere" && exec wine "$1") >"$work/menu.log" 2>&1 &
+  menu_pid=$!
+  window=
+  local deadline=$((SECONDS + 60))
+  until window=$(xdotool search --onlyvisible --class '^tarvelin\.exe$' 2>/dev/null | head -n1) && [ -n "$window" ]; do
+    kill -0 "$menu_pid" 2>/dev/null || fail "the menu ended before its window showed: $(cat "$work/menu.log")"
+    [ $SECONDS -lt $deadline ] || fail "no menu window within 60 s"
+    sleep 0.1
+  done
+  read -r window_x window_y < <(xwininfo -id "$window" |
+    awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4} END {print x, y}')
+}
+
+# expect_exit STATUS: the menu ends, with this exit status.
+expect_exit() {
+  local deadline=$((SECONDS + 30))
+  while kill -0 "$menu_pid" 2>/dev/null; do
+    [ $SECONDS -lt $deadline ] || fail "the menu is still running 30 s after it was closed"
+    sleep 0.1
+  done
+  local status=0
+  wait "$menu_pid" || status=$?
+  menu_pid=
+  [ "$status" -eq "$1" ] || fail "exit status $status, wanted $1"
+}
+
+expect_running() {
+  kill -0 "$menu_pid" 2>/dev/null || fail "the menu ended: $(cat "$work/menu.log")"
+}
+
+# --- The screen ------------------------------------------------------------------------------
+
+# The hot spots: index left top width height.
+hot_spots=("1 60 93 380 22" "2 60 132 380 22" "3 60 171 380 22" "4 60 210 380 22" "5 60 249 380 22" "8 386 318 82 22")
+
+# expected_picture INDEX: the background with hot spot INDEX shown from the highlight picture
+# (0: the plain background), as a file name.
+expected_picture() {
+  local file="$work/expected-$1.png"
+  if [ ! -f "$file" ]; then
+    if [ "$1" = 0 ]; then
+      convert "$art/background.bmp" "$file"
+    else
+      local spot index left top width height
+      for spot in "${hot_spots[@]}"; do
+        read -r index left top width height <<<"$spot"
+        [ "$index" = "$1" ] && break
+      done
+      convert "$art/background.bmp" \( "$art/highlight.bmp" -crop "${width}x${height}+${left}+${top}" +repage \) \
+        -geometry "+${left}+${top}" -composite "$file"
+    fi
+  fi
+  echo "$file"
+}
+
+# expect_screen INDEX: the window comes to show exactly expected_picture INDEX, pixel for pixel.
+expect_screen() {
+  local expected differing=unknown deadline=$((SECONDS + 20))
+  expected=$(expected_picture "$1")
+  while true; do
+    if import -window "$window" "$work/screen.png" 2>/dev/null; then
+      differing=$(compare -metric AE "$work/screen.png" "$expected" null: 2>&1 || true)
+      [ "$differing" = 0 ] && return 0
+    fi
+    [ $SECONDS -lt $deadline ] || fail "the window does not show picture $1: $differing pixels differ (see $work/screen.png)"
+    sleep 0.1
+  done
+}
+
+# pointer_to X Y: the pointer to client pixel (X, Y) of the menu window.
+pointer_to() { xdotool mousemove $((window_x + $1)) $((window_y + $2)); }
+
+# pointer_to_spot INDEX: the pointer to the middle of a hot spot.
+pointer_to_spot() {
+  local spot index left top width height
+  for spot in "${hot_spots[@]}"; do
+    read -r index left top width height <<<"$spot"
+    [ "$index" = "$1" ] && { pointer_to $((left + width / 2)) $((top + height / 2)); return; }
+  done
+  fail "no hot spot $1"
+}
+
+# highlight INDEX: points at a hot spot and waits for its highlight.
+highlight() {
+  pointer_to_spot "$1"
+  expect_screen "$1"
+}
+
+# A client pixel of the bare window, in the gap between entries 1 and 2.
+bare_x=250
+bare_y=124
+
+# --- Messages and programs ----------------------------------------------------------------
+
+# read_message_box: the text of the "Tarvelin" box (readbox.exe's report), which is then dismissed.
+read_message_box() {
+  wine "$helpers/readbox.exe" 30 --dismiss 2>/dev/null | tr -d '\r' || fail "no message box titled \"Tarvelin\""
+}
+
+# expect_message COMMAND: the one failure message for COMMAND shows, alone and without an icon, and
+# is dismissed.
+expect_message() {
+  local report
+  report=$(read_message_box)
+  local wanted="text=The file $1 could not be found.
+texts=1
+icons=0
+owned=yes"
+  [ "$report" = "$wanted" ] || fail "message box: got
+$report
+wanted
+$wanted"
+}
+
+# Our prefix's processes whose command line holds PATTERN.
+prefix_processes() {
+  local pid
+  for pid in $(pgrep -f "$1" || true); do
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+  return 0
+}
+
+# --- The cases ----------------------------------------------------------------------------------
+
+case_window() {
+  # The title holds é as the single byte 0xE9 of the Windows-1252 code page.
+  make_disc "$work/disc" 'Disc Caf\xe9, the demo\r\nguide\\guide.exe\r\n'
+  start_menu "$work/disc/tarvelin.exe"
+
+  local size
+  size=$(xwininfo -id "$window" | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w "x" h}')
+  [ "$size" = 480x360 ] || fail "window size $size, wanted 480x360"
+  local screen_w screen_h
+  read -r screen_w screen_h < <(xwininfo -root | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w, h}')
+  [ "$window_x,$window_y" = "$(((screen_w - 480) / 2)),$(((screen_h - 360) / 2))" ] ||
+    fail "window at $window_x,$window_y, not centred on the ${screen_w}x${screen_h} screen"
+  # A comma ends an unquoted field: the title is the text before it.
+  local title
+  title=$(xprop -id "$window" _NET_WM_NAME)
+  [ "$title" = '_NET_WM_NAME(UTF8_STRING) = "Disc Café"' ] || fail "title: $title"
+
+  expect_screen 0
+
+  # Keys other than Escape do nothing; the highlight that follows shows they were handled.
+  pointer_to "$bare_x" "$bare_y"
+  xdotool key Return a space BackSpace
+  highlight 1
+  expect_running
+  xdotool key Escape
+  expect_exit 0
+}
+
+case_hover() {
+  make_disc "$work/disc" 'Hover\r\n'
+  start_menu "$work/disc/tarvelin.exe"
+  expect_screen 0
+  local spot index rest
+  for spot in "${hot_spots[@]}"; do
+    read -r index rest <<<"$spot"
+    highlight "$index"
+    pointer_to "$bare_x" "$bare_y"
+    expect_screen 0
+  done
+  # Straight from entry 2 onto entry 4, with no movement over the bare window between them.
+  highlight 2
+  pointer_to_spot 4
+  expect_screen 4
+  # Across the 17-pixel gap below entry 4 to entry 5.
+  pointer_to 250 240
+  expect_screen 0
+  highlight 5
+  xdotool key Escape
+  expect_exit 0
+}
+
+case_activation() {
+  # The disc is drive D: and the program sits at its root, so the application directory is "D:\";
+  # the menu starts with the current directory on another drive (Z:).
+  make_disc "$work/disc" 'Activation\r\ntools\\standin.exe first "second arg"\r\n'
+  mkdir -p "$work/disc/tools"
+  cp "$helpers/standin.exe" "$work/disc/tools/"
+  drive_link=$WINEPREFIX/dosdevices/d:
+  rm -f "$drive_link"
+  ln -s "$work/disc" "$drive_link"
+  start_menu 'D:\tarvelin.exe'
+  local record=$work/disc/tools/standin-record.txt
+
+  highlight 1
+  xdotool click 1
+  local deadline=$((SECONDS + 30))
+  until [ "$(wc -l <"$record" 2>/dev/null || echo 0)" -ge 3 ]; do
+    [ $SECONDS -lt $deadline ] || fail "the entry's program did not start"
+    sleep 0.1
+  done
+  local wanted='D:\
+tools\standin.exe first "second arg"
+1'
+  [ "$(tr -d '\r' <"$record")" = "$wanted" ] || fail "started as
+$(cat "$record")
+wanted (directory, command line, SW_SHOWNORMAL)
+$wanted"
+  # The menu stays open with the entry still highlighted.
+  expect_screen 1
+  expect_running
+
+  # A double-click starts the program once (its second press is no click); a click after it
+  # starts it again. Each lands a few pixels from the last, so the system pairs only the two
+  # presses of the double-click. The pointer's move to the bare window is handled after them.
+  pointer_to 80 104
+  xdotool click --repeat 2 --delay 60 1
+  pointer_to 420 104
+  xdotool click 1
+  pointer_to "$bare_x" "$bare_y"
+  expect_screen 0
+  deadline=$((SECONDS + 30))
+  while [ -n "$(prefix_processes 'standin\.exe')" ]; do
+    [ $SECONDS -lt $deadline ] || fail "stand-in programs still running after 30 s"
+    sleep 0.1
+  done
+  local starts
+  starts=$(($(wc -l <"$record") / 3))
+  [ "$starts" -eq 3 ] || fail "$starts starts after a click, a double-click and a click; wanted 3"
+  xdotool key Escape
+  expect_exit 0
+}
+
+case_missing_command() {
+  make_disc "$work/disc" 'Missing\r\nmissing\\nothing.exe /x\r\n""\r\n'
+  start_menu "$work/disc/tarvelin.exe"
+  highlight 1
+  xdotool click 1
+  expect_message 'missing\nothing.exe /x'
+  # The menu carries on, the entry still highlighted.
+  expect_screen 1
+  expect_running
+  # An empty command gives the message with nothing between "The file " and " could not be found.".
+  highlight 2
+  xdotool click 1
+  expect_message ''
+  expect_screen 2
+  xdotool key Escape
+  expect_exit 0
+}
+
+case_exit_button() {
+  make_disc "$work/disc" 'Exit\r\n'
+  start_menu "$work/disc/tarvelin.exe"
+  highlight 8
+  xdotool click 1
+  expect_exit 0
+}
+
+case_planted_dll() {
+  # DLLs named like ones that Windows and Wine load at run time, planted beside the program. Wine
+  # is told to prefer a DLL of those names found on the search path over its own, as Windows
+  # does for DLLs that are not KnownDLLs.
+  local planted=(uxtheme dwmapi shcore shlwapi version)
+  make_disc "$work/disc" 'Planted\r\nmissing.exe\r\n'
+  local name
+  for name in "${planted[@]}"; do cp "$helpers/planted.dll" "$work/disc/$name.dll"; done
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;uxtheme,dwmapi=n,b"
+
+  # The check itself: a program that does not restrict the search does load the planted DLL.
+  cp "$helpers/loadprobe.exe" "$work/disc/"
+  (cd "$work/elsewhere" 2>/dev/null || mkdir -p "$work/elsewhere"; wine "$work/disc/loadprobe.exe" uxtheme.dll) || true
+  [ -f "$work/disc/uxtheme.dll-loaded.txt" ] || fail "the planted DLL is not loadable; the case cannot see a load"
+  rm -f "$work/disc/"*-loaded.txt
+
+  start_menu "$work/disc/tarvelin.exe"
+  highlight 1
+  xdotool click 1
+  expect_message 'missing.exe'
+  highlight 8
+  xdotool click 1
+  expect_exit 0
+  local loaded
+  loaded=$(cd "$work/disc" && ls -- *-loaded.txt 2>/dev/null || true)
+  [ -z "$loaded" ] || fail "planted DLLs were loaded: ${loaded//-loaded.txt/}"
+}
+
+"case_$case_name"
+echo "PASS ($case_name)"

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Starts or stops what the Wine end-to-end cases share: an Xvfb display and a fresh Wine prefix in
+# a temporary directory.
+#   wine_session.sh start SESSION_DIR WIN32_BUILD_DIR   (exit 77 when tarvelin.exe was not built)
+#   wine_session.sh stop SESSION_DIR
+# SESSION_DIR/env then holds the environment the cases run in. Only processes started here are
+# stopped, by process id (Xvfb) or through this prefix's own wineserver.
+set -euo pipefail
+
+action=$1
+session=$2
+
+stop_session() {
+  [ -f "$session/env" ] || return 0
+  # shellcheck source=/dev/null
+  source "$session/env"
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+  fi
+  if [ -n "${TARVELIN_XVFB_PID:-}" ] && kill -0 "$TARVELIN_XVFB_PID" 2>/dev/null; then
+    kill "$TARVELIN_XVFB_PID" 2>/dev/null || true
+    wait "$TARVELIN_XVFB_PID" 2>/dev/null || true
+  fi
+  if [ -n "${TARVELIN_WINE_TMP:-}" ]; then rm -rf "$TARVELIN_WINE_TMP"; fi
+  rm -f "$session/env"
+}
+
+if [ "$action" = stop ]; then
+  stop_session
+  exit 0
+fi
+
+build=$3
+if [ ! -f "$build/tarvelin.exe" ]; then
+  echo "SKIP: no tarvelin.exe in $build; build it with: cmake --preset mingw && cmake --build --preset mingw"
+  exit 77
+fi
+for tool in Xvfb wine wineserver xdotool xwininfo xprop import compare convert; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (see scripts/install-deps.sh test)" >&2; exit 1; }
+done
+
+stop_session  # whatever an interrupted run left behind
+mkdir -p "$session"
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/tarvelin-wine.XXXXXX")
+trap 'status=$?; [ $status -eq 0 ] || stop_session; exit $status' EXIT
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$tmp/display" >/dev/null 2>"$tmp/xvfb.log" &
+xvfb_pid=$!
+{
+  echo "export TARVELIN_WINE_TMP='$tmp'"
+  echo "export TARVELIN_XVFB_PID=$xvfb_pid"
+} >"$session/env"
+deadline=$((SECONDS + 30))
+until [ -s "$tmp/display" ]; do
+  kill -0 "$xvfb_pid" 2>/dev/null || { echo "FAIL: Xvfb did not start:" >&2; cat "$tmp/xvfb.log" >&2; exit 1; }
+  [ $SECONDS -lt $deadline ] || { echo "FAIL: Xvfb gave no display number" >&2; exit 1; }
+  sleep 0.1
+done
+
+{
+  echo "export DISPLAY=:$(head -n1 "$tmp/display")"
+  echo "export WINEPREFIX='$tmp/prefix'"
+  echo "export WINEDEBUG=-all"
+  # No Mono or Gecko installer, which a new prefix would otherwise offer in a dialog.
+  echo "export WINEDLLOVERRIDES='mscoree,mshtml='"
+} >>"$session/env"
+# shellcheck source=/dev/null
+source "$session/env"
+
+# The server stays up for the whole session, so no case waits for a prefix to start again.
+mkdir -p "$WINEPREFIX"
+wineserver -p >/dev/null 2>&1 </dev/null
+wineboot -i >"$tmp/wineboot.log" 2>&1 </dev/null
+# Without a window manager Wine waits about 2 s for a destroyed window to be withdrawn unless its
+# windows are unmanaged; no game controller drivers are wanted either.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine reg add 'HKLM\System\CurrentControlSet\Services\WineBus' /v 'Enable SDL' /t REG_DWORD /d 0 /f >/dev/null 2>&1
+echo "Wine prefix ready in $WINEPREFIX on display $DISPLAY"
