@@ -1,0 +1,145 @@
+// Native SDL events in, the runtime's raw input events out. Decisions about what an event means
+// for the menu are the event router's; this file only translates.
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "runtime/sdl/sdl_provider.h"
+#include "runtime/text.h"
+
+namespace tarvelin {
+namespace {
+
+// Keys that are characters to Windows (WM_CHAR) but give SDL no text input.
+struct KeyCharacter {
+  SDL_Keycode key;
+  std::int16_t code;
+};
+constexpr std::array<KeyCharacter, 5> kKeysWithoutText = {{
+    {SDLK_ESCAPE, 27},
+    {SDLK_RETURN, 13},
+    {SDLK_KP_ENTER, 13},
+    {SDLK_BACKSPACE, 8},
+    {SDLK_TAB, 9},
+}};
+
+std::size_t Utf8Length(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+// The Windows-1252 code of one UTF-8 character, the code a Windows program receives for it;
+// nothing for characters that code page lacks.
+std::optional<std::int16_t> Windows1252Code(std::string_view character) {
+  static const std::array<std::string, 256> kCodePage = [] {
+    std::array<std::string, 256> table;
+    for (int code = 0; code < 256; ++code) table[code] = Windows1252ToUtf8(std::string(1, static_cast<char>(code)));
+    return table;
+  }();
+  for (std::size_t code = 0; code < kCodePage.size(); ++code)
+    if (kCodePage[code] == character) return static_cast<std::int16_t>(code);
+  return std::nullopt;
+}
+
+// SDL2 on X11 reports a movement just before SDL_WINDOWEVENT_LEAVE, at the pointer's last place
+// clamped into the window. It is no movement over the window and must not reach the menu.
+bool LeaveFollows() {
+  SDL_Event next;
+  return SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
+         next.type == SDL_WINDOWEVENT && next.window.event == SDL_WINDOWEVENT_LEAVE;
+}
+
+}  // namespace
+
+bool SdlProvider::WaitForEvents() {
+  SDL_Event event;
+  if (!SDL_WaitEvent(&event)) {
+    failure_ = std::string("the window system stopped sending events: ") + SDL_GetError();
+    return false;
+  }
+  Translate(event);
+  // Everything else already waiting goes in the same batch, so queued movements merge.
+  PostPendingEvents();
+  return true;
+}
+
+void SdlProvider::PostPendingEvents() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) Translate(event);
+}
+
+void SdlProvider::Translate(const SDL_Event& event) {
+  using Type = InputEvent::Type;
+  switch (event.type) {
+    case SDL_MOUSEMOTION: {
+      const int x = event.motion.x, y = event.motion.y;
+      if (pointer_inside_ && form().FrameRect().Contains(x, y) && !LeaveFollows())
+        router().Post({Type::PointerMove, x, y});
+      break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+      if (event.button.button == SDL_BUTTON_LEFT)
+        router().Post({Type::ButtonPress, event.button.x, event.button.y, event.button.clicks});
+      break;
+    case SDL_MOUSEBUTTONUP:
+      if (event.button.button == SDL_BUTTON_LEFT) router().Post({Type::ButtonRelease, event.button.x, event.button.y});
+      break;
+    case SDL_TEXTINPUT:
+      PostText(event.text.text);
+      break;
+    case SDL_KEYDOWN:
+      for (const KeyCharacter& key : kKeysWithoutText)
+        if (key.key == event.key.keysym.sym) router().Post({.type = Type::Character, .code = key.code});
+      break;
+    case SDL_WINDOWEVENT:
+      TranslateWindowEvent(event);
+      break;
+    case SDL_QUIT:
+      Unload();
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlProvider::TranslateWindowEvent(const SDL_Event& event) {
+  switch (event.window.event) {
+    case SDL_WINDOWEVENT_ENTER:
+      pointer_inside_ = true;
+      break;
+    case SDL_WINDOWEVENT_LEAVE:
+      pointer_inside_ = false;
+      break;
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:  // a new size also means a new window surface
+      PresentAll();
+      break;
+    case SDL_WINDOWEVENT_CLOSE:
+      // The window has no close button, but a window manager, a task bar or a keyboard shortcut
+      // may ask it to close: that closes the menu as Unload does.
+      Unload();
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlProvider::PostText(const char* utf8) {
+  const std::string_view text(utf8, std::strlen(utf8));
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t length = std::min(Utf8Length(static_cast<unsigned char>(text[at])), text.size() - at);
+    if (const std::optional<std::int16_t> code = Windows1252Code(text.substr(at, length)))
+      router().Post({.type = InputEvent::Type::Character, .code = *code});
+    at += length;
+  }
+}
+
+}  // namespace tarvelin

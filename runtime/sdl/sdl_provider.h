@@ -1,0 +1,62 @@
+#pragma once
+
+// The SDL2 provider, for Linux and other desktops SDL2 runs on.
+//  - window: borderless, the client size Form_Load gives, centred on the first display, the title
+//    as UTF-8, the built-in icon; created hidden and shown once it is complete (sdl_provider.cpp);
+//  - painting: the changed rectangles of the shared framebuffer copied onto the window surface,
+//    everything again when the window system asks (sdl_provider.cpp);
+//  - events: SDL_WaitEvent, so an idle menu sleeps; native events become the runtime's raw input
+//    events, nothing more (sdl_events.cpp);
+//  - message box: SDL's simple message box, modal, falling back to standard error (sdl_messagebox.cpp);
+//  - files, directories and program start: the POSIX services (sdl_provider.cpp);
+//  - a repair for SDL 2.26 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp).
+
+#include <string>
+
+#include "runtime/provider.h"
+
+struct SDL_Window;
+union SDL_Event;
+
+namespace tarvelin {
+
+class SdlProvider final : public Provider {
+ public:
+  explicit SdlProvider(const Artwork& art);
+  ~SdlProvider() override;
+
+  // Why the window could not be shown or events stopped arriving; empty while all is well.
+  const std::string& Failure() const { return failure_; }
+
+  float TwipsPerPixelX() const override;
+  float TwipsPerPixelY() const override;
+  std::string AppPath() const override;
+  char PathSeparator() const override { return '/'; }
+  std::optional<TextInput> OpenForInput(const std::string& path) override;
+  bool ChDrive(char drive) override;
+  bool ChDir(const std::string& path) override;
+  bool Shell(const std::string& command_line) override;
+  void MsgBox(const std::string& prompt, const std::string& title) override;
+
+ protected:
+  bool ShowWindow(PixelRect client) override;
+  bool WaitForEvents() override;
+  void PostPendingEvents() override;
+  void Present(std::span<const PixelRect> changed) override;
+  void CloseWindow() override;
+
+ private:
+  void Translate(const SDL_Event& event);
+  void TranslateWindowEvent(const SDL_Event& event);
+  void PostText(const char* utf8);
+  void PresentAll();
+  void DiscardInputDuringMessageBox();
+
+  bool video_ = false;
+  SDL_Window* window_ = nullptr;
+  // Between SDL_WINDOWEVENT_ENTER and _LEAVE: only then is a reported movement a real one.
+  bool pointer_inside_ = false;
+  std::string failure_;
+};
+
+}  // namespace tarvelin

@@ -1,0 +1,234 @@
+# shellcheck shell=bash
+# Shared by the end-to-end tests of the SDL2 program (sourced, not run): a private X server, a
+# "disc" folder holding the program, its options.ini and stand-in programs, screenshots of the
+# menu window compared with pictures built from the artwork, and waiting with timeouts.
+#
+# A test script is run as: bash SCRIPT PROGRAM ART_DIR [HELPER...]
+# Everything it starts is stopped by process id when it exits, also on failure.
+
+set -euo pipefail
+
+readonly PROGRAM=$1 ART_DIR=$2
+readonly SCREEN_W=1024 SCREEN_H=768 MENU_W=480 MENU_H=360
+readonly TIMEOUT_S=10
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/tarvelin-e2e.XXXXXX")
+readonly WORK DISC=$WORK/disc ELSEWHERE=$WORK/elsewhere EXPECTED=$WORK/expected
+# Every stand-in start is one line here.
+readonly STARTS=$WORK/starts.log
+# A word unique to this run, passed to the stand-ins so that their processes can be told apart.
+readonly RUN_TOKEN=${WORK##*/}
+
+xvfb_pid=
+menu_pid=
+menu_window=
+menu_x=0
+menu_y=0
+failures=0
+
+cleanup() {
+  local status=$? pid
+  set +e
+  for pid in "$menu_pid" "$xvfb_pid"; do
+    if [ -n "$pid" ]; then
+      kill "$pid" 2>/dev/null
+      wait "$pid" 2>/dev/null
+    fi
+  done
+  rm -rf "$WORK"
+  exit "$status"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+pass() { echo "ok: $*"; }
+
+# Ends the script with a summary; non-zero when any check failed.
+finish() {
+  if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+  fi
+  echo "all checks passed"
+}
+
+# Runs a command until it succeeds; false after TIMEOUT_S seconds.
+wait_for() {
+  local deadline=$((SECONDS + TIMEOUT_S))
+  until "$@"; do
+    [ "$SECONDS" -ge "$deadline" ] && return 1
+    sleep 0.05
+  done
+}
+
+# Starts an X server of its own on a free display number.
+start_xvfb() {
+  local display_file=$WORK/display
+  : >"$display_file"
+  Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "${SCREEN_W}x${SCREEN_H}x24" \
+    3>"$display_file" >"$WORK/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  if ! wait_for grep -q '[0-9]' "$display_file"; then
+    cat "$WORK/xvfb.log" >&2
+    echo "Xvfb did not start" >&2
+    exit 1
+  fi
+  DISPLAY=:$(head -n1 "$display_file")
+  export DISPLAY
+  export SDL_VIDEODRIVER=x11
+  unset WAYLAND_DISPLAY
+}
+
+# Makes the disc: the program, options.ini with these bytes (printf format), and a stand-in
+# program in tools/ that records its current directory, its LC_ALL and its arguments. A decoy with the same
+# path in the directory the menu starts from records "decoy".
+make_disc() {
+  mkdir -p "$DISC/tools" "$ELSEWHERE/tools" "$EXPECTED"
+  cp "$PROGRAM" "$DISC/tarvelin"
+  # shellcheck disable=SC2059  # the caller's bytes are a printf format on purpose
+  printf "$1" >"$DISC/options.ini"
+  write_stand_in "$DISC/tools/stand-in.sh" 'started'
+  write_stand_in "$ELSEWHERE/tools/stand-in.sh" 'decoy'
+}
+
+write_stand_in() {
+  cat >"$1" <<EOF
+#!/bin/sh
+line="$2 cwd=\$(pwd -P) LC_ALL=\${LC_ALL-unset}"
+for arg in "\$@"; do line="\$line [\$arg]"; done
+echo "\$line" >>"$STARTS"
+EOF
+  chmod +x "$1"
+}
+
+# Starts the menu from the disc, with another directory current, and finds its window.
+start_menu() {
+  # The pointer waits outside the place where the menu opens.
+  xdotool mousemove 0 0
+  (cd "$ELSEWHERE" && exec "$DISC/tarvelin") 2>"$WORK/menu.err" &
+  menu_pid=$!
+  if ! wait_for find_menu_window; then
+    cat "$WORK/menu.err" >&2
+    echo "the menu window did not appear" >&2
+    exit 1
+  fi
+  read -r menu_x menu_y < <(xwininfo -id "$menu_window" |
+    awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')
+}
+
+find_menu_window() {
+  menu_window=$(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null | head -n1)
+  [ -n "$menu_window" ]
+}
+
+menu_running() { kill -0 "$menu_pid" 2>/dev/null; }
+menu_ended() { ! menu_running; }
+
+# Waits for the menu to end and checks its exit status.
+expect_menu_exit_status() {
+  local expected=$1 what=$2 status=0
+  if ! wait_for menu_ended; then
+    fail "$what: the menu is still running"
+    return
+  fi
+  wait "$menu_pid" || status=$?
+  menu_pid=
+  if [ "$status" -eq "$expected" ]; then
+    pass "$what (exit status $status)"
+  else
+    fail "$what: exit status $status; standard error: $(tr "\n" " " <"$WORK/menu.err")"
+  fi
+}
+
+# Moves the pointer to a point of the menu's client area (may lie outside it).
+point_at() { xdotool mousemove $((menu_x + $1)) $((menu_y + $2)); }
+
+# The six hot spots: index left top width height.
+readonly HOT_SPOTS="1 60 93 380 22
+2 60 132 380 22
+3 60 171 380 22
+4 60 210 380 22
+5 60 249 380 22
+8 386 318 82 22"
+
+hot_spot() { awk -v k="$1" '$1 == k {print $2, $3, $4, $5}' <<<"$HOT_SPOTS"; }
+
+# Points at the centre of hot spot k.
+point_at_hot_spot() {
+  local left top width height
+  read -r left top width height < <(hot_spot "$1")
+  point_at $((left + width / 2)) $((top + height / 2))
+}
+
+# The pictures a user should see: the background alone, and the background with one hot spot's
+# rectangle taken from the highlight picture.
+make_expected_pictures() {
+  convert "$ART_DIR/background.bmp" -type TrueColor "$EXPECTED/plain.png"
+  local index left top width height
+  while read -r index left top width height; do
+    convert "$ART_DIR/background.bmp" \
+      \( "$ART_DIR/highlight.bmp" -crop "${width}x${height}+${left}+${top}" +repage \) \
+      -geometry "+${left}+${top}" -composite -type TrueColor "$EXPECTED/lit-$index.png"
+    # A highlight that looked like the background would make every hover check pass.
+    if same_picture "$EXPECTED/lit-$index.png" "$EXPECTED/plain.png"; then
+      echo "highlight.bmp does not differ from background.bmp in hot spot $index" >&2
+      exit 1
+    fi
+  done <<<"$HOT_SPOTS"
+}
+
+same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
+
+screenshot() {
+  import -silent -window root -crop "${MENU_W}x${MENU_H}+${menu_x}+${menu_y}" +repage "$1"
+}
+
+screen_shows() {
+  screenshot "$WORK/screen.png" && same_picture "$WORK/screen.png" "$EXPECTED/$1.png"
+}
+
+# Waits until the menu window shows the expected picture (plain or lit-K).
+expect_screen() {
+  local picture=$1 what=$2
+  if wait_for screen_shows "$picture"; then
+    pass "$what"
+  else
+    local kept
+    kept="$PWD/failed-$(basename "$0" .sh)-$failures.png"
+    cp "$WORK/screen.png" "$kept"
+    fail "$what: the window does not show $picture.png ($(compare -metric AE "$WORK/screen.png" \
+      "$EXPECTED/$picture.png" null: 2>&1) pixels differ; screenshot kept in $kept)"
+  fi
+}
+
+# For a state that must not change, no event tells when it would have: the picture has to stay
+# the same over a series of screenshots.
+expect_screen_stays() {
+  local picture=$1 what=$2 _
+  for _ in $(seq 15); do
+    if ! screen_shows "$picture"; then
+      fail "$what: the window stopped showing $picture.png"
+      return
+    fi
+    sleep 0.05
+  done
+  pass "$what"
+}
+
+start_count() { if [ -f "$STARTS" ]; then wc -l <"$STARTS"; else echo 0; fi; }
+has_starts() { [ "$(start_count)" -ge "$1" ]; }
+
+# True while a stand-in of this run is still running (it may not have written its line yet).
+stand_ins_running() { pgrep -f "stand-in.sh .*$RUN_TOKEN" >/dev/null; }
+stand_ins_done() { ! stand_ins_running; }
+
+# Windows titled exactly "Tarvelin" (the message box), found by their UTF-8 title.
+message_boxes() { xwininfo -root -tree | grep -c '^ *0x[0-9a-f]* "Tarvelin":' || true; }
+message_box_shown() { [ "$(message_boxes)" -ge 1 ]; }
+no_message_box() { [ "$(message_boxes)" -eq 0 ]; }
+message_box_window() { xwininfo -root -tree | awk '$2 == "\"Tarvelin\":" {print $1; exit}'; }
+window_width() { xwininfo -id "$1" | awk '/^ *Width:/ {print $2}'; }
