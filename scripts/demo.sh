@@ -5,14 +5,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh demo
 
-cmake --preset default -DTARVELIN_TESTS=OFF >/dev/null
-cmake --build --preset default --target tarvelin
+cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=Release -DTARVELIN_TESTS=OFF >/dev/null
+cmake --build build/demo --target tarvelin -j2
 
 # options.ini is read from the executable's own directory, so the program goes onto the disc.
 disc=build/demo-disc
 rm -rf "$disc"
 cp -r examples/disc "$disc"
-cp build/default/runtime/sdl/tarvelin "$disc/tarvelin"
+cp build/demo/runtime/sdl/tarvelin "$disc/tarvelin"
 
 if [ -n "${DISPLAY:-}" ]; then
   exec "$disc/tarvelin"
@@ -27,6 +27,7 @@ pids+=("$xvfb_pid")
 read -r display <&3
 export DISPLAY=":$display"
 
+xdotool mousemove 0 0  # the pointer starts mid-screen, where it would light an entry up
 "$disc/tarvelin" &
 pids=("$!" "${pids[@]}")
 for _ in $(seq 100); do
@@ -36,7 +37,8 @@ for _ in $(seq 100); do
 done
 [ -n "${window:-}" ] || { echo "The menu did not open." >&2; exit 1; }
 sleep 0.3  # let the first paint reach the screen
+eval "$(xdotool getwindowgeometry --shell "$window")"
 screenshot="$PWD/build/demo-screenshot.png"
-import -window root -crop 480x360+272+204 +repage "$screenshot"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$screenshot"
 echo "No display here: the menu opened on a virtual one ($DISPLAY), titled \"$(xdotool getwindowname "$window")\"."
 echo "Screenshot: $screenshot"

@@ -46,9 +46,9 @@ build() {
 # The Windows program first: the Linux build's Wine tests start it.
 stage "build tarvelin.exe" build mingw
 stage "Windows unit tests under Wine" ctest --preset mingw
-stage "build tarvelin" build default
+stage "build tarvelin" build default -DTARVELIN_TESTS=ON
 stage "Linux tests" ctest --preset default
-stage "build with sanitizers" build sanitize
+stage "build with sanitizers" build sanitize -DTARVELIN_TESTS=ON
 stage "unit tests with sanitizers" ctest --preset sanitize
 stage "fuzz targets, short runs" bash tests/fuzz/run.sh all smoke
 
