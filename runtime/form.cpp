@@ -74,17 +74,22 @@ PixelRect Form::ClientRect(const FormWindow& window, float units_per_pixel_x, fl
 }
 
 void Form::Draw(PixelRect area) {
-  const PixelRect box = picDisplay.Rect();
+  const PixelRect box = picDisplay.Visible() ? picDisplay.Rect() : PixelRect{};
+  const int right = area.x + area.w;
   for (int y = area.y; y < area.y + area.h; ++y) {
     std::uint32_t* row = &frame_[static_cast<std::size_t>(y) * frame_rect_.w];
-    for (int x = area.x; x < area.x + area.w; ++x) {
-      if (picDisplay.Visible() && box.Contains(x, y))
-        row[x] = picDisplay.Pixel(x - box.x, y - box.y);
-      else if (x < background_.width && y < background_.height)
-        row[x] = background_.Colour(x, y);
-      else
-        row[x] = window_colour_;
-    }
+    // The row in three spans: background, the box where it crosses this row, background again.
+    auto fill_background = [&](int from, int to) {
+      const int pictured = y < background_.height ? std::min(to, background_.width) : from;
+      for (int x = from; x < pictured; ++x) row[x] = background_.Colour(x, y);
+      std::fill(row + std::max(from, pictured), row + to, window_colour_);
+    };
+    const bool crosses = y >= box.y && y < box.y + box.h;
+    const int box_from = crosses ? std::clamp(box.x, area.x, right) : right;
+    const int box_to = crosses ? std::clamp(box.x + box.w, area.x, right) : right;
+    fill_background(area.x, box_from);
+    for (int x = box_from; x < box_to; ++x) row[x] = picDisplay.Pixel(x - box.x, y - box.y);
+    fill_background(box_to, right);
   }
 }
 

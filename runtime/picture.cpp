@@ -116,16 +116,19 @@ DecodedBitmap DecodeBitmap(std::span<const std::uint8_t> file) {
     const std::size_t at = static_cast<std::size_t>(table_at + i * 4);
     p.palette[i] = (std::uint32_t{file[at + 2]} << 16) | (std::uint32_t{file[at + 1]} << 8) | file[at];
   }
-  p.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
 
+  // The size checks come before the picture is allocated, so a few bytes claiming a huge picture
+  // cost nothing.
   if (pixel_offset > file.size()) return fail(BitmapError::PixelsOutsideFile);
   const auto data = file.subspan(pixel_offset);
+  const std::uint64_t stride = (static_cast<std::uint64_t>(width) + 3) & ~std::uint64_t{3};
+  if (compression == kBiRgb && stride * static_cast<std::uint64_t>(height) > data.size())
+    return fail(BitmapError::PixelsOutsideFile);
+  p.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
   if (compression == kBiRle8) {
     if (const BitmapError e = DecodeRle8(data, bottom_up, p); e != BitmapError::None) return fail(e);
     return out;
   }
-  const std::uint64_t stride = (static_cast<std::uint64_t>(width) + 3) & ~std::uint64_t{3};
-  if (stride * static_cast<std::uint64_t>(height) > data.size()) return fail(BitmapError::PixelsOutsideFile);
   for (int row = 0; row < height; ++row) {
     const auto* src = data.data() + stride * static_cast<std::uint64_t>(row);
     auto* dst = p.pixels.data() + static_cast<std::size_t>(PictureRow(p, bottom_up, row)) * width;

@@ -1,5 +1,6 @@
 #include "runtime/memory/memory_provider.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "runtime/text.h"
@@ -76,10 +77,14 @@ void MemoryProvider::Present(std::span<const PixelRect> changed) {
   ++presents;
   const std::vector<std::uint32_t>& frame = form().Frame();
   const int width = form().FrameRect().w;
-  for (const PixelRect& r : changed)
-    for (int y = r.y; y < r.y + r.h && y < window.h; ++y)
-      for (int x = r.x; x < r.x + r.w && x < window.w; ++x)
-        screen_[static_cast<std::size_t>(y) * window.w + x] = frame[static_cast<std::size_t>(y) * width + x];
+  for (const PixelRect& r : changed) {
+    const int columns = std::min(r.x + r.w, window.w) - r.x;
+    if (columns <= 0) continue;
+    for (int y = r.y; y < r.y + r.h && y < window.h; ++y) {
+      const auto* from = &frame[static_cast<std::size_t>(y) * width + r.x];
+      std::copy(from, from + columns, &screen_[static_cast<std::size_t>(y) * window.w + r.x]);
+    }
+  }
 }
 
 }  // namespace tarvelin
