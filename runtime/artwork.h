@@ -21,7 +21,8 @@ std::optional<Artwork> DecodeArtwork(std::span<const std::uint8_t> background, s
 // The pair compiled into the program.
 Artwork BuiltInArtwork();
 
-// The bitmap files compiled into the program (generated from the art folder at build time).
+// The files compiled into the program from the art folder at build time: the two pictures as RLE8
+// bitmap files of the same pictures and colour table (a fifth of the size), the icon as it is.
 std::span<const std::uint8_t> BuiltInBackgroundBitmap();
 std::span<const std::uint8_t> BuiltInHighlightBitmap();
 std::span<const std::uint8_t> BuiltInIcon();

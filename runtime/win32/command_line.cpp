@@ -1,9 +1,23 @@
 #include "runtime/win32/command_line.h"
 
+#include "runtime/command_line.h"
+#include "runtime/win32/wide_text.h"
+
 namespace tarvelin {
 namespace {
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+bool CannotBeStartedAsAProgram(DWORD error) {
+  return error == ERROR_BAD_EXE_FORMAT || error == ERROR_BAD_FORMAT || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+}
+
+StartResult OpenThroughShell(const ProgramAndArguments& command, ProgramStarter& starter) {
+  const DWORD error = starter.StartThroughShell(command);
+  if (error == ERROR_SUCCESS) return StartResult::Started;
+  return error == ERROR_CANCELLED ? StartResult::Declined : StartResult::Failed;
+}
 
 }  // namespace
 
@@ -29,12 +43,14 @@ ProgramAndArguments SplitProgramFromArguments(std::wstring_view command_line) {
 StartResult StartCommand(std::wstring_view command_line, ProgramStarter& starter) {
   const ProgramAndArguments command = SplitProgramFromArguments(command_line);
   if (command.program.empty()) return StartResult::Failed;
+  if (IsDesktopLink(WideToUtf8(command.program))) return OpenThroughShell(command, starter);
   const DWORD error = starter.StartProcess(std::wstring(command_line));
   if (error == ERROR_SUCCESS) return StartResult::Started;
-  if (error != kErrorElevationRequired) return StartResult::Failed;
-  const DWORD shell_error = starter.StartThroughShell(command);
-  if (shell_error == ERROR_SUCCESS) return StartResult::Started;
-  return shell_error == ERROR_CANCELLED ? StartResult::Declined : StartResult::Failed;
+  if (error == kErrorElevationRequired) return OpenThroughShell(command, starter);
+  if (!CannotBeStartedAsAProgram(error)) return StartResult::Failed;
+  std::wstring target = starter.ExistingFullPath(command.program);
+  if (target.empty()) return StartResult::Failed;
+  return OpenThroughShell({std::move(target), command.arguments}, starter);
 }
 
 }  // namespace tarvelin

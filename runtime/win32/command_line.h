@@ -19,16 +19,20 @@ struct ProgramAndArguments {
 };
 ProgramAndArguments SplitProgramFromArguments(std::wstring_view command_line);
 
-// The two ways the system starts a program. Each returns 0 when a process started, otherwise the
-// system error code.
+// The two ways the system starts a program, each returning 0 when it started and otherwise the
+// system error code, and the one question asked of the file system.
 class ProgramStarter {
  public:
   virtual ~ProgramStarter() = default;
   // CreateProcessW with the whole command line, in a normal window, without waiting.
   virtual DWORD StartProcess(std::wstring command_line) = 0;
-  // ShellExecuteExW of the program with its arguments; the system asks the user's consent when the
-  // program needs administrator rights.
+  // ShellExecuteExW with the open verb on the program with its arguments: a program (the system
+  // asks the user's consent when it needs administrator rights), or a document, folder or link,
+  // opened with the application the system has for it.
   virtual DWORD StartThroughShell(const ProgramAndArguments& command) = 0;
+  // The full path of the file or folder a name stands for (a relative name in the current
+  // directory), or nothing when there is none.
+  virtual std::wstring ExistingFullPath(const std::wstring& name) = 0;
 };
 
 // CreateProcessW's error for a program whose manifest asks for administrator rights
@@ -41,9 +45,21 @@ enum class StartResult {
   Failed,
 };
 
-// Starts a command line with CreateProcessW. A program that needs administrator rights (an
-// installer named setup.exe, a manifest asking for them) cannot start that way; it is started
-// through the shell instead, which asks the user. A blank command line starts nothing.
+// Starts a command line with CreateProcessW. Through the shell instead:
+//  - a program that needs administrator rights (an installer named setup.exe, a manifest asking
+//    for them), which CreateProcessW refuses with ERROR_ELEVATION_REQUIRED; the shell asks the user;
+//  - an http:, https: or mailto: link as the program part, which opens in the user's browser or
+//    mail program without CreateProcessW being tried;
+//  - a program part naming an existing file or folder that CreateProcessW could not start as a
+//    program: a document, a folder, or a file without the .exe that CreateProcessW appends to a
+//    name without an extension. The errors that say so are those of a file that is no program
+//    (ERROR_BAD_EXE_FORMAT, ERROR_BAD_FORMAT), one that may not be run (ERROR_ACCESS_DENIED, also
+//    a folder's), a name not found as a program (ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND) and
+//    one not taken as a program's name (ERROR_INVALID_NAME, which Wine gives for a quoted document
+//    name with a space). The shell gets the full path, as the application it hands the file to
+//    may run in another directory. Another failure, or a name that exists neither way, fails
+//    without asking the shell.
+// A blank command line starts nothing.
 StartResult StartCommand(std::wstring_view command_line, ProgramStarter& starter);
 
 }  // namespace tarvelin

@@ -8,6 +8,9 @@ namespace {
 // must not keep the handler that asked for a pump from going on.
 constexpr int kMaxMessagesPerPump = 1000;
 
+// WM_DPICHANGED, which the headers give only for Windows 7 and later.
+constexpr UINT kDpiChanged = 0x02E0;
+
 }  // namespace
 
 bool Win32Provider::WaitForEvents() {
@@ -59,6 +62,9 @@ LRESULT Win32Provider::HandleMessage(HWND window, UINT message, WPARAM wparam, L
       return 0;
     case WM_ERASEBKGND:
       return 1;  // the framebuffer covers every pixel
+    case kDpiChanged:
+      HandleDpiChange(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+      return 0;
     case WM_CLOSE:
       // Closed from outside (the task bar, Alt+F4): the same as unloading frmMain.
       Unload();
@@ -70,7 +76,7 @@ LRESULT Win32Provider::HandleMessage(HWND window, UINT message, WPARAM wparam, L
     default:
       break;
   }
-  if (const std::optional<InputEvent> event = InputEventFromMessage(message, wparam, lparam, client_)) {
+  if (const std::optional<InputEvent> event = InputEventFromMessage(message, wparam, lparam, client_, scale_)) {
     router().Post(*event);
     return 0;
   }

@@ -4,9 +4,10 @@
 
 namespace tarvelin {
 
-std::optional<InputEvent> InputEventFromMessage(UINT message, WPARAM wparam, LPARAM lparam, PixelRect client) {
+std::optional<InputEvent> InputEventFromMessage(UINT message, WPARAM wparam, LPARAM lparam, PixelRect client,
+                                                const ScreenScale& scale) {
   using Type = InputEvent::Type;
-  const int x = GET_X_LPARAM(lparam), y = GET_Y_LPARAM(lparam);
+  const int x = scale.ToPicture(GET_X_LPARAM(lparam)), y = scale.ToPicture(GET_Y_LPARAM(lparam));
   switch (message) {
     case WM_MOUSEMOVE:
       if (!client.Contains(x, y)) return std::nullopt;

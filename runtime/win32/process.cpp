@@ -50,11 +50,26 @@ class SystemProgramStarter final : public ProgramStarter {
     // The shell shows no error box of its own: failures get the menu's one message.
     info.fMask = SEE_MASK_FLAG_NO_UI;
     info.hwnd = owner_;
+    info.lpVerb = L"open";
     info.lpFile = command.program.c_str();
     info.lpParameters = command.arguments.empty() ? nullptr : command.arguments.c_str();
     info.lpDirectory = directory_.empty() ? nullptr : directory_.c_str();
     info.nShow = SW_SHOWNORMAL;
-    return execute(&info) ? ERROR_SUCCESS : GetLastError();
+    if (execute(&info)) return ERROR_SUCCESS;
+    // A failure must never read as a start, even when the shell set no error code.
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+  }
+
+  std::wstring ExistingFullPath(const std::wstring& name) override {
+    if (GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) return {};
+    const DWORD size = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return {};
+    std::wstring path(size, L'\0');
+    const DWORD length = GetFullPathNameW(name.c_str(), size, path.data(), nullptr);
+    if (length == 0 || length >= size) return {};
+    path.resize(length);
+    return path;
   }
 
  private:

@@ -3,7 +3,8 @@
 // The Win32 provider: one WS_POPUP window drawn from the shared framebuffer, window messages in as
 // raw input events, and the services over the wide-character API (UTF-8 converted at this
 // boundary). The files by concern:
-//   window.cpp        window class, creation, centring, painting, closing
+//   window.cpp        window class, creation, centring, scaling for the monitor's DPI, painting,
+//                     closing
 //   events.cpp        the message pump and the window procedure
 //   files.cpp         App Path, options file input, current drive and directory
 //   process.cpp       program start, with the consent prompt for programs that need it
@@ -17,6 +18,7 @@
 #include <string>
 
 #include "runtime/provider.h"
+#include "runtime/scaling.h"
 
 namespace tarvelin {
 
@@ -47,15 +49,25 @@ class Win32Provider final : public Provider {
   static std::wstring ProgramDirectory();
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  bool CreateFramebuffer(PixelRect client);
+  // Shows every picture pixel as a factor x factor square for a monitor of |dpi| dots per inch:
+  // a framebuffer of the scaled size holding the whole picture. False when it cannot be made; the
+  // previous framebuffer then stays.
+  bool ScaleFor(unsigned dpi);
+  // The window's new place after the system moved it to a monitor of another DPI.
+  void HandleDpiChange(unsigned dpi, const RECT& suggested);
+  // Copies a rectangle of the form's frame (in picture pixels) into the framebuffer, scaled, and
+  // marks it for repainting.
+  void BlitToFramebuffer(PixelRect picture_rect);
+  void ReleaseFramebuffer();
   void Paint();
 
   HINSTANCE instance_;
   std::string app_path_;
   float twips_per_pixel_x_ = 15, twips_per_pixel_y_ = 15;
   HWND window_ = nullptr;
-  PixelRect client_;
-  // The picture on screen: a 32-bit top-down DIB section the paint handler copies from.
+  PixelRect client_;  // in picture pixels, as the form model has it
+  ScreenScale scale_;
+  // The picture on screen, scaled: a 32-bit top-down DIB section the paint handler copies from.
   HDC framebuffer_dc_ = nullptr;
   HBITMAP framebuffer_ = nullptr;
   HGDIOBJ framebuffer_dc_old_bitmap_ = nullptr;

@@ -9,6 +9,7 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"TarvelinMenu";
 constexpr float kTwipsPerInch = 1440;
+constexpr unsigned kStandardDpi = 96;  // 100 %: one picture pixel is one screen pixel
 
 // The outer rectangle for a client area of |client|, centred on the primary monitor's work area
 // (the screen less the task bar). A work area smaller than the window keeps its top-left corner.
@@ -24,6 +25,32 @@ RECT CentredWindowRect(PixelRect client, DWORD style) {
   return {x, y, x + w, y + h};
 }
 
+// The system DPI: the primary monitor's, as the process is DPI-aware.
+unsigned SystemDpi() {
+  int dpi = 0;
+  if (HDC screen = GetDC(nullptr)) {
+    dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+  }
+  return dpi > 0 ? static_cast<unsigned>(dpi) : kStandardDpi;
+}
+
+// The DPI of the monitor a window is on. GetDpiForWindow exists from Windows 10 (1607) on; before
+// it, the system DPI is the primary monitor's, where the window opens, and WM_DPICHANGED reports
+// moves to other monitors.
+unsigned WindowDpi(HWND window) {
+  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  const FARPROC found = user32 ? GetProcAddress(user32, "GetDpiForWindow") : nullptr;
+  if (found)
+    if (const UINT dpi = reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void*>(found))(window)) return dpi;
+  return SystemDpi();
+}
+
+ScreenScale ScaleForDpi(unsigned dpi) {
+  return ScreenScale(ScreenScale::WholeFactor(static_cast<float>(dpi) / static_cast<float>(kStandardDpi)));
+}
+
 }  // namespace
 
 std::uint32_t SystemWindowColour() {
@@ -33,44 +60,61 @@ std::uint32_t SystemWindowColour() {
 
 Win32Provider::Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design)
     : Provider(art, design, SystemWindowColour()), instance_(instance) {
-  if (HDC screen = GetDC(nullptr)) {
-    const int dpi_x = GetDeviceCaps(screen, LOGPIXELSX), dpi_y = GetDeviceCaps(screen, LOGPIXELSY);
-    if (dpi_x > 0) twips_per_pixel_x_ = kTwipsPerInch / static_cast<float>(dpi_x);
-    if (dpi_y > 0) twips_per_pixel_y_ = kTwipsPerInch / static_cast<float>(dpi_y);
-    ReleaseDC(nullptr, screen);
-  }
+  // Window units per picture pixel, where a picture pixel covers a whole factor of screen pixels.
+  // Fixed from here on: the form keeps its size in picture pixels on a monitor of another DPI.
+  const unsigned dpi = SystemDpi();
+  const float units = kTwipsPerInch * static_cast<float>(ScaleForDpi(dpi).factor()) / static_cast<float>(dpi);
+  twips_per_pixel_x_ = twips_per_pixel_y_ = units;
   app_path_ = WideToUtf8(ProgramDirectory());
 }
 
 Win32Provider::~Win32Provider() {
   if (window_) DestroyWindow(window_);
+  ReleaseFramebuffer();
+}
+
+void Win32Provider::ReleaseFramebuffer() {
   if (framebuffer_dc_) {
     SelectObject(framebuffer_dc_, framebuffer_dc_old_bitmap_);
     DeleteDC(framebuffer_dc_);
   }
   if (framebuffer_) DeleteObject(framebuffer_);
+  framebuffer_dc_ = nullptr;
+  framebuffer_ = nullptr;
+  framebuffer_bits_ = nullptr;
 }
 
-bool Win32Provider::CreateFramebuffer(PixelRect client) {
+bool Win32Provider::ScaleFor(unsigned dpi) {
+  const ScreenScale scale = ScaleForDpi(dpi);
+  if (framebuffer_ && scale.factor() == scale_.factor()) return true;
+  const PixelRect screen = scale.ToScreen(client_);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = client.w;
-  info.bmiHeader.biHeight = -client.h;  // top row first, as the shared framebuffer has it
+  info.bmiHeader.biWidth = screen.w;
+  info.bmiHeader.biHeight = -screen.h;  // top row first, as the shared framebuffer has it
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  framebuffer_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  framebuffer_dc_ = CreateCompatibleDC(nullptr);
-  if (!framebuffer_ || !framebuffer_dc_ || !bits) return false;
-  framebuffer_dc_old_bitmap_ = SelectObject(framebuffer_dc_, framebuffer_);
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (!bitmap || !dc || !bits) {
+    if (bitmap) DeleteObject(bitmap);
+    if (dc) DeleteDC(dc);
+    return false;
+  }
+  ReleaseFramebuffer();
+  framebuffer_ = bitmap;
+  framebuffer_dc_ = dc;
+  framebuffer_dc_old_bitmap_ = SelectObject(dc, bitmap);
   framebuffer_bits_ = static_cast<std::uint32_t*>(bits);
-  client_ = client;
+  scale_ = scale;
+  BlitToFramebuffer(client_);
   return true;
 }
 
 bool Win32Provider::ShowWindow(PixelRect client) {
-  if (!CreateFramebuffer(client)) return false;
+  client_ = client;
 
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
@@ -82,31 +126,48 @@ bool Win32Provider::ShowWindow(PixelRect client) {
   window_class.lpszClassName = kWindowClass;
   if (!RegisterClassExW(&window_class)) return false;
 
+  // Created hidden on the primary monitor, then sized for that monitor's DPI and shown.
   constexpr DWORD kStyle = WS_POPUP;
-  const RECT place = CentredWindowRect(client, kStyle);
+  const RECT first = CentredWindowRect(client, kStyle);
   const std::wstring title = Utf8ToWide(frmMain().Caption);
-  window_ = CreateWindowExW(0, kWindowClass, title.c_str(), kStyle, place.left, place.top, place.right - place.left,
-                            place.bottom - place.top, nullptr, nullptr, instance_, this);
-  if (!window_) return false;
+  window_ = CreateWindowExW(0, kWindowClass, title.c_str(), kStyle, first.left, first.top, first.right - first.left,
+                            first.bottom - first.top, nullptr, nullptr, instance_, this);
+  if (!window_ || !ScaleFor(WindowDpi(window_))) return false;
+  const RECT place = CentredWindowRect(scale_.ToScreen(client), kStyle);
+  SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   ::ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
   return true;
 }
 
-void Win32Provider::Present(std::span<const PixelRect> changed) {
-  if (!window_ || !framebuffer_bits_) return;
+void Win32Provider::HandleDpiChange(unsigned dpi, const RECT& suggested) {
+  if (!ScaleFor(dpi)) return;  // the picture stays at its former size
+  // The suggested rectangle fits a size scaled by any factor; the window keeps a whole factor and
+  // is centred on it.
+  const PixelRect screen = scale_.ToScreen(client_);
+  const int x = suggested.left + (suggested.right - suggested.left - screen.w) / 2;
+  const int y = suggested.top + (suggested.bottom - suggested.top - screen.h) / 2;
+  SetWindowPos(window_, nullptr, x, y, screen.w, screen.h, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(window_, nullptr, FALSE);
+}
+
+void Win32Provider::BlitToFramebuffer(PixelRect r) {
   const std::vector<std::uint32_t>& frame = form().Frame();
   const PixelRect frame_rect = form().FrameRect();
-  for (const PixelRect& r : changed) {
-    const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
-    const int x1 = std::min({r.x + r.w, frame_rect.w, client_.w}), y1 = std::min({r.y + r.h, frame_rect.h, client_.h});
-    if (x1 <= x0 || y1 <= y0) continue;
-    for (int y = y0; y < y1; ++y)
-      std::copy_n(&frame[static_cast<std::size_t>(y) * frame_rect.w + x0], x1 - x0,
-                  &framebuffer_bits_[static_cast<std::size_t>(y) * client_.w + x0]);
-    const RECT dirty{x0, y0, x1, y1};
-    InvalidateRect(window_, &dirty, FALSE);
-  }
+  const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
+  const int x1 = std::min({r.x + r.w, frame_rect.w, client_.w}), y1 = std::min({r.y + r.h, frame_rect.h, client_.h});
+  if (x1 <= x0 || y1 <= y0 || !framebuffer_bits_) return;
+  const PixelRect picture_rect{x0, y0, x1 - x0, y1 - y0};
+  scale_.Blit(frame, frame_rect.w, picture_rect, framebuffer_bits_, scale_.ToScreen(client_).w);
+  const PixelRect screen = scale_.ToScreen(picture_rect);
+  const RECT dirty{screen.x, screen.y, screen.x + screen.w, screen.y + screen.h};
+  if (window_) InvalidateRect(window_, &dirty, FALSE);
+}
+
+void Win32Provider::Present(std::span<const PixelRect> changed) {
+  if (!window_ || !framebuffer_bits_) return;
+  for (const PixelRect& r : changed) BlitToFramebuffer(r);
   UpdateWindow(window_);
 }
 
@@ -115,7 +176,8 @@ void Win32Provider::Paint() {
   HDC dc = BeginPaint(window_, &paint);
   if (!dc) return;
   const RECT& r = paint.rcPaint;
-  BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, framebuffer_dc_, r.left, r.top, SRCCOPY);
+  if (framebuffer_dc_)
+    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, framebuffer_dc_, r.left, r.top, SRCCOPY);
   EndPaint(window_, &paint);
 }
 

@@ -1,5 +1,5 @@
 // The artwork: the two pictures match outside the six hot spots and differ inside each of them;
-// the files are the uncompressed 8-bit bitmaps the program carries.
+// the files are uncompressed 8-bit bitmaps, which the program carries as RLE8 bitmaps.
 
 #include <fstream>
 #include <iterator>
@@ -85,13 +85,28 @@ TEST(Artwork, IconIsThirtyTwoPixelsWithSixteenColours) {
   EXPECT_LE(std::uint64_t{offset} + size, icon.size());
 }
 
-TEST(Artwork, ProgramCarriesTheFilesOfTheArtFolder) {
-  const auto same = [](std::span<const std::uint8_t> built_in, const Bytes& file) {
-    return std::equal(built_in.begin(), built_in.end(), file.begin(), file.end());
-  };
-  EXPECT_TRUE(same(BuiltInBackgroundBitmap(), ReadArtFile("background.bmp")));
-  EXPECT_TRUE(same(BuiltInHighlightBitmap(), ReadArtFile("highlight.bmp")));
-  EXPECT_TRUE(same(BuiltInIcon(), ReadArtFile("tarvelin.ico")));
+TEST(Artwork, ProgramCarriesThePicturesOfTheArtFolderAsRle8Bitmaps) {
+  // The pictures are stored compressed: RLE8 bitmap files of the same picture and colour table.
+  const struct {
+    std::span<const std::uint8_t> built_in;
+    const char* name;
+  } pictures[] = {{BuiltInBackgroundBitmap(), "background.bmp"}, {BuiltInHighlightBitmap(), "highlight.bmp"}};
+  for (const auto& [built_in, name] : pictures) {
+    SCOPED_TRACE(name);
+    const Bytes stored(built_in.begin(), built_in.end());
+    ASSERT_GE(stored.size(), 54u);
+    EXPECT_EQ(U32(stored, 30), 1u);  // BI_RLE8
+    EXPECT_LT(stored.size(), 173878u / 4);
+    const DecodedBitmap carried = DecodeBitmap(stored);
+    const DecodedBitmap file = DecodeBitmap(ReadArtFile(name));
+    ASSERT_TRUE(carried) << Describe(carried.error);
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(SameSizeAndColours(carried.picture, file.picture));
+    EXPECT_EQ(carried.picture.pixels, file.picture.pixels);
+  }
+  const std::span<const std::uint8_t> icon = BuiltInIcon();
+  const Bytes icon_file = ReadArtFile("tarvelin.ico");
+  EXPECT_TRUE(std::equal(icon.begin(), icon.end(), icon_file.begin(), icon_file.end()));
 }
 
 TEST(Artwork, PairsThatDoNotMatchAreRefused) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace tarvelin;
@@ -15,6 +16,7 @@ class FakeStarter final : public ProgramStarter {
   DWORD shell_result = ERROR_SUCCESS;
   std::vector<std::wstring> processes;
   std::vector<ProgramAndArguments> shell_starts;
+  std::vector<std::wstring> existing;  // files and folders there are, in the current directory
 
   DWORD StartProcess(std::wstring command_line) override {
     processes.push_back(command_line);
@@ -23,6 +25,10 @@ class FakeStarter final : public ProgramStarter {
   DWORD StartThroughShell(const ProgramAndArguments& command) override {
     shell_starts.push_back(command);
     return shell_result;
+  }
+  std::wstring ExistingFullPath(const std::wstring& name) override {
+    if (std::find(existing.begin(), existing.end(), name) == existing.end()) return {};
+    return L"D:\\Disc\\" + name;
   }
 };
 
@@ -100,4 +106,73 @@ TEST(StartCommand, ShellFailureAfterElevationIsAFailure) {
   system.process_result = kErrorElevationRequired;
   system.shell_result = ERROR_FILE_NOT_FOUND;
   EXPECT_EQ(StartCommand(L"setup.exe", system), StartResult::Failed);
+}
+
+TEST(StartCommand, ExistingFileThatIsNoProgramOpensThroughTheShell) {
+  // A document (no program at all), a folder (access denied), a file without extension (CreateProcess
+  // looks for it with .exe appended and does not find that).
+  const struct {
+    const wchar_t* command;
+    DWORD error;
+    const wchar_t* program;
+    const wchar_t* arguments;
+  } cases[] = {
+      {L"docs\\guide.pdf", ERROR_BAD_EXE_FORMAT, L"docs\\guide.pdf", L""},
+      {L"\"docs\\read me.txt\" /p", ERROR_BAD_EXE_FORMAT, L"docs\\read me.txt", L"/p"},
+      {L"\"docs\\read me.txt\" /p", ERROR_INVALID_NAME, L"docs\\read me.txt", L"/p"},
+      {L"extras", ERROR_ACCESS_DENIED, L"extras", L""},
+      {L"extras\\README", ERROR_FILE_NOT_FOUND, L"extras\\README", L""},
+      {L"extras\\README", ERROR_PATH_NOT_FOUND, L"extras\\README", L""},
+      {L"manual.hlp", ERROR_BAD_FORMAT, L"manual.hlp", L""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "command " << c.command);
+    FakeStarter system;
+    system.process_result = c.error;
+    system.existing = {c.program};
+    EXPECT_EQ(StartCommand(c.command, system), StartResult::Started);
+    ASSERT_EQ(system.processes.size(), 1u);
+    ASSERT_EQ(system.shell_starts.size(), 1u);
+    EXPECT_EQ(system.shell_starts[0].program, L"D:\\Disc\\" + std::wstring(c.program));
+    EXPECT_EQ(system.shell_starts[0].arguments, c.arguments);
+  }
+}
+
+TEST(StartCommand, DocumentTheShellCannotOpenIsAFailure) {
+  FakeStarter system;
+  system.process_result = ERROR_BAD_EXE_FORMAT;
+  system.shell_result = ERROR_NO_ASSOCIATION;
+  system.existing = {L"data.xyz"};
+  EXPECT_EQ(StartCommand(L"data.xyz", system), StartResult::Failed);
+  EXPECT_EQ(system.shell_starts.size(), 1u);
+}
+
+TEST(StartCommand, OtherFailuresOfAnExistingProgramAreNotRetried) {
+  // The program is there, but the system could not start it for another reason.
+  FakeStarter system;
+  system.existing = {L"tool.exe"};
+  for (const DWORD error : {DWORD{ERROR_NOT_ENOUGH_MEMORY}, DWORD{ERROR_EXE_MACHINE_TYPE_MISMATCH}}) {
+    system.process_result = error;
+    EXPECT_EQ(StartCommand(L"tool.exe", system), StartResult::Failed) << error;
+  }
+  EXPECT_TRUE(system.shell_starts.empty());
+}
+
+TEST(StartCommand, LinksOpenThroughTheShellWithoutCreateProcess) {
+  for (const wchar_t* link : {L"https://example.org/guide", L"HTTP://example.org", L"mailto:help@example.org"}) {
+    FakeStarter system;
+    EXPECT_EQ(StartCommand(link, system), StartResult::Started) << link;
+    EXPECT_TRUE(system.processes.empty());
+    ASSERT_EQ(system.shell_starts.size(), 1u);
+    EXPECT_EQ(system.shell_starts[0].program, link);
+  }
+  FakeStarter system;
+  system.shell_result = ERROR_NO_ASSOCIATION;
+  EXPECT_EQ(StartCommand(L"https://example.org x", system), StartResult::Failed);
+  EXPECT_EQ(system.shell_starts[0].arguments, L"x");
+  // Only those three: another scheme is an ordinary (missing) program name.
+  FakeStarter other;
+  other.process_result = ERROR_FILE_NOT_FOUND;
+  EXPECT_EQ(StartCommand(L"ftp://example.org", other), StartResult::Failed);
+  EXPECT_TRUE(other.shell_starts.empty());
 }

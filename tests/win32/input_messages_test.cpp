@@ -61,3 +61,23 @@ TEST(InputMessages, OtherMessagesAreNoInput) {
   for (const UINT message : {UINT{WM_KEYDOWN}, UINT{WM_RBUTTONDOWN}, UINT{WM_MOUSEWHEEL}, UINT{WM_PAINT}})
     EXPECT_FALSE(InputEventFromMessage(message, 0, At(10, 10), kClient)) << message;
 }
+
+TEST(InputMessages, ScaledWindowReportsPicturePixels) {
+  // A window shown at twice the picture's size: each picture pixel is a 2 x 2 square.
+  const ScreenScale twice(2);
+  const auto move = InputEventFromMessage(WM_MOUSEMOVE, 0, At(959, 719), kClient, twice);
+  ASSERT_TRUE(move);
+  EXPECT_EQ(move->x, 479);
+  EXPECT_EQ(move->y, 359);
+  const auto press = InputEventFromMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(121, 186), kClient, twice);
+  ASSERT_TRUE(press);
+  EXPECT_EQ(press->x, 60);
+  EXPECT_EQ(press->y, 93);
+  // The last screen pixel row belongs to the picture; the one after it is outside.
+  EXPECT_FALSE(InputEventFromMessage(WM_MOUSEMOVE, MK_LBUTTON, At(960, 100), kClient, twice));
+  // A release left of the window stays left of it, however small the distance.
+  const auto release = InputEventFromMessage(WM_LBUTTONUP, 0, At(-1, 10), kClient, twice);
+  ASSERT_TRUE(release);
+  EXPECT_EQ(release->x, -1);
+  EXPECT_EQ(release->y, 5);
+}

@@ -26,9 +26,14 @@ source "$session/env"
 work=$(mktemp -d "$TARVELIN_WINE_TMP/$case_name.XXXXXX")
 menu_pid=
 drive_link=
+dpi_restore=
 cleanup() {
   if [ -n "$menu_pid" ] && kill -0 "$menu_pid" 2>/dev/null; then kill "$menu_pid" 2>/dev/null || true; fi
   if [ -n "$drive_link" ]; then rm -f "$drive_link"; fi
+  # Back to the 96 DPI the other cases expect.
+  if [ -n "$dpi_restore" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1 || true
+  fi
 }
 trap cleanup EXIT
 
@@ -83,16 +88,20 @@ expect_running() {
 
 # --- The screen ------------------------------------------------------------------------------
 
+# Screen pixels per picture pixel: 2 in the high-DPI case, whose prefix reports 192 DPI.
+scale=1
+
 # The hot spots: index left top width height.
 hot_spots=("1 60 93 380 22" "2 60 132 380 22" "3 60 171 380 22" "4 60 210 380 22" "5 60 249 380 22" "8 386 318 82 22")
 
 # expected_picture INDEX: the background with hot spot INDEX shown from the highlight picture
-# (0: the plain background), as a file name.
+# (0: the plain background), each pixel a scale x scale square, as a file name.
 expected_picture() {
-  local file="$work/expected-$1.png"
+  # Uncompressed files: a screenshot is taken and compared many times a case.
+  local file="$work/expected-$1-x$scale.ppm"
   if [ ! -f "$file" ]; then
     if [ "$1" = 0 ]; then
-      convert "$art/background.bmp" "$file"
+      convert "$art/background.bmp" -scale "$((scale * 100))%" "$file"
     else
       local spot index left top width height
       for spot in "${hot_spots[@]}"; do
@@ -100,7 +109,7 @@ expected_picture() {
         [ "$index" = "$1" ] && break
       done
       convert "$art/background.bmp" \( "$art/highlight.bmp" -crop "${width}x${height}+${left}+${top}" +repage \) \
-        -geometry "+${left}+${top}" -composite "$file"
+        -geometry "+${left}+${top}" -composite -scale "$((scale * 100))%" "$file"
     fi
   fi
   echo "$file"
@@ -111,17 +120,21 @@ expect_screen() {
   local expected differing=unknown deadline=$((SECONDS + 20))
   expected=$(expected_picture "$1")
   while true; do
-    if import -window "$window" "$work/screen.png" 2>/dev/null; then
-      differing=$(compare -metric AE "$work/screen.png" "$expected" null: 2>&1 || true)
+    if import -window "$window" "$work/screen.ppm" 2>/dev/null; then
+      differing=$(compare -metric AE "$work/screen.ppm" "$expected" null: 2>&1 || true)
       [ "$differing" = 0 ] && return 0
     fi
-    [ $SECONDS -lt $deadline ] || fail "the window does not show picture $1: $differing pixels differ (see $work/screen.png)"
+    [ $SECONDS -lt $deadline ] || fail "the window does not show picture $1: $differing pixels differ (see $work/screen.ppm)"
     sleep 0.1
   done
 }
 
-# pointer_to X Y: the pointer to client pixel (X, Y) of the menu window.
-pointer_to() { xdotool mousemove $((window_x + $1)) $((window_y + $2)); }
+# pointer_to X Y: the pointer to picture pixel (X, Y) of the menu window: the top-left screen
+# pixel of its square.
+pointer_to() { xdotool mousemove $((window_x + $1 * scale)) $((window_y + $2 * scale)); }
+
+# pointer_to_screen X Y: the pointer to screen pixel (X, Y) of the menu window's client area.
+pointer_to_screen() { xdotool mousemove $((window_x + $1)) $((window_y + $2)); }
 
 # pointer_to_spot INDEX: the pointer to the middle of a hot spot.
 pointer_to_spot() {
@@ -142,6 +155,17 @@ highlight() {
 # A client pixel of the bare window, in the gap between entries 1 and 2.
 bare_x=250
 bare_y=124
+
+# expect_geometry W H: the window is W x H pixels, centred on the screen (which has no task bar).
+expect_geometry() {
+  local size
+  size=$(xwininfo -id "$window" | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w "x" h}')
+  [ "$size" = "$1x$2" ] || fail "window size $size, wanted $1x$2"
+  local screen_w screen_h
+  read -r screen_w screen_h < <(xwininfo -root | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w, h}')
+  [ "$window_x,$window_y" = "$(((screen_w - $1) / 2)),$(((screen_h - $2) / 2))" ] ||
+    fail "window at $window_x,$window_y, not centred on the ${screen_w}x${screen_h} screen"
+}
 
 # --- Messages and programs ----------------------------------------------------------------
 
@@ -181,13 +205,7 @@ case_window() {
   make_disc "$work/disc" 'Disc Caf\xe9, the demo\r\nguide\\guide.exe\r\n'
   start_menu "$work/disc/tarvelin.exe"
 
-  local size
-  size=$(xwininfo -id "$window" | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w "x" h}')
-  [ "$size" = 480x360 ] || fail "window size $size, wanted 480x360"
-  local screen_w screen_h
-  read -r screen_w screen_h < <(xwininfo -root | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w, h}')
-  [ "$window_x,$window_y" = "$(((screen_w - 480) / 2)),$(((screen_h - 360) / 2))" ] ||
-    fail "window at $window_x,$window_y, not centred on the ${screen_w}x${screen_h} screen"
+  expect_geometry 480 360
   # A comma ends an unquoted field: the title is the text before it.
   local title
   title=$(xprop -id "$window" _NET_WM_NAME)
@@ -330,6 +348,129 @@ case_planted_dll() {
   local loaded
   loaded=$(cd "$work/disc" && ls -- *-loaded.txt 2>/dev/null || true)
   [ -z "$loaded" ] || fail "planted DLLs were loaded: ${loaded//-loaded.txt/}"
+}
+
+# wait_for_starts RECORD N: the stand-in's RECORD holds N starts (three lines each).
+wait_for_starts() {
+  local deadline=$((SECONDS + 30))
+  until [ "$({ wc -l <"$1"; } 2>/dev/null || echo 0)" -ge $(($2 * 3)) ]; do
+    [ $SECONDS -lt $deadline ] || fail "the stand-in did not start $2 time(s): $(cat "$1" 2>/dev/null)"
+    sleep 0.1
+  done
+}
+
+case_documents() {
+  # The disc is drive D:. The prefix opens .tvdoc documents, https: links and folders with the
+  # stand-in, as a system would with a viewer, a browser and a file manager.
+  make_disc "$work/disc" 'Documents\r\ndocs\\guide.tvdoc\r\ndocs\\missing.tvdoc\r\nhttps://example.org/guide?a=1\r\ndocs\r\ndocs\\guide.tvdoc /p 2\r\n'
+  mkdir -p "$work/disc/tools" "$work/disc/docs"
+  cp "$helpers/standin.exe" "$work/disc/tools/"
+  echo 'A document' >"$work/disc/docs/guide.tvdoc"
+  drive_link=$WINEPREFIX/dosdevices/d:
+  rm -f "$drive_link"
+  ln -s "$work/disc" "$drive_link"
+  # Into HKEY_CLASSES_ROOT itself: Wine 8 does not look at the user's Software\Classes. Wine's own
+  # folder opener talks DDE to its explorer, which answers no one here, so that part goes.
+  local handler='@="\"D:\\tools\\standin.exe\" \"%1\" %*"'
+  printf '%s\r\n' 'REGEDIT4' '' \
+    '[HKEY_CLASSES_ROOT\.tvdoc]' '@="Tarvelin.TestDocument"' '' \
+    '[HKEY_CLASSES_ROOT\Tarvelin.TestDocument\shell\open\command]' "$handler" '' \
+    '[HKEY_CLASSES_ROOT\https\shell\open\command]' "$handler" '' \
+    '[HKEY_CLASSES_ROOT\Folder\shell\open\command]' "$handler" '' \
+    '[-HKEY_CLASSES_ROOT\Folder\shell\open\ddeexec]' >"$work/disc/types.reg"
+  wine regedit /S 'D:\types.reg' >/dev/null 2>&1 || fail "the document types could not be registered"
+  start_menu 'D:\tarvelin.exe'
+  local record=$work/disc/tools/standin-record.txt
+
+  highlight 1
+  xdotool click 1
+  wait_for_starts "$record" 1
+  highlight 2
+  xdotool click 1
+  expect_message 'docs\missing.tvdoc'
+  highlight 3
+  xdotool click 1
+  wait_for_starts "$record" 2
+  highlight 4
+  xdotool click 1
+  wait_for_starts "$record" 3
+  highlight 5
+  xdotool click 1
+  wait_for_starts "$record" 4
+  # Each opener ran in the application directory with the target as its argument.
+  local wanted='D:\
+"D:\tools\standin.exe" "D:\docs\guide.tvdoc"
+1
+D:\
+"D:\tools\standin.exe" "https://example.org/guide?a=1"
+1
+D:\
+"D:\tools\standin.exe" "D:\docs"
+1
+D:\
+"D:\tools\standin.exe" "D:\docs\guide.tvdoc" /p 2
+1'
+  # An empty %* leaves a blank at the end of the line.
+  [ "$(tr -d '\r' <"$record" | sed 's/ *$//')" = "$wanted" ] || fail "opened as
+$(cat "$record")
+wanted
+$wanted"
+  expect_screen 5
+  xdotool key Escape
+  expect_exit 0
+}
+
+case_demo_disc() {
+  # The Windows demo disc the build stages: every entry starts its stand-in, which says so.
+  local disc=$build/demo-disc
+  [ -f "$disc/tarvelin.exe" ] || fail "no demo disc in $disc; build the mingw tree"
+  cp -r "$disc" "$work/disc"
+  start_menu "$work/disc/tarvelin.exe"
+  local entry description report disc_path
+  disc_path=$(winepath -w "$work/disc" 2>/dev/null | tr -d '\r')
+  for entry in "1|the guide" "2|the web browser's setup" "3|the web server's setup" "4|the developer kit's setup" \
+    "5|the server's setup"; do
+    description=${entry#*|}
+    highlight "${entry%%|*}"
+    xdotool click 1
+    report=$(wine "$helpers/readbox.exe" 30 --dismiss --title "$description" 2>/dev/null | tr -d '\r') ||
+      fail "no box from the stand-in for $description"
+    [ "$(head -n4 <<<"$report")" = "text=Tarvelin demo disc
+
+This entry would start $description.
+It was started from: $disc_path" ] || fail "the stand-in for $description says
+$report"
+  done
+  xdotool key Escape
+  expect_exit 0
+}
+
+case_high_dpi() {
+  # The prefix reports 200 % (192 DPI) to the programs started from now on, until the case ends.
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
+  dpi_restore=yes
+  scale=2
+  make_disc "$work/disc" 'High DPI\r\n'
+  start_menu "$work/disc/tarvelin.exe"
+  expect_geometry 960 720
+  expect_screen 0
+  # From entry to entry, each showing only its own highlight.
+  local spot index rest
+  for spot in "${hot_spots[@]}"; do
+    read -r index rest <<<"$spot"
+    highlight "$index"
+  done
+  # The screen pixels of entry 3's first picture column belong to the entry, the ones just left of
+  # them to the bare window.
+  pointer_to_screen 120 $((171 * 2 + 1))
+  expect_screen 3
+  pointer_to_screen 119 $((171 * 2 + 1))
+  expect_screen 0
+  pointer_to_screen 121 $((193 * 2 - 1))
+  expect_screen 3
+  highlight 8
+  xdotool click 1
+  expect_exit 0
 }
 
 "case_$case_name"

@@ -1,6 +1,7 @@
-// Finds the message box titled "Tarvelin", prints its text (UTF-8) on standard output and, with
-// --dismiss, presses its OK button. Waits up to the given number of seconds for the box.
-// readbox SECONDS [--dismiss]; exit status 0 when the box was found, 1 when not, 2 on bad usage.
+// Finds the message box titled "Tarvelin" (or TITLE), prints its text (UTF-8) on standard output
+// and, with --dismiss, presses its OK button. Waits up to the given number of seconds for the box.
+// readbox SECONDS [--dismiss] [--title TITLE]; exit status 0 when the box was found, 1 when not, 2
+// on bad usage.
 
 #include <windows.h>
 
@@ -49,11 +50,17 @@ std::string Utf8(const std::wstring& text) {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   const DWORD seconds = static_cast<DWORD>(_wtoi(argv[1]));
-  const bool dismiss = argc > 2 && std::wstring(argv[2]) == L"--dismiss";
+  bool dismiss = false;
+  std::wstring title = L"Tarvelin";
+  for (int i = 2; i < argc; ++i) {
+    if (std::wstring(argv[i]) == L"--dismiss") dismiss = true;
+    else if (std::wstring(argv[i]) == L"--title" && i + 1 < argc) title = argv[++i];
+    else return 2;
+  }
   const ULONGLONG deadline = GetTickCount64() + seconds * 1000ull;
   HWND box = nullptr;
   // The dialog class, so a main window that happens to be titled "Tarvelin" is never taken for it.
-  while (!(box = FindWindowW(L"#32770", L"Tarvelin")) && GetTickCount64() < deadline) Sleep(100);
+  while (!(box = FindWindowW(L"#32770", title.c_str())) && GetTickCount64() < deadline) Sleep(100);
   if (!box) return 1;
   Found found;
   EnumChildWindows(box, InspectControl, reinterpret_cast<LPARAM>(&found));
