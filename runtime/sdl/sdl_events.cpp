@@ -80,17 +80,19 @@ void SdlProvider::Translate(const SDL_Event& event) {
   using Type = InputEvent::Type;
   switch (event.type) {
     case SDL_MOUSEMOTION: {
-      const int x = event.motion.x, y = event.motion.y;
+      const int x = scale_.ToPicture(event.motion.x), y = scale_.ToPicture(event.motion.y);
       if (pointer_inside_ && form().FrameRect().Contains(x, y) && !LeaveFollows())
         router().Post({Type::PointerMove, x, y});
       break;
     }
     case SDL_MOUSEBUTTONDOWN:
       if (event.button.button == SDL_BUTTON_LEFT)
-        router().Post({Type::ButtonPress, event.button.x, event.button.y, event.button.clicks});
+        router().Post({Type::ButtonPress, scale_.ToPicture(event.button.x), scale_.ToPicture(event.button.y),
+                       event.button.clicks});
       break;
     case SDL_MOUSEBUTTONUP:
-      if (event.button.button == SDL_BUTTON_LEFT) router().Post({Type::ButtonRelease, event.button.x, event.button.y});
+      if (event.button.button == SDL_BUTTON_LEFT)
+        router().Post({Type::ButtonRelease, scale_.ToPicture(event.button.x), scale_.ToPicture(event.button.y)});
       break;
     case SDL_TEXTINPUT:
       PostText(event.text.text);

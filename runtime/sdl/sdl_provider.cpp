@@ -4,6 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +25,12 @@ constexpr std::uint32_t kWindowColour = 0xFFFFFF;
 // Window units per pixel at 96 dots per inch. SDL places and sizes windows in pixels, so the unit
 // only has to divide back exactly; X servers report no logical DPI that would mean more.
 constexpr float kTwipsPerPixel = 15;
+// The density at which a desktop does not scale.
+constexpr float kUnscaledDpi = 96;
+// A second press counts as a double-click only this near the first, in the menu's pixels, as on
+// Windows (a 4-pixel square). SDL's own 32 pixels would swallow a quick click on the next entry,
+// 39 pixels down.
+constexpr int kDoubleClickRadius = 2;
 
 void SetHintsBeforeStart() {
   // Plain software blits onto the window surface: no OpenGL context, which under Xvfb costs most
@@ -29,12 +40,41 @@ void SetHintsBeforeStart() {
   // screensaver run while it waits.
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-  // A second press counts as a double-click only near the first, as on Windows (a 4-pixel
-  // square). SDL's own 32 pixels would swallow a quick click on the next entry, 39 pixels down.
-  SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, "2");
   // SIGINT and SIGTERM keep their default meaning: they end the process at once, even while a
   // message box is waiting, instead of queueing a quit request that nothing reads until then.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+}
+
+std::optional<int> PositiveInteger(const char* text) {
+  if (!text) return std::nullopt;
+  int number = 0;
+  const char* end = text + std::strlen(text);
+  const auto [stop, error] = std::from_chars(text, end, number);
+  if (error != std::errc() || stop != end || number < 1) return std::nullopt;
+  return number;
+}
+
+// How much the desktop scales (1 = 96 DPI). SDL 2.26 reports no scale on X11, so this reads what
+// desktops set for their programs, in the order SDL 3 reads them: the X resource Xft.dpi, which
+// GNOME, KDE Plasma and Xfce set from their scaling setting (192 at 200 %) and which Xft, GTK and
+// Qt follow; else GDK_SCALE, the whole factor a session gives GTK programs; else none.
+float DesktopScale(SDL_Window* window) {
+  if (const std::optional<float> dpi = XftDpi(window)) return *dpi / kUnscaledDpi;
+  if (const std::optional<int> factor = PositiveInteger(std::getenv("GDK_SCALE"))) return static_cast<float>(*factor);
+  return 1;
+}
+
+// The largest factor up to |wanted| at which the window fits its display's usable area: a menu
+// reaching under a panel or past the screen's edge could not be used. 1 on a display of no known size.
+int FittingFactor(SDL_Window* window, PixelRect client, int wanted) {
+  SDL_Rect usable;
+  const int display = SDL_GetWindowDisplayIndex(window);
+  if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0) return 1;
+  int factor = wanted;
+  while (factor > 1 && (static_cast<long long>(client.w) * factor > usable.w ||
+                        static_cast<long long>(client.h) * factor > usable.h))
+    --factor;
+  return factor;
 }
 
 }  // namespace
@@ -87,6 +127,15 @@ bool SdlProvider::ShowWindow(PixelRect client) {
     failure_ = std::string("cannot open the menu window: ") + SDL_GetError();
     return false;
   }
+  // The desktop's scale is known once SDL is connected to it, so the window is made at the menu's
+  // size and grown before it is shown.
+  scale_ = ScreenScale(FittingFactor(window_, client, ScreenScale::WholeFactor(DesktopScale(window_))));
+  if (scale_.factor() > 1) {
+    const PixelRect screen = scale_.ToScreen(client);
+    SDL_SetWindowSize(window_, screen.w, screen.h);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+  SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, std::to_string(kDoubleClickRadius * scale_.factor()).c_str());
   if (SDL_Surface* icon = CreateIconSurface(BuiltInIcon())) {
     SDL_SetWindowIcon(window_, icon);
     SDL_FreeSurface(icon);
@@ -100,19 +149,30 @@ void SdlProvider::Present(std::span<const PixelRect> changed) {
   if (!window_ || changed.empty()) return;
   SDL_Surface* surface = SDL_GetWindowSurface(window_);
   if (!surface || SDL_LockSurface(surface) != 0) return;  // the next exposure paints it all again
-  const std::vector<std::uint32_t>& frame = form().Frame();
-  const int frame_width = form().FrameRect().w, frame_height = form().FrameRect().h;
+  const PixelRect frame = form().FrameRect();
+  const PixelRect screen = scale_.ToScreen(frame);
+  // Unscaled, the framebuffer is the picture for the screen; scaled, the changed parts are first
+  // drawn into a copy at screen size.
+  const bool scaled_copy = scale_.factor() > 1;
+  if (scaled_copy) screen_.resize(static_cast<std::size_t>(screen.w) * screen.h);
+  const std::uint32_t* pixels = scaled_copy ? screen_.data() : form().Frame().data();
   const int bytes_per_pixel = surface->format->BytesPerPixel;
   std::vector<SDL_Rect> updated;
   for (const PixelRect& r : changed) {
     const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
-    const int x1 = std::min({r.x + r.w, frame_width, surface->w}), y1 = std::min({r.y + r.h, frame_height, surface->h});
+    const int x1 = std::min(r.x + r.w, frame.w), y1 = std::min(r.y + r.h, frame.h);
     if (x1 <= x0 || y1 <= y0) continue;
-    const std::uint32_t* source = frame.data() + static_cast<std::size_t>(y0) * frame_width + x0;
-    auto* target = static_cast<std::uint8_t*>(surface->pixels) + y0 * surface->pitch + x0 * bytes_per_pixel;
-    SDL_ConvertPixels(x1 - x0, y1 - y0, SDL_PIXELFORMAT_RGB888, source, frame_width * 4, surface->format->format,
-                      target, surface->pitch);
-    updated.push_back({x0, y0, x1 - x0, y1 - y0});
+    const PixelRect picture{x0, y0, x1 - x0, y1 - y0};
+    if (scaled_copy) scale_.Blit(form().Frame(), frame.w, picture, screen_.data(), screen.w);
+    // The part of it that the window surface holds, in screen pixels.
+    const PixelRect scaled = scale_.ToScreen(picture);
+    const int w = std::min(scaled.w, surface->w - scaled.x), h = std::min(scaled.h, surface->h - scaled.y);
+    if (w <= 0 || h <= 0) continue;
+    const std::uint32_t* source = pixels + static_cast<std::size_t>(scaled.y) * screen.w + scaled.x;
+    auto* target = static_cast<std::uint8_t*>(surface->pixels) + scaled.y * surface->pitch + scaled.x * bytes_per_pixel;
+    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, source, screen.w * 4, surface->format->format, target,
+                      surface->pitch);
+    updated.push_back({scaled.x, scaled.y, w, h});
   }
   SDL_UnlockSurface(surface);
   if (!updated.empty()) SDL_UpdateWindowSurfaceRects(window_, updated.data(), static_cast<int>(updated.size()));

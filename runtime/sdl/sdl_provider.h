@@ -3,17 +3,24 @@
 // The SDL2 provider, for Linux and other desktops SDL2 runs on.
 //  - window: borderless, the client size Form_Load gives, centred on the first display, the title
 //    as UTF-8, the built-in icon; created hidden and shown once it is complete (sdl_provider.cpp);
-//  - painting: the changed rectangles of the shared framebuffer copied onto the window surface,
-//    everything again when the window system asks (sdl_provider.cpp);
+//  - scaling: on a desktop that scales, the window is the client size times the largest whole
+//    factor of the desktop's scale that fits the display; the menu keeps its own pixels
+//    (sdl_provider.cpp, the X resource read in sdl_x11.cpp);
+//  - painting: the changed rectangles of the shared framebuffer, each pixel as a factor x factor
+//    square, copied onto the window surface, everything again when the window system asks
+//    (sdl_provider.cpp);
 //  - events: SDL_WaitEvent, so an idle menu sleeps; native events become the runtime's raw input
-//    events, nothing more (sdl_events.cpp);
+//    events, pointer positions in the menu's pixels, nothing more (sdl_events.cpp);
 //  - message box: SDL's simple message box, modal, falling back to standard error (sdl_messagebox.cpp);
 //  - files, directories and program start: the POSIX services (sdl_provider.cpp);
 //  - a repair for SDL 2.26 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp).
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "runtime/provider.h"
+#include "runtime/scaling.h"
 
 struct SDL_Window;
 union SDL_Event;
@@ -54,6 +61,10 @@ class SdlProvider final : public Provider {
 
   bool video_ = false;
   SDL_Window* window_ = nullptr;
+  // Screen pixels per picture pixel, fixed once the window is shown.
+  ScreenScale scale_;
+  // At a factor above 1: the framebuffer at screen size, in the framebuffer's own pixel format.
+  std::vector<std::uint32_t> screen_;
   // Between SDL_WINDOWEVENT_ENTER and _LEAVE: only then is a reported movement a real one.
   bool pointer_inside_ = false;
   std::string failure_;

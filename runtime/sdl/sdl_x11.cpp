@@ -1,17 +1,27 @@
-// A repair for SDL 2.26 on X11 (the SDL of Debian 12).
+// What the provider needs from X11 beyond SDL 2.26 (the SDL of Debian 12).
 //
-// SDL_WaitEvent wakes itself by sending the window a message over a second X connection; it sends
-// one while it takes the event that closes the menu. The window is destroyed right after, and the
-// X server may handle the destruction before the message, which then fails with BadWindow. Xlib
-// reads that error when SDL_Quit closes the second connection, with the error handler that was
-// installed before SDL_Init back in place; Xlib's default handler would end the process with exit
-// status 1. This handler, installed before SDL_Init, ignores exactly that error and hands every
-// other one to Xlib's default handler.
+// A repair. SDL_WaitEvent wakes itself by sending the window a message over a second X
+// connection; it sends one while it takes the event that closes the menu. The window is destroyed
+// right after, and the X server may handle the destruction before the message, which then fails
+// with BadWindow. Xlib reads that error when SDL_Quit closes the second connection, with the error
+// handler that was installed before SDL_Init back in place; Xlib's default handler would end the
+// process with exit status 1. This handler, installed before SDL_Init, ignores exactly that error
+// and hands every other one to Xlib's default handler.
+//
+// The desktop's scale. SDL 2.26 has none for X11, and SDL_GetDisplayDPI gives a monitor's physical
+// density at best (on Xvfb it fails); desktops publish their scale as the X resource Xft.dpi.
 
 #include "runtime/sdl/sdl_x11.h"
 
+#include <SDL.h>
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
+#include <X11/Xresource.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
 
 namespace tarvelin {
 namespace {
@@ -23,11 +33,37 @@ int IgnoreWakeupToDestroyedWindow(Display* display, XErrorEvent* error) {
   return default_handler(display, error);
 }
 
+// The number a resource value starts with, as Xft and Qt read it ("192", "144.5").
+std::optional<float> LeadingPositiveNumber(const char* text) {
+  float number = 0;
+  const auto [end, error] = std::from_chars(text, text + std::strlen(text), number);
+  if (error != std::errc() || end == text || !std::isfinite(number) || number <= 0) return std::nullopt;
+  return number;
+}
+
 }  // namespace
 
 void IgnoreWakeupsToDestroyedWindows() {
   if (default_handler) return;
   default_handler = XSetErrorHandler(IgnoreWakeupToDestroyedWindow);
+}
+
+std::optional<float> XftDpi(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return std::nullopt;
+  // The RESOURCE_MANAGER property of the root window as Xlib read it when SDL connected.
+  const char* resources = XResourceManagerString(info.info.x11.display);
+  if (!resources) return std::nullopt;
+  XrmInitialize();
+  XrmDatabase database = XrmGetStringDatabase(resources);
+  char* type = nullptr;
+  XrmValue value{};
+  std::optional<float> dpi;
+  if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
+    dpi = LeadingPositiveNumber(value.addr);
+  XrmDestroyDatabase(database);
+  return dpi;
 }
 
 }  // namespace tarvelin

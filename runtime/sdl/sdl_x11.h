@@ -1,9 +1,18 @@
 #pragma once
 
+#include <optional>
+
+struct SDL_Window;
+
 namespace tarvelin {
 
 // Keeps a harmless X error that SDL 2.26 causes when the menu closes from ending the process
 // with exit status 1 (see sdl_x11.cpp). Call it before SDL_Init.
 void IgnoreWakeupsToDestroyedWindows();
+
+// The X resource Xft.dpi of the display |window| is on, as the desktop set it when the menu
+// started: its dots per inch for text and drawing. Nothing when the window is not on X11, or the
+// resource is unset or not a positive number.
+std::optional<float> XftDpi(SDL_Window* window);
 
 }  // namespace tarvelin

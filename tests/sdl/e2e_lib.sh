@@ -11,6 +11,9 @@ set -euo pipefail
 readonly PROGRAM=$1 ART_DIR=$2
 readonly SCREEN_W=1024 SCREEN_H=768 MENU_W=480 MENU_H=360
 readonly TIMEOUT_S=10
+# Screen pixels per picture pixel that a test expects the menu to show (a test of a scaling
+# desktop sets it before making the expected pictures).
+scale=1
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/tarvelin-e2e.XXXXXX")
 readonly WORK DISC=$WORK/disc ELSEWHERE=$WORK/elsewhere EXPECTED=$WORK/expected
@@ -81,6 +84,8 @@ start_xvfb() {
   export DISPLAY
   export SDL_VIDEODRIVER=x11
   unset WAYLAND_DISPLAY
+  # The desktop scale of the session running the tests is not the test's.
+  unset GDK_SCALE
 }
 
 # Makes the disc: the program, options.ini with these bytes (printf format), and a stand-in
@@ -144,7 +149,8 @@ expect_menu_exit_status() {
   fi
 }
 
-# Moves the pointer to a point of the menu's client area (may lie outside it).
+# Moves the pointer to a pixel of the menu window, counted from its top-left corner (may lie
+# outside it).
 point_at() { xdotool mousemove $((menu_x + $1)) $((menu_y + $2)); }
 
 # The six hot spots: index left top width height.
@@ -157,22 +163,23 @@ readonly HOT_SPOTS="1 60 93 380 22
 
 hot_spot() { awk -v k="$1" '$1 == k {print $2, $3, $4, $5}' <<<"$HOT_SPOTS"; }
 
-# Points at the centre of hot spot k.
+# Points at the centre of hot spot k (at the expected scale).
 point_at_hot_spot() {
   local left top width height
   read -r left top width height < <(hot_spot "$1")
-  point_at $((left + width / 2)) $((top + height / 2))
+  point_at $(((left + width / 2) * scale)) $(((top + height / 2) * scale))
 }
 
 # The pictures a user should see: the background alone, and the background with one hot spot's
-# rectangle taken from the highlight picture.
+# rectangle taken from the highlight picture; at the expected scale, each pixel a square.
 make_expected_pictures() {
-  convert "$ART_DIR/background.bmp" -type TrueColor "$EXPECTED/plain.png"
+  local scaled=$((100 * scale))%
+  convert "$ART_DIR/background.bmp" -scale "$scaled" -type TrueColor "$EXPECTED/plain.png"
   local index left top width height
   while read -r index left top width height; do
     convert "$ART_DIR/background.bmp" \
       \( "$ART_DIR/highlight.bmp" -crop "${width}x${height}+${left}+${top}" +repage \) \
-      -geometry "+${left}+${top}" -composite -type TrueColor "$EXPECTED/lit-$index.png"
+      -geometry "+${left}+${top}" -composite -scale "$scaled" -type TrueColor "$EXPECTED/lit-$index.png"
     # A highlight that looked like the background would make every hover check pass.
     if same_picture "$EXPECTED/lit-$index.png" "$EXPECTED/plain.png"; then
       echo "highlight.bmp does not differ from background.bmp in hot spot $index" >&2
@@ -184,7 +191,7 @@ make_expected_pictures() {
 same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
 
 screenshot() {
-  import -silent -window root -crop "${MENU_W}x${MENU_H}+${menu_x}+${menu_y}" +repage "$1"
+  import -silent -window root -crop "$((MENU_W * scale))x$((MENU_H * scale))+${menu_x}+${menu_y}" +repage "$1"
 }
 
 screen_shows() {
