@@ -168,7 +168,20 @@ void Win32Provider::BlitToFramebuffer(PixelRect r) {
 void Win32Provider::Present(std::span<const PixelRect> changed) {
   if (!window_ || !framebuffer_bits_) return;
   for (const PixelRect& r : changed) BlitToFramebuffer(r);
-  UpdateWindow(window_);
+  // Drawing the changed pieces straight away spares the round trip through WM_PAINT that each
+  // hover would otherwise cost; without a device context the invalidated pieces paint as usual.
+  HDC dc = GetDC(window_);
+  if (!dc) {
+    UpdateWindow(window_);
+    return;
+  }
+  for (const PixelRect& r : changed) {
+    const PixelRect screen = scale_.ToScreen(r);
+    BitBlt(dc, screen.x, screen.y, screen.w, screen.h, framebuffer_dc_, screen.x, screen.y, SRCCOPY);
+    const RECT done{screen.x, screen.y, screen.x + screen.w, screen.y + screen.h};
+    ValidateRect(window_, &done);
+  }
+  ReleaseDC(window_, dc);
 }
 
 void Win32Provider::Paint() {
