@@ -14,6 +14,8 @@ constexpr std::array<char16_t, 32> kHighControls = {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
@@ -31,6 +33,8 @@ void AppendUtf8(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
+
+namespace {
 
 // The length of the valid UTF-8 sequence at |at|, 0 when invalid; -1 when it is cut by the end.
 int Utf8SequenceLength(std::string_view s, std::size_t at) {

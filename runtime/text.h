@@ -9,6 +9,10 @@ namespace tarvelin {
 // leaves undefined map to the control characters of the same value, as Windows itself does.
 std::string Windows1252ToUtf8(std::string_view bytes);
 
+// Appends one code point as UTF-8. A lone surrogate is written as its own three bytes, so a name
+// the system holds that way survives the trip through UTF-8.
+void AppendUtf8(std::string& out, char32_t code_point);
+
 // How a platform reads bytes in its own 8-bit code page, into UTF-8.
 using CodePageDecoder = std::string (*)(std::string_view bytes);
 
