@@ -72,6 +72,28 @@ TEST(OpenForInput, DecodesCodePageBytesAndKeepsNulBytes) {
             (std::vector<std::string>{std::string("ti\0tle", 6), std::string("\0\0", 2), "x"}));
 }
 
+TEST(OpenForInput, ReadsTheSameFieldsWhicheverEncodingTheEditorChose) {
+  TempDir dir;
+  // "Disc Café €" and "café\setup.exe", as each kind of editor saves them.
+  const std::vector<std::pair<const char*, std::string>> files = {
+      {"code page", "Disc Caf\xE9 \x80\r\ncaf\xE9\\setup.exe\r\n"},
+      {"UTF-8", "Disc Caf\xC3\xA9 \xE2\x82\xAC\r\ncaf\xC3\xA9\\setup.exe\r\n"},
+      {"UTF-8 with a mark", "\xEF\xBB\xBF" "Disc Caf\xC3\xA9 \xE2\x82\xAC\r\ncaf\xC3\xA9\\setup.exe\r\n"},
+      {"UTF-16 LE", std::string("\xFF\xFE" "D\0i\0s\0c\0 \0C\0a\0f\0\xE9\0 \0\xAC\x20\r\0\n\0c\0a\0f\0\xE9\0\\\0s\0e\0t\0u\0p\0."
+                                "\0e\0x\0e\0\r\0\n\0", 60)},
+      {"UTF-16 BE", std::string("\xFE\xFF\0D\0i\0s\0c\0 \0C\0a\0f\0\xE9\0 \x20\xAC\0\r\0\n\0c\0a\0f\0\xE9\0\\\0s\0e\0t\0u\0p"
+                                "\0.\0e\0x\0e\0\r\0\n", 60)},
+  };
+  const std::vector<std::string> expected = {"Disc Caf\xC3\xA9 \xE2\x82\xAC", "caf\xC3\xA9\\setup.exe"};
+  for (const auto& [encoding, bytes] : files) {
+    WriteFile(dir / "options.ini", bytes);
+    EXPECT_EQ(ReadFields(dir / "options.ini"), expected) << encoding;
+  }
+  // Valid UTF-8 followed by a lone byte: the whole file is the code page.
+  WriteFile(dir / "options.ini", "Caf\xC3\xA9 \xE9\r\n");
+  EXPECT_EQ(ReadFields(dir / "options.ini"), std::vector<std::string>{"Caf\xC3\x83\xC2\xA9 \xC3\xA9"});
+}
+
 TEST(OpenForInput, RefusesWhatIsNotARegularFile) {
   HangGuard guard;
   TempDir dir;

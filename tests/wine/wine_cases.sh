@@ -296,6 +296,39 @@ $wanted"
   expect_exit 0
 }
 
+# The title "Disc Café €" and the command "café\missing.exe", as UTF-8.
+options_in_utf8() { printf 'Disc Caf\xc3\xa9 \xe2\x82\xac\r\ncaf\xc3\xa9\\missing.exe\r\n'; }
+
+case_encodings() {
+  # The same options.ini as each kind of editor writes it reads the same; a file that is not
+  # wholly UTF-8 is the ANSI code page.
+  local encoding title
+  for encoding in ansi utf-8 utf-8-bom utf-16le utf-16be not-utf-8; do
+    mkdir -p "$work/$encoding"
+    cp "$build/tarvelin.exe" "$work/$encoding/"
+    case $encoding in
+      ansi) options_in_utf8 | iconv -f UTF-8 -t WINDOWS-1252 ;;
+      utf-8) options_in_utf8 ;;
+      utf-8-bom) printf '\xef\xbb\xbf'; options_in_utf8 ;;
+      utf-16le) printf '\xff\xfe'; options_in_utf8 | iconv -f UTF-8 -t UTF-16LE ;;
+      utf-16be) printf '\xfe\xff'; options_in_utf8 | iconv -f UTF-8 -t UTF-16BE ;;
+      not-utf-8) printf 'Caf\xc3\xa9 \xe9\r\n' ;;  # valid UTF-8 and then a lone byte
+    esac >"$work/$encoding/options.ini"
+    start_menu "$work/$encoding/tarvelin.exe"
+    title=$(xprop -id "$window" _NET_WM_NAME)
+    if [ "$encoding" = not-utf-8 ]; then
+      [ "$title" = '_NET_WM_NAME(UTF8_STRING) = "CafÃ© é"' ] || fail "$encoding: title $title"
+    else
+      [ "$title" = '_NET_WM_NAME(UTF8_STRING) = "Disc Café €"' ] || fail "$encoding: title $title"
+      highlight 1
+      xdotool click 1
+      expect_message 'café\missing.exe'
+    fi
+    xdotool key Escape
+    expect_exit 0
+  done
+}
+
 case_missing_command() {
   make_disc "$work/disc" 'Missing\r\nmissing\\nothing.exe /x\r\n""\r\n'
   start_menu "$work/disc/tarvelin.exe"
