@@ -74,7 +74,6 @@ void MemoryProvider::PostPendingEvents() {
 }
 
 void MemoryProvider::Present(std::span<const PixelRect> changed) {
-  ++presents;
   const std::vector<std::uint32_t>& frame = form().Frame();
   const int width = form().FrameRect().w;
   for (const PixelRect& r : changed) {

@@ -54,7 +54,6 @@ class MemoryProvider final : public Provider {
   std::vector<Message> messages;
   std::vector<std::string> opened;  // paths given to OpenForInput
   int pumps = 0;
-  int presents = 0;
   bool shown = false;
   PixelRect window;  // the shown window, centred on a 1024 × 768 screen
 
