@@ -14,6 +14,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -50,15 +52,18 @@ class Win32Provider final : public Provider {
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   // Shows every picture pixel as a factor x factor square for a monitor of |dpi| dots per inch:
-  // a framebuffer of the scaled size holding the whole picture. False when it cannot be made; the
-  // previous framebuffer then stays.
+  // above factor 1, a copy of the frame at the scaled size. False when that copy cannot be made;
+  // the previous scale then stays.
   bool ScaleFor(unsigned dpi);
   // The window's new place after the system moved it to a monitor of another DPI.
   void HandleDpiChange(unsigned dpi, const RECT& suggested);
-  // Copies a rectangle of the form's frame (in picture pixels) into the framebuffer, scaled, and
-  // marks it for repainting.
-  void BlitToFramebuffer(PixelRect picture_rect);
-  void ReleaseFramebuffer();
+  // Brings a rectangle of the form's frame (in picture pixels) up to date in the scaled copy, if
+  // there is one.
+  void ScaleIntoCopy(PixelRect picture_rect);
+  // Copies the picture on screen (the frame, or its scaled copy) to |dc| within |area|, in screen
+  // pixels.
+  void Draw(HDC dc, const RECT& area);
+  RECT ScreenArea(PixelRect picture_rect) const;
   void Paint();
 
   HINSTANCE instance_;
@@ -67,11 +72,12 @@ class Win32Provider final : public Provider {
   HWND window_ = nullptr;
   PixelRect client_;  // in picture pixels, as the form model has it
   ScreenScale scale_;
-  // The picture on screen, scaled: a 32-bit top-down DIB section the paint handler copies from.
-  HDC framebuffer_dc_ = nullptr;
-  HBITMAP framebuffer_ = nullptr;
-  HGDIOBJ framebuffer_dc_old_bitmap_ = nullptr;
-  std::uint32_t* framebuffer_bits_ = nullptr;
+  struct FreeMemory {
+    void operator()(std::uint32_t* memory) const { std::free(memory); }
+  };
+  using ScaledFrame = std::unique_ptr<std::uint32_t[], FreeMemory>;
+  // The frame with every pixel as a factor x factor square, top row first; none at factor 1.
+  ScaledFrame scaled_;
 };
 
 // The system's window background colour as 0x00RRGGBB.

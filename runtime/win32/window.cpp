@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdlib>
 
 #include "runtime/win32/resource.h"
 #include "runtime/win32/wide_text.h"
@@ -70,46 +71,22 @@ Win32Provider::Win32Provider(HINSTANCE instance, const Artwork& art, std::span<c
 
 Win32Provider::~Win32Provider() {
   if (window_) DestroyWindow(window_);
-  ReleaseFramebuffer();
-}
-
-void Win32Provider::ReleaseFramebuffer() {
-  if (framebuffer_dc_) {
-    SelectObject(framebuffer_dc_, framebuffer_dc_old_bitmap_);
-    DeleteDC(framebuffer_dc_);
-  }
-  if (framebuffer_) DeleteObject(framebuffer_);
-  framebuffer_dc_ = nullptr;
-  framebuffer_ = nullptr;
-  framebuffer_bits_ = nullptr;
 }
 
 bool Win32Provider::ScaleFor(unsigned dpi) {
   const ScreenScale scale = ScaleForDpi(dpi);
-  if (framebuffer_ && scale.factor() == scale_.factor()) return true;
-  const PixelRect screen = scale.ToScreen(client_);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = screen.w;
-  info.bmiHeader.biHeight = -screen.h;  // top row first, as the shared framebuffer has it
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC dc = CreateCompatibleDC(nullptr);
-  if (!bitmap || !dc || !bits) {
-    if (bitmap) DeleteObject(bitmap);
-    if (dc) DeleteDC(dc);
-    return false;
+  if (scale.factor() == scale_.factor()) return true;
+  ScaledFrame scaled;
+  if (scale.factor() > 1) {
+    // Not new, which ends the program: a size the memory cannot hold is refused.
+    const PixelRect screen = scale.ToScreen(client_);
+    const std::size_t pixels = static_cast<std::size_t>(screen.w) * screen.h;
+    scaled.reset(static_cast<std::uint32_t*>(std::calloc(pixels, sizeof(std::uint32_t))));
+    if (!scaled) return false;
   }
-  ReleaseFramebuffer();
-  framebuffer_ = bitmap;
-  framebuffer_dc_ = dc;
-  framebuffer_dc_old_bitmap_ = SelectObject(dc, bitmap);
-  framebuffer_bits_ = static_cast<std::uint32_t*>(bits);
+  scaled_ = std::move(scaled);
   scale_ = scale;
-  BlitToFramebuffer(client_);
+  ScaleIntoCopy(client_);
   return true;
 }
 
@@ -152,34 +129,58 @@ void Win32Provider::HandleDpiChange(unsigned dpi, const RECT& suggested) {
   InvalidateRect(window_, nullptr, FALSE);
 }
 
-void Win32Provider::BlitToFramebuffer(PixelRect r) {
+void Win32Provider::ScaleIntoCopy(PixelRect r) {
+  if (!scaled_) return;
   const std::vector<std::uint32_t>& frame = form().Frame();
   const PixelRect frame_rect = form().FrameRect();
   const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
   const int x1 = std::min({r.x + r.w, frame_rect.w, client_.w}), y1 = std::min({r.y + r.h, frame_rect.h, client_.h});
-  if (x1 <= x0 || y1 <= y0 || !framebuffer_bits_) return;
-  const PixelRect picture_rect{x0, y0, x1 - x0, y1 - y0};
-  scale_.Blit(frame, frame_rect.w, picture_rect, framebuffer_bits_, scale_.ToScreen(client_).w);
+  if (x1 <= x0 || y1 <= y0) return;
+  scale_.Blit(frame, frame_rect.w, {x0, y0, x1 - x0, y1 - y0}, scaled_.get(), scale_.ToScreen(client_).w);
+}
+
+void Win32Provider::Draw(HDC dc, const RECT& area) {
+  // At factor 1 the form's own frame is the picture on screen; no copy of it is kept.
+  const bool scaled = scale_.factor() > 1;
+  const PixelRect whole = scaled ? scale_.ToScreen(client_) : form().FrameRect();
+  const std::uint32_t* pixels = scaled ? scaled_.get() : form().Frame().data();
+  const int x0 = std::max<int>(area.left, 0), y0 = std::max<int>(area.top, 0);
+  const int x1 = std::min<int>(area.right, whole.w), y1 = std::min<int>(area.bottom, whole.h);
+  if (!pixels || x1 <= x0 || y1 <= y0) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = whole.w;
+  info.bmiHeader.biHeight = -whole.h;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  // The source's y counts from the bottom row, as for a bottom-up picture, whichever way up it is.
+  SetDIBitsToDevice(dc, x0, y0, x1 - x0, y1 - y0, x0, whole.h - y1, 0, whole.h, pixels, &info, DIB_RGB_COLORS);
+}
+
+RECT Win32Provider::ScreenArea(PixelRect picture_rect) const {
   const PixelRect screen = scale_.ToScreen(picture_rect);
-  const RECT dirty{screen.x, screen.y, screen.x + screen.w, screen.y + screen.h};
-  if (window_) InvalidateRect(window_, &dirty, FALSE);
+  return {screen.x, screen.y, screen.x + screen.w, screen.y + screen.h};
 }
 
 void Win32Provider::Present(std::span<const PixelRect> changed) {
-  if (!window_ || !framebuffer_bits_) return;
-  for (const PixelRect& r : changed) BlitToFramebuffer(r);
+  if (!window_) return;
+  for (const PixelRect& r : changed) ScaleIntoCopy(r);
   // Drawing the changed pieces straight away spares the round trip through WM_PAINT that each
-  // hover would otherwise cost; without a device context the invalidated pieces paint as usual.
+  // hover would otherwise cost; without a device context they paint through it as usual.
   HDC dc = GetDC(window_);
   if (!dc) {
+    for (const PixelRect& r : changed) {
+      const RECT area = ScreenArea(r);
+      InvalidateRect(window_, &area, FALSE);
+    }
     UpdateWindow(window_);
     return;
   }
   for (const PixelRect& r : changed) {
-    const PixelRect screen = scale_.ToScreen(r);
-    BitBlt(dc, screen.x, screen.y, screen.w, screen.h, framebuffer_dc_, screen.x, screen.y, SRCCOPY);
-    const RECT done{screen.x, screen.y, screen.x + screen.w, screen.y + screen.h};
-    ValidateRect(window_, &done);
+    const RECT area = ScreenArea(r);
+    Draw(dc, area);
+    ValidateRect(window_, &area);
   }
   ReleaseDC(window_, dc);
 }
@@ -188,9 +189,7 @@ void Win32Provider::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window_, &paint);
   if (!dc) return;
-  const RECT& r = paint.rcPaint;
-  if (framebuffer_dc_)
-    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, framebuffer_dc_, r.left, r.top, SRCCOPY);
+  Draw(dc, paint.rcPaint);
   EndPaint(window_, &paint);
 }
 
