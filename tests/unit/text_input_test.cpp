@@ -36,6 +36,15 @@ TEST(TextInput, LineEndsAreCrLfCrOrLf) {
   EXPECT_EQ(ReadAll("a\n\rb"), (Fields{"a", "", "b"}));  // LF then CR are two line ends
 }
 
+// The example the README gives disc authors reads as it says.
+TEST(TextInput, TheDocumentedExampleReadsAsDocumented) {
+  EXPECT_EQ(ReadAll("My Product 2.0\r\nguide\\guide.exe\r\nbrowser\\setup.exe /silent\r\n"
+                    "\"websrv\\setup.exe /modules=http,ftp\"\r\ndevkit\\setup.exe \"Developer Kit\"\r\n"
+                    "server\\setup.exe\r\n"),
+            (Fields{"My Product 2.0", "guide\\guide.exe", "browser\\setup.exe /silent",
+                    "websrv\\setup.exe /modules=http,ftp", "devkit\\setup.exe \"Developer Kit\"", "server\\setup.exe"}));
+}
+
 TEST(TextInput, BlankLineIsAnEmptyField) {
   EXPECT_EQ(ReadAll("a\r\n\r\nb"), (Fields{"a", "", "b"}));
   EXPECT_EQ(ReadAll("\n\n"), (Fields{"", ""}));
