@@ -1,9 +1,14 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
+#include <string>
+#include <vector>
 
+#include "runtime/form.h"
 #include "runtime/picture.h"
 
 namespace tarvelin {
@@ -15,8 +20,45 @@ struct Artwork {
   Picture highlight;
 };
 
-// Decodes a pair of bitmaps; nothing unless both decode and they share size and colour table.
-std::optional<Artwork> DecodeArtwork(std::span<const std::uint8_t> background, std::span<const std::uint8_t> highlight);
+// The largest picture the menu takes, in either direction. The window is as large as the picture
+// (times the screen's whole scale factor), and a borderless window larger than the screen cannot
+// be used: 4096 is the widest screen made (DCI 4K) and leaves room for every tall one. It also
+// bounds what a few bytes of RLE8 can make the menu allocate: at most 16 MiB a picture, 64 MiB for
+// the frame drawn from them.
+inline constexpr int kMaxArtSide = 4096;
+// The largest picture file read from a folder: RLE8 at its worst takes two bytes a pixel.
+inline constexpr std::size_t kMaxArtFileBytes = 2 * std::size_t{kMaxArtSide} * kMaxArtSide + 65536;
+
+// A pair of pictures checked against the menu: the pair, or the first fault found.
+struct ArtworkFit {
+  std::optional<Artwork> art;
+  // When the pair does not fit: the file and the fault, as "highlight.bmp: its colour table differs
+  // from the one of background.bmp".
+  std::string fault;
+};
+
+// The one set of rules for a pair that fits the menu, for the build, tarvelin-art and both
+// programs: both files decode as 8-bit bitmaps of at most kMaxArtSide x kMaxArtSide pixels, of one
+// size and one colour table, and every hot spot of |layout| lies inside them. The names are used
+// in the fault only.
+ArtworkFit FitArtwork(std::span<const std::uint8_t> background, const std::string& background_name,
+                      std::span<const std::uint8_t> highlight, const std::string& highlight_name,
+                      std::span<const HotSpotDesign> layout);
+
+// A picture file as a provider read it from a folder.
+struct ArtFile {
+  enum class State { Absent, Refused, Read };
+  State state = State::Absent;
+  std::vector<std::uint8_t> bytes;  // when Read
+  std::string fault;                // when Refused: why, as "not a regular file"
+};
+using ArtFileReader = std::function<ArtFile(const std::string& path)>;
+
+// The pair background.bmp and highlight.bmp in |directory| when both are there and fit |layout|.
+// Nothing when neither is there; nothing, with |fault| saying why, when they are there and cannot
+// be used.
+std::optional<Artwork> ArtworkInFolder(const std::string& directory, char separator, const ArtFileReader& read,
+                                       std::span<const HotSpotDesign> layout, std::string& fault);
 
 // The pair compiled into the program.
 Artwork BuiltInArtwork();

@@ -137,6 +137,12 @@ DecodedBitmap DecodeBitmap(std::span<const std::uint8_t> file) {
   return out;
 }
 
+std::optional<BitmapHeader> ReadBitmapHeader(std::span<const std::uint8_t> file) {
+  if (file.size() < 30 || file[0] != 'B' || file[1] != 'M') return std::nullopt;
+  const std::int64_t height = static_cast<std::int32_t>(U32(file, 22));
+  return BitmapHeader{static_cast<std::int32_t>(U32(file, 18)), height < 0 ? -height : height, U16(file, 28)};
+}
+
 bool SameSizeAndColours(const Picture& a, const Picture& b) {
   return a.width == b.width && a.height == b.height && a.palette == b.palette;
 }

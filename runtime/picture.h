@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -47,6 +48,16 @@ inline constexpr int kMaxBitmapSide = 8192;
 // Decodes a Windows bitmap file (8 bits per pixel, uncompressed or RLE8). Every size and offset
 // is checked against the bytes given, so a malformed file is an error value, never a bad read.
 DecodedBitmap DecodeBitmap(std::span<const std::uint8_t> file);
+
+// What a bitmap file's header declares, read without decoding anything: for refusing a picture by
+// its size before its pixels cost memory, and for naming the size or depth in a message. The
+// height is the number of rows, whichever way up they are stored.
+struct BitmapHeader {
+  std::int64_t width = 0, height = 0;
+  int bits = 0;
+};
+// Nothing when the file is not a bitmap or too short to hold these fields.
+std::optional<BitmapHeader> ReadBitmapHeader(std::span<const std::uint8_t> file);
 
 // True when both pictures have the same size and the same colour table.
 bool SameSizeAndColours(const Picture& a, const Picture& b);

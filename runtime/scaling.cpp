@@ -11,6 +11,14 @@ int ScreenScale::WholeFactor(float desktop_scale) {
   return static_cast<int>(std::floor(std::min(desktop_scale + 0.01f, 8.0f)));
 }
 
+int ScreenScale::FittingFactor(int wanted, PixelRect client, int area_width, int area_height) {
+  int factor = wanted;
+  while (factor > 1 && (static_cast<long long>(client.w) * factor > area_width ||
+                        static_cast<long long>(client.h) * factor > area_height))
+    --factor;
+  return factor < 1 ? 1 : factor;
+}
+
 void ScreenScale::Blit(std::span<const std::uint32_t> frame, int frame_width, PixelRect r, std::uint32_t* screen,
                        int screen_stride) const {
   for (int y = r.y; y < r.y + r.h; ++y) {

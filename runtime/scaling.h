@@ -15,6 +15,11 @@ class ScreenScale {
   // The largest whole factor a desktop scale allows (1.0 = 96 DPI); never less than 1.
   static int WholeFactor(float desktop_scale);
 
+  // The largest factor up to |wanted| at which |client| fits an area of |area_width| x |area_height|
+  // screen pixels (a screen's usable part): a borderless menu reaching under a panel or past the
+  // screen's edge could not be used. Never less than 1.
+  static int FittingFactor(int wanted, PixelRect client, int area_width, int area_height);
+
   explicit ScreenScale(int factor = 1) : factor_(factor < 1 ? 1 : factor) {}
   int factor() const { return factor_; }
 

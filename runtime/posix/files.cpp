@@ -1,5 +1,5 @@
-// Files and directories on POSIX: the executable's directory, text files for sequential input and
-// the current directory.
+// Files and directories on POSIX: the executable's directory, text files for sequential input,
+// picture files, and the current directory.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <span>
+#include <vector>
 
 #include "runtime/posix/posix_services.h"
 #include "runtime/posix/unique_fd.h"
@@ -37,21 +40,24 @@ std::string ExecutableDirectory() {
   return slash == 0 ? std::string("/") : target.substr(0, slash);
 }
 
-std::optional<TextInput> OpenForInput(const std::string& path) {
-  if (!IsSystemName(path)) return std::nullopt;
-  // Looking before opening means a FIFO or a device is never opened at all: opening one can block or
-  // have effects of its own (a tape rewinds, a serial line raises its signals).
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  const UniqueFd file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  // Whatever was opened must still be a regular file: the name may have changed hands meanwhile.
-  if (!file || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+namespace {
 
-  // One byte beyond the limit tells whether the file goes on.
-  std::string bytes(kMaxTextFileBytes + 1, '\0');
+// Opens |path| for reading only if it is a regular file; -1 otherwise, with |info| telling what it is.
+// Looking before opening means a FIFO or a device is never opened at all: opening one can block or
+// have effects of its own (a tape rewinds, a serial line raises its signals).
+UniqueFd OpenRegularFile(const std::string& path, struct stat& info) {
+  if (!IsSystemName(path) || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return UniqueFd(-1);
+  UniqueFd file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  // Whatever was opened must still be a regular file: the name may have changed hands meanwhile.
+  if (!file || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return UniqueFd(-1);
+  return file;
+}
+
+// Reads up to bytes.size() bytes; how many, or nothing on a read error.
+std::optional<std::size_t> ReadUpTo(int file, std::span<char> bytes) {
   std::size_t filled = 0;
   while (filled < bytes.size()) {
-    const ssize_t got = read(file.get(), bytes.data() + filled, bytes.size() - filled);
+    const ssize_t got = read(file, bytes.data() + filled, bytes.size() - filled);
     if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -59,9 +65,39 @@ std::optional<TextInput> OpenForInput(const std::string& path) {
     }
     filled += static_cast<std::size_t>(got);
   }
-  const bool complete = filled <= kMaxTextFileBytes;
-  bytes.resize(std::min(filled, kMaxTextFileBytes));
+  return filled;
+}
+
+}  // namespace
+
+std::optional<TextInput> OpenForInput(const std::string& path) {
+  struct stat info {};
+  const UniqueFd file = OpenRegularFile(path, info);
+  if (!file) return std::nullopt;
+  // One byte beyond the limit tells whether the file goes on.
+  std::string bytes(kMaxTextFileBytes + 1, '\0');
+  const std::optional<std::size_t> filled = ReadUpTo(file.get(), bytes);
+  if (!filled) return std::nullopt;
+  const bool complete = *filled <= kMaxTextFileBytes;
+  bytes.resize(std::min(*filled, kMaxTextFileBytes));
   return TextInput(DecodeTextFile(bytes, complete, Windows1252ToUtf8), complete);
+}
+
+ArtFile ReadArtFile(const std::string& path) {
+  struct stat info {};
+  const UniqueFd file = OpenRegularFile(path, info);
+  if (!file) {
+    if (lstat(path.c_str(), &info) != 0 && errno == ENOENT) return {};
+    return {ArtFile::State::Refused, {}, "not a regular file, or not readable"};
+  }
+  if (static_cast<std::uint64_t>(info.st_size) > kMaxArtFileBytes)
+    return {ArtFile::State::Refused, {}, "larger than the " + std::to_string(kMaxArtFileBytes) + " bytes a picture of the menu can take"};
+  // One byte more than the size told shows a file that grew meanwhile.
+  std::vector<char> bytes(static_cast<std::size_t>(info.st_size) + 1);
+  const std::optional<std::size_t> filled = ReadUpTo(file.get(), bytes);
+  if (!filled || *filled > static_cast<std::size_t>(info.st_size))
+    return {ArtFile::State::Refused, {}, "cannot be read"};
+  return {ArtFile::State::Read, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(*filled)), ""};
 }
 
 bool ChangeDirectory(const std::string& path) { return IsSystemName(path) && chdir(path.c_str()) == 0; }

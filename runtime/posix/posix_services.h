@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "runtime/artwork.h"
 #include "runtime/text_input.h"
 
 namespace tarvelin::posix {
@@ -18,6 +19,10 @@ std::string ExecutableDirectory();
 // reads at most kMaxTextFileBytes of it and decodes it with DecodeTextFile, Windows-1252 being the
 // code page; nothing on failure, or for a name with a NUL byte.
 std::optional<TextInput> OpenForInput(const std::string& path);
+
+// Reads a picture file beside the program, as OpenForInput reads a text file: a regular file only,
+// refused unread when larger than kMaxArtFileBytes. Absent when nothing has the name.
+ArtFile ReadArtFile(const std::string& path);
 
 // Makes the directory current; false when it cannot, or for a name with a NUL byte.
 bool ChangeDirectory(const std::string& path);

@@ -64,17 +64,13 @@ float DesktopScale(SDL_Window* window) {
   return 1;
 }
 
-// The largest factor up to |wanted| at which the window fits its display's usable area: a menu
-// reaching under a panel or past the screen's edge could not be used. 1 on a display of no known size.
+// The largest factor up to |wanted| at which the window fits its display's usable area; 1 on a
+// display of no known size.
 int FittingFactor(SDL_Window* window, PixelRect client, int wanted) {
   SDL_Rect usable;
   const int display = SDL_GetWindowDisplayIndex(window);
   if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0) return 1;
-  int factor = wanted;
-  while (factor > 1 && (static_cast<long long>(client.w) * factor > usable.w ||
-                        static_cast<long long>(client.h) * factor > usable.h))
-    --factor;
-  return factor;
+  return ScreenScale::FittingFactor(wanted, client, usable.w, usable.h);
 }
 
 }  // namespace

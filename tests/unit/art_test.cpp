@@ -3,6 +3,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "menu_harness.h"
 
@@ -18,6 +19,27 @@ Bytes ReadArtFile(const char* name) {
 
 std::uint32_t U32(const Bytes& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+
+ArtworkFit Fit(const Bytes& background, const Bytes& highlight) {
+  return FitArtwork(background, "background.bmp", highlight, "highlight.bmp", kHotSpotLayout);
+}
+
+void Put32(Bytes& b, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// A bitmap with the art's colour table declaring |width| x |height| RLE8 pixels, all of them left
+// at colour 0 by one end-of-bitmap code: a few bytes for a picture of any size.
+Bytes TinyRle8(std::int32_t width, std::int32_t height) {
+  Bytes b = ReadArtFile("background.bmp");
+  b.resize(1078);
+  Put32(b, 18, static_cast<std::uint32_t>(width));
+  Put32(b, 22, static_cast<std::uint32_t>(height));
+  Put32(b, 30, 1);  // BI_RLE8
+  b.insert(b.end(), {0, 1});
+  Put32(b, 2, static_cast<std::uint32_t>(b.size()));
+  return b;
 }
 
 bool InsideAHotSpot(int x, int y) {
@@ -49,7 +71,7 @@ TEST(Artwork, BuiltInPairDiffersOnlyInsideEachHotSpot) {
 }
 
 TEST(Artwork, FilesDifferOnlyInsideEachHotSpot) {
-  const std::optional<Artwork> files = DecodeArtwork(ReadArtFile("background.bmp"), ReadArtFile("highlight.bmp"));
+  const std::optional<Artwork> files = Fit(ReadArtFile("background.bmp"), ReadArtFile("highlight.bmp")).art;
   ASSERT_TRUE(files);
   ExpectPairDiffersOnlyInsideEachHotSpot(files->background, files->highlight);
 }
@@ -113,11 +135,89 @@ TEST(Artwork, PairsThatDoNotMatchAreRefused) {
   const Bytes background = ReadArtFile("background.bmp");
   Bytes other_colours = ReadArtFile("highlight.bmp");
   other_colours[54 + 4 * 7] ^= 0xFF;  // one colour table entry
-  EXPECT_FALSE(DecodeArtwork(background, other_colours));
+  EXPECT_EQ(Fit(background, other_colours).fault, "highlight.bmp: its colour table differs from the one of background.bmp");
   Bytes truncated = background;
   truncated.resize(1000);
-  EXPECT_FALSE(DecodeArtwork(truncated, background));
-  EXPECT_TRUE(DecodeArtwork(background, background));
+  EXPECT_EQ(Fit(truncated, background).fault, "background.bmp: the file is shorter than its headers");
+  const ArtworkFit same = Fit(background, background);
+  ASSERT_TRUE(same.art);
+  EXPECT_EQ(same.fault, "");
+  EXPECT_EQ(same.art->background.pixels, same.art->highlight.pixels);
+}
+
+TEST(Artwork, EveryRuleNamesTheFileAndTheFault) {
+  const Bytes background = ReadArtFile("background.bmp");
+  Bytes deep = background;
+  deep[28] = 24;  // bits per pixel
+  EXPECT_EQ(Fit(background, deep).fault, "highlight.bmp: 24 bits per pixel; the menu needs 8");
+  EXPECT_EQ(Fit(Bytes{'G', 'I', 'F'}, background).fault, "background.bmp: not a Windows bitmap (no BM signature)");
+  EXPECT_EQ(Fit(background, TinyRle8(480, 300)).fault, "highlight.bmp: 480 x 300, but background.bmp is 480 x 360");
+  // Of one size and colour table, but too short for the exit button's bottom edge at 340.
+  EXPECT_EQ(Fit(TinyRle8(480, 339), TinyRle8(480, 339)).fault,
+            "background.bmp: hot spot 8 (386, 318, 82 x 22) lies outside the 480 x 339 picture");
+  EXPECT_EQ(Fit(TinyRle8(439, 360), TinyRle8(439, 360)).fault,
+            "background.bmp: hot spot 1 (60, 93, 380 x 22) lies outside the 439 x 360 picture");
+}
+
+TEST(Artwork, HotSpotsTouchingTheEdgesFit) {
+  // The exit button ends at (468, 340) and the entries at x = 440.
+  EXPECT_TRUE(Fit(TinyRle8(468, 340), TinyRle8(468, 340)).art);
+  const HotSpotDesign left_of_the_picture[] = {{1, -1, 0, 10, 10, ""}};
+  EXPECT_EQ(FitArtwork(TinyRle8(20, 20), "b", TinyRle8(20, 20), "h", left_of_the_picture).fault,
+            "b: hot spot 1 (-1, 0, 10 x 10) lies outside the 20 x 20 picture");
+}
+
+TEST(Artwork, HugePicturesAreRefusedByTheirHeaderAlone) {
+  // 1080 bytes declaring 8192 x 8192 pixels would cost 64 MiB to decode, and four times that to draw.
+  EXPECT_EQ(Fit(TinyRle8(8192, 8192), TinyRle8(8192, 8192)).fault,
+            "background.bmp: 8192 x 8192 pixels; the menu takes pictures of at most 4096 x 4096");
+  EXPECT_EQ(Fit(ReadArtFile("background.bmp"), TinyRle8(480, -5000)).fault,
+            "highlight.bmp: 480 x 5000 pixels; the menu takes pictures of at most 4096 x 4096");
+  EXPECT_TRUE(Fit(TinyRle8(4096, 4096), TinyRle8(4096, 4096)).art);
+  EXPECT_FALSE(Fit(TinyRle8(4097, 400), TinyRle8(4097, 400)).art);
+}
+
+// A folder of files as a provider reads it.
+struct Folder {
+  std::map<std::string, ArtFile> files;
+  ArtFileReader Reader() const {
+    return [this](const std::string& path) {
+      const auto found = files.find(path);
+      return found == files.end() ? ArtFile{} : found->second;
+    };
+  }
+};
+
+ArtFile Present(Bytes bytes) { return {ArtFile::State::Read, std::move(bytes), ""}; }
+
+TEST(ArtworkInFolder, TakesAFittingPairAndSaysNothingWithoutOne) {
+  Folder folder;
+  std::string fault;
+  EXPECT_FALSE(ArtworkInFolder("/disc", '/', folder.Reader(), kHotSpotLayout, fault));
+  EXPECT_EQ(fault, "");
+  folder.files["/disc/background.bmp"] = Present(ReadArtFile("highlight.bmp"));
+  folder.files["/disc/highlight.bmp"] = Present(ReadArtFile("background.bmp"));
+  const std::optional<Artwork> art = ArtworkInFolder("/disc/", '/', folder.Reader(), kHotSpotLayout, fault);
+  ASSERT_TRUE(art);
+  EXPECT_EQ(fault, "");
+  EXPECT_EQ(art->background.pixels, Art().highlight.pixels);
+  EXPECT_EQ(art->highlight.pixels, Art().background.pixels);
+  // No folder known: the current directory is never read instead.
+  EXPECT_FALSE(ArtworkInFolder("", '/', folder.Reader(), kHotSpotLayout, fault));
+}
+
+TEST(ArtworkInFolder, APairThatCannotBeUsedSaysWhy) {
+  Folder folder;
+  std::string fault;
+  folder.files["D:\\background.bmp"] = Present(ReadArtFile("background.bmp"));
+  EXPECT_FALSE(ArtworkInFolder("D:\\", '\\', folder.Reader(), kHotSpotLayout, fault));
+  EXPECT_EQ(fault, "D:\\highlight.bmp: missing, though D:\\background.bmp is there");
+  folder.files["D:\\highlight.bmp"] = {ArtFile::State::Refused, {}, "not a regular file"};
+  EXPECT_FALSE(ArtworkInFolder("D:", '\\', folder.Reader(), kHotSpotLayout, fault));
+  EXPECT_EQ(fault, "D:\\highlight.bmp: not a regular file");
+  folder.files["D:\\highlight.bmp"] = Present(TinyRle8(480, 300));
+  EXPECT_FALSE(ArtworkInFolder("D:", '\\', folder.Reader(), kHotSpotLayout, fault));
+  EXPECT_EQ(fault, "D:\\highlight.bmp: 480 x 300, but D:\\background.bmp is 480 x 360");
 }
 
 }  // namespace

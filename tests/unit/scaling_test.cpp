@@ -21,6 +21,18 @@ TEST(ScreenScale, DesktopScaleGivesTheLargestWholeFactor) {
   EXPECT_EQ(ScreenScale::WholeFactor(3.0f), 3);
 }
 
+TEST(ScreenScale, FactorShrinksUntilTheWindowFitsTheScreen) {
+  const PixelRect menu{0, 0, 480, 360};
+  EXPECT_EQ(ScreenScale::FittingFactor(2, menu, 1024, 768), 2);
+  EXPECT_EQ(ScreenScale::FittingFactor(2, menu, 960, 720), 2);   // exactly the screen
+  EXPECT_EQ(ScreenScale::FittingFactor(2, menu, 800, 600), 1);   // 960 x 720 would not fit
+  EXPECT_EQ(ScreenScale::FittingFactor(3, menu, 1024, 768), 2);  // 1440 x 1080 would not
+  EXPECT_EQ(ScreenScale::FittingFactor(2, menu, 1920, 700), 1);  // too low, though wide enough
+  // A screen smaller than the menu itself still shows it, one pixel for one.
+  EXPECT_EQ(ScreenScale::FittingFactor(3, menu, 320, 240), 1);
+  EXPECT_EQ(ScreenScale::FittingFactor(8, {0, 0, 4096, 4096}, 0, 0), 1);
+}
+
 TEST(ScreenScale, NonsenseScalesGiveAFactorBetweenOneAndEight) {
   EXPECT_EQ(ScreenScale::WholeFactor(0.5f), 1);
   EXPECT_EQ(ScreenScale::WholeFactor(0.0f), 1);

@@ -10,7 +10,7 @@
 
 #include "menu/layout.h"
 #include "png.h"
-#include "runtime/picture.h"
+#include "runtime/artwork.h"
 
 namespace {
 
@@ -20,7 +20,8 @@ constexpr const char* kUsage =
     "Usage: tarvelin-art [--preview PREVIEW.png] BACKGROUND.bmp HIGHLIGHT.bmp\n"
     "\n"
     "Checks that two pictures fit the menu: both 8-bit Windows bitmaps (uncompressed or RLE8) of\n"
-    "the same size with the same colour table, and every entry and the exit button inside them.\n"
+    "the same size (at most 4096 x 4096) with the same colour table, and every entry and the exit\n"
+    "button inside them: the rules the build and the menu itself apply.\n"
     "With --preview, also writes a PNG of both pictures, one above the other, with the six\n"
     "hot-spot rectangles outlined.\n"
     "\n"
@@ -28,49 +29,43 @@ constexpr const char* kUsage =
 
 constexpr std::uint32_t kOutline = 0xFF00FF;
 
-std::optional<Picture> Load(const std::string& path) {
+std::optional<std::vector<std::uint8_t>> Load(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
     return std::nullopt;
   }
-  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  tarvelin::DecodedBitmap decoded = tarvelin::DecodeBitmap(bytes);
-  if (!decoded) {
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), tarvelin::Describe(decoded.error));
+  // One byte past the limit shows a file too large for the menu, without reading all of it.
+  std::vector<std::uint8_t> bytes(tarvelin::kMaxArtFileBytes + 1);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  if (bytes.size() > tarvelin::kMaxArtFileBytes) {
+    std::fprintf(stderr, "%s: larger than the %zu bytes a picture of the menu can take\n", path.c_str(),
+                 tarvelin::kMaxArtFileBytes);
     return std::nullopt;
   }
-  return std::move(decoded.picture);
+  return bytes;
 }
 
-// Reports every fault of the pair; true when it fits.
-bool Fits(const Picture& back, const std::string& back_path, const Picture& high, const std::string& high_path) {
-  bool fits = true;
-  if (back.width != high.width || back.height != high.height) {
-    std::fprintf(stderr, "%s: %d x %d, but %s is %d x %d\n", high_path.c_str(), high.width, high.height,
-                 back_path.c_str(), back.width, back.height);
-    return false;
-  }
-  if (back.palette != high.palette) {
-    std::fprintf(stderr, "%s: its colour table differs from the one of %s\n", high_path.c_str(), back_path.c_str());
-    fits = false;
+// The pair when it fits the menu, by the rules the build and the programs apply; else the fault is
+// reported.
+std::optional<tarvelin::Artwork> Fits(const std::vector<std::uint8_t>& back, const std::string& back_path,
+                                      const std::vector<std::uint8_t>& high, const std::string& high_path) {
+  tarvelin::ArtworkFit fit = tarvelin::FitArtwork(back, back_path, high, high_path, tarvelin::kHotSpotLayout);
+  if (!fit.art) {
+    std::fprintf(stderr, "%s\n", fit.fault.c_str());
+    return std::nullopt;
   }
   for (const tarvelin::HotSpotDesign& spot : tarvelin::kHotSpotLayout) {
-    if (spot.Left + spot.Width > back.width || spot.Top + spot.Height > back.height) {
-      std::fprintf(stderr, "%s: hot spot %d (%g, %g, %g x %g) lies outside the %d x %d picture\n", back_path.c_str(),
-                   spot.Index, spot.Left, spot.Top, spot.Width, spot.Height, back.width, back.height);
-      fits = false;
-      continue;
-    }
     bool differs = false;
     for (int y = static_cast<int>(spot.Top); y < spot.Top + spot.Height && !differs; ++y)
       for (int x = static_cast<int>(spot.Left); x < spot.Left + spot.Width && !differs; ++x)
-        differs = back.Index(x, y) != high.Index(x, y);
+        differs = fit.art->background.Index(x, y) != fit.art->highlight.Index(x, y);
     if (!differs)
       std::fprintf(stderr, "warning: hot spot %d looks the same in both pictures, so its highlight will not show\n",
                    spot.Index);
   }
-  return fits;
+  return std::move(fit.art);
 }
 
 void Outline(std::vector<std::uint32_t>& pixels, int width, int top, const tarvelin::HotSpotDesign& spot) {
@@ -126,11 +121,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tarvelin-art: give two pictures, the background and the highlight\n\n%s", kUsage);
     return 2;
   }
-  const std::optional<Picture> back = Load(files[0]);
-  const std::optional<Picture> high = Load(files[1]);
-  if (!back || !high || !Fits(*back, files[0], *high, files[1])) return 1;
-  if (!preview.empty() && !WritePreview(preview, *back, *high)) return 1;
-  std::printf("%s and %s fit the menu (%d x %d)%s%s\n", files[0].c_str(), files[1].c_str(), back->width, back->height,
+  const std::optional<std::vector<std::uint8_t>> back_file = Load(files[0]);
+  const std::optional<std::vector<std::uint8_t>> high_file = Load(files[1]);
+  if (!back_file || !high_file) return 1;
+  const std::optional<tarvelin::Artwork> art = Fits(*back_file, files[0], *high_file, files[1]);
+  if (!art) return 1;
+  if (!preview.empty() && !WritePreview(preview, art->background, art->highlight)) return 1;
+  std::printf("%s and %s fit the menu (%d x %d)%s%s\n", files[0].c_str(), files[1].c_str(), art->background.width,
+              art->background.height,
               preview.empty() ? "" : "; preview: ", preview.c_str());
   return 0;
 }

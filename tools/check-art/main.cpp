@@ -1,0 +1,57 @@
+// check-art: the build's check of the pictures it is given, with the same rules and the same hot
+// spots as the programs, because it is compiled from their sources: menu/layout.h as the compiler
+// reads it, whichever way its rows are written.
+//   check-art BACKGROUND.bmp HIGHLIGHT.bmp
+// Exit status 0 when the pair fits; 1 with the file and the fault on standard error otherwise.
+
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "menu/layout.h"
+#include "runtime/artwork.h"
+
+namespace {
+
+std::optional<std::vector<std::uint8_t>> Read(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  // One byte past the limit shows a file that is too large, without reading all of it.
+  std::vector<std::uint8_t> bytes(tarvelin::kMaxArtFileBytes + 1);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (in.bad()) return std::nullopt;
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: check-art BACKGROUND.bmp HIGHLIGHT.bmp\n");
+    return 2;
+  }
+  std::optional<std::vector<std::uint8_t>> files[2];
+  for (int i = 0; i < 2; ++i) {
+    const char* path = argv[i + 1];
+    files[i] = Read(path);
+    if (!files[i]) {
+      std::fprintf(stderr, "%s: missing or unreadable\n", path);
+      return 1;
+    }
+    if (files[i]->size() > tarvelin::kMaxArtFileBytes) {
+      std::fprintf(stderr, "%s: larger than the %zu bytes a picture of the menu can take\n", path,
+                   tarvelin::kMaxArtFileBytes);
+      return 1;
+    }
+  }
+  const tarvelin::ArtworkFit fit =
+      tarvelin::FitArtwork(*files[0], argv[1], *files[1], argv[2], tarvelin::kHotSpotLayout);
+  if (!fit.art) {
+    std::fprintf(stderr, "%s\n", fit.fault.c_str());
+    return 1;
+  }
+  return 0;
+}
