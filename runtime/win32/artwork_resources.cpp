@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <optional>
 
+#include "menu/layout.h"
 #include "runtime/win32/resource.h"
+#include "runtime/win32/wide_text.h"
 
 namespace tarvelin {
 namespace {
@@ -52,11 +54,48 @@ std::vector<std::uint8_t> BitmapFileFromDib(std::span<const std::uint8_t> dib) {
   return file;
 }
 
-Artwork LoadArtwork(HMODULE module) {
+ArtFile ReadArtFile(const std::string& path) {
+  // Others may keep the file open, even for writing: it is only read here, once.
+  const HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
+    return {ArtFile::State::Refused, {}, "cannot be opened (error " + std::to_string(error) + ")"};
+  }
+  ArtFile result{ArtFile::State::Refused, {}, "not a file on a disk"};
+  LARGE_INTEGER size{};
+  // A device or pipe named like the file could block or never end.
+  if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size)) {
+    if (static_cast<std::uint64_t>(size.QuadPart) > kMaxArtFileBytes) {
+      result.fault = "larger than the " + std::to_string(kMaxArtFileBytes) + " bytes a picture of the menu can take";
+    } else {
+      result.bytes.resize(static_cast<std::size_t>(size.QuadPart));
+      DWORD got = 0;
+      if (ReadFile(file, result.bytes.data(), static_cast<DWORD>(result.bytes.size()), &got, nullptr) &&
+          got == result.bytes.size())
+        result.state = ArtFile::State::Read;
+      else
+        result.fault = "cannot be read";
+    }
+  }
+  CloseHandle(file);
+  if (result.state != ArtFile::State::Read) result.bytes.clear();
+  return result;
+}
+
+Artwork LoadArtwork(HMODULE module, const std::string& directory) {
+  // A pair beside the program that cannot be used leaves the menu as it would be without it; a
+  // program with a window has nowhere to say why, and tarvelin-art tells the author.
+  std::string fault;
+  if (std::optional<Artwork> beside = ArtworkInFolder(directory, '\\', ReadArtFile, kHotSpotLayout, fault))
+    return std::move(*beside);
   const auto background = BitmapResource(module, IDB_BACKGROUND);
   const auto highlight = BitmapResource(module, IDB_HIGHLIGHT);
-  if (background && highlight)
-    if (std::optional<Artwork> art = DecodeArtwork(*background, *highlight)) return std::move(*art);
+  if (background && highlight) {
+    ArtworkFit fit = FitArtwork(*background, "Bitmap 101", *highlight, "Bitmap 102", kHotSpotLayout);
+    if (fit.art) return std::move(*fit.art);
+  }
   return BuiltInArtwork();
 }
 

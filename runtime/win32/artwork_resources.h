@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "runtime/artwork.h"
@@ -15,9 +16,14 @@ namespace tarvelin {
 // header give nothing.
 std::vector<std::uint8_t> BitmapFileFromDib(std::span<const std::uint8_t> dib);
 
-// The pictures from the module's bitmap resources IDB_BACKGROUND and IDB_HIGHLIGHT, so a disc
-// author can swap them with a resource editor. When either is missing or broken, or the two no
-// longer share size and colour table, the pictures compiled into the program are used instead.
-Artwork LoadArtwork(HMODULE module);
+// Reads a picture file as the options file is read: from a disk file only (never a device or a
+// pipe), refused unread when larger than kMaxArtFileBytes. Absent when nothing has the name.
+ArtFile ReadArtFile(const std::string& path);
+
+// The pictures the menu shows, the first pair that fits the menu (FitArtwork) of: background.bmp
+// and highlight.bmp in |directory| (the program's own), so a disc author only copies them there;
+// the module's bitmap resources IDB_BACKGROUND and IDB_HIGHLIGHT, which a resource editor can
+// swap; the pictures compiled into the program.
+Artwork LoadArtwork(HMODULE module, const std::string& directory);
 
 }  // namespace tarvelin

@@ -5,6 +5,7 @@
 #include "menu/frmMain.h"
 #include "menu/layout.h"
 #include "runtime/win32/artwork_resources.h"
+#include "runtime/win32/wide_text.h"
 #include "runtime/win32/win32_provider.h"
 
 namespace {
@@ -26,7 +27,8 @@ void LoadDllsFromSystemDirectoryOnly() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   LoadDllsFromSystemDirectoryOnly();
-  const tarvelin::Artwork art = tarvelin::LoadArtwork(instance);
+  const tarvelin::Artwork art =
+      tarvelin::LoadArtwork(instance, tarvelin::WideToUtf8(tarvelin::Win32Provider::ProgramDirectory()));
   tarvelin::Win32Provider runtime(instance, art, tarvelin::kHotSpotLayout);
   tarvelin::frmMain menu(runtime);
   return runtime.Run(menu);

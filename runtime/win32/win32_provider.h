@@ -29,6 +29,9 @@ class Win32Provider final : public Provider {
   Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design);
   ~Win32Provider() override;
 
+  // The directory of the running program, from GetModuleFileNameW, however long its path.
+  static std::wstring ProgramDirectory();
+
   float TwipsPerPixelX() const override { return twips_per_pixel_x_; }
   float TwipsPerPixelY() const override { return twips_per_pixel_y_; }
   std::string AppPath() const override { return app_path_; }
@@ -47,14 +50,15 @@ class Win32Provider final : public Provider {
   void CloseWindow() override;
 
  private:
-  // The directory of the running program, from GetModuleFileNameW, however long its path.
-  static std::wstring ProgramDirectory();
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  // Shows every picture pixel as a factor x factor square for a monitor of |dpi| dots per inch:
+  // Shows every picture pixel as a factor x factor square for a monitor of |dpi| dots per inch,
+  // the largest whole factor its scale allows at which the window fits the monitor's work area:
   // above factor 1, a copy of the frame at the scaled size. False when that copy cannot be made;
   // the previous scale then stays.
-  bool ScaleFor(unsigned dpi);
+  bool ScaleFor(unsigned dpi, HMONITOR monitor);
+  // Tells the user, in a message box, that the menu cannot start and what failed; false.
+  bool StartFailed(const std::wstring& what) const;
   // The window's new place after the system moved it to a monitor of another DPI.
   void HandleDpiChange(unsigned dpi, const RECT& suggested);
   // Brings a rectangle of the form's frame (in picture pixels) up to date in the scaled copy, if

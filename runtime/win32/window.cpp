@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
+#include "menu/layout.h"
 #include "runtime/win32/resource.h"
 #include "runtime/win32/wide_text.h"
 #include "runtime/win32/win32_provider.h"
@@ -52,6 +54,16 @@ ScreenScale ScaleForDpi(unsigned dpi) {
   return ScreenScale(ScreenScale::WholeFactor(static_cast<float>(dpi) / static_cast<float>(kStandardDpi)));
 }
 
+// The usable part of a monitor: the screen less the task bar and docked bars.
+RECT WorkArea(HMONITOR monitor) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (monitor && GetMonitorInfoW(monitor, &info)) return info.rcWork;
+  RECT work{};
+  if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) return work;
+  return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
 }  // namespace
 
 std::uint32_t SystemWindowColour() {
@@ -73,8 +85,10 @@ Win32Provider::~Win32Provider() {
   if (window_) DestroyWindow(window_);
 }
 
-bool Win32Provider::ScaleFor(unsigned dpi) {
-  const ScreenScale scale = ScaleForDpi(dpi);
+bool Win32Provider::ScaleFor(unsigned dpi, HMONITOR monitor) {
+  const RECT work = WorkArea(monitor);
+  const ScreenScale scale(ScreenScale::FittingFactor(ScaleForDpi(dpi).factor(), client_, work.right - work.left,
+                                                     work.bottom - work.top));
   if (scale.factor() == scale_.factor()) return true;
   ScaledFrame scaled;
   if (scale.factor() > 1) {
@@ -101,7 +115,8 @@ bool Win32Provider::ShowWindow(PixelRect client) {
   window_class.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_TARVELIN));
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.lpszClassName = kWindowClass;
-  if (!RegisterClassExW(&window_class)) return false;
+  if (!RegisterClassExW(&window_class))
+    return StartFailed(L"the window class cannot be registered (error " + std::to_wstring(GetLastError()) + L")");
 
   // Created hidden on the primary monitor, then sized for that monitor's DPI and shown.
   constexpr DWORD kStyle = WS_POPUP;
@@ -109,7 +124,13 @@ bool Win32Provider::ShowWindow(PixelRect client) {
   const std::wstring title = Utf8ToWide(frmMain().Caption);
   window_ = CreateWindowExW(0, kWindowClass, title.c_str(), kStyle, first.left, first.top, first.right - first.left,
                             first.bottom - first.top, nullptr, nullptr, instance_, this);
-  if (!window_ || !ScaleFor(WindowDpi(window_))) return false;
+  if (!window_) return StartFailed(L"the window cannot be created (error " + std::to_wstring(GetLastError()) + L")");
+  if (HDC dc = GetDC(window_))
+    ReleaseDC(window_, dc);
+  else
+    return StartFailed(L"the window has no device context to draw in");
+  if (!ScaleFor(WindowDpi(window_), MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY)))
+    return StartFailed(L"there is no memory for the window's picture at this screen's scale");
   const RECT place = CentredWindowRect(scale_.ToScreen(client), kStyle);
   SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -118,8 +139,14 @@ bool Win32Provider::ShowWindow(PixelRect client) {
   return true;
 }
 
+bool Win32Provider::StartFailed(const std::wstring& what) const {
+  const std::wstring text = L"The menu cannot start: " + what + L".";
+  MessageBoxW(nullptr, text.c_str(), Utf8ToWide(kAppTitle).c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  return false;
+}
+
 void Win32Provider::HandleDpiChange(unsigned dpi, const RECT& suggested) {
-  if (!ScaleFor(dpi)) return;  // the picture stays at its former size
+  if (!ScaleFor(dpi, MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST))) return;  // the picture stays at its former size
   // The suggested rectangle fits a size scaled by any factor; the window keeps a whole factor and
   // is centred on it.
   const PixelRect screen = scale_.ToScreen(client_);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/win32/wide_text.h"
+
 using namespace tarvelin;
 
 namespace {
@@ -60,7 +62,7 @@ TEST(BitmapFileFromDib, MalformedResourceIsRefusedByTheDecoder) {
 
 TEST(LoadArtwork, TakesThePicturesFromTheBitmapResources) {
   // This test program carries the art folder's pictures as IDB_BACKGROUND and IDB_HIGHLIGHT.
-  const Artwork art = LoadArtwork(GetModuleHandleW(nullptr));
+  const Artwork art = LoadArtwork(GetModuleHandleW(nullptr), "");
   const Artwork built_in = BuiltInArtwork();
   ExpectSamePicture(art.background, built_in.background);
   ExpectSamePicture(art.highlight, built_in.highlight);
@@ -68,23 +70,114 @@ TEST(LoadArtwork, TakesThePicturesFromTheBitmapResources) {
 }
 
 TEST(LoadArtwork, ModuleWithoutThePicturesFallsBackToTheBuiltInPair) {
-  const Artwork art = LoadArtwork(GetModuleHandleW(L"kernel32.dll"));
+  const Artwork art = LoadArtwork(GetModuleHandleW(L"kernel32.dll"), "");
   const Artwork built_in = BuiltInArtwork();
   ExpectSamePicture(art.background, built_in.background);
   ExpectSamePicture(art.highlight, built_in.highlight);
 }
 
-TEST(LoadArtwork, PairThatNoLongerFitsFallsBackToTheBuiltInPair) {
-  // mismatched_art.dll, beside this program, pairs the background with a 4 x 2 picture of another
-  // colour table: each decodes, but together they would draw garbage.
+// The folder this test program is in, with a trailing backslash.
+std::wstring ProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
   path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
-  path = path.substr(0, path.find_last_of(L'\\') + 1) + L"mismatched_art.dll";
-  HMODULE resources = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(resources, nullptr);
-  const Artwork art = LoadArtwork(resources);
-  FreeLibrary(resources);
+  return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+// A module beside this program that carries only bitmap resources.
+class ResourceModule {
+ public:
+  explicit ResourceModule(const wchar_t* name)
+      : module_(LoadLibraryExW((ProgramFolder() + name).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+  ~ResourceModule() {
+    if (module_) FreeLibrary(module_);
+  }
+  HMODULE get() const { return module_; }
+
+ private:
+  HMODULE module_;
+};
+
+TEST(LoadArtwork, PairsThatDoNotFitFallBackToTheBuiltInPair) {
+  // mismatched_art.dll pairs the background with a 4 x 2 picture of another colour table;
+  // outside_art.dll has that 4 x 2 picture twice, too small for any hot spot; huge_art.dll has
+  // twice a 1080-byte file declaring an 8192 x 8192 RLE8 picture.
   const Artwork built_in = BuiltInArtwork();
-  ExpectSamePicture(art.background, built_in.background);
-  ExpectSamePicture(art.highlight, built_in.highlight);
+  for (const wchar_t* name : {L"mismatched_art.dll", L"outside_art.dll", L"huge_art.dll"}) {
+    SCOPED_TRACE(WideToUtf8(name));
+    const ResourceModule resources(name);
+    ASSERT_NE(resources.get(), nullptr);
+    const Artwork art = LoadArtwork(resources.get(), "");
+    ExpectSamePicture(art.background, built_in.background);
+    ExpectSamePicture(art.highlight, built_in.highlight);
+  }
+}
+
+// A folder of its own for one test, removed with what it holds.
+class Folder {
+ public:
+  Folder() : path_(ProgramFolder() + L"art-folder-" + std::to_wstring(GetCurrentProcessId())) {
+    CreateDirectoryW(path_.c_str(), nullptr);
+  }
+  ~Folder() {
+    for (const wchar_t* name : {L"background.bmp", L"highlight.bmp"}) {
+      DeleteFileW((path_ + L"\\" + name).c_str());
+      RemoveDirectoryW((path_ + L"\\" + name).c_str());
+    }
+    RemoveDirectoryW(path_.c_str());
+  }
+  std::string Utf8() const { return WideToUtf8(path_); }
+  void Write(const wchar_t* name, std::span<const std::uint8_t> bytes) const {
+    const HANDLE file = CreateFileW((path_ + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    ASSERT_EQ(written, bytes.size());
+  }
+  void MakeFolder(const wchar_t* name) const { CreateDirectoryW((path_ + L"\\" + name).c_str(), nullptr); }
+
+ private:
+  std::wstring path_;
+};
+
+TEST(LoadArtwork, APairBesideTheProgramComesFirst) {
+  // Swapped, so that the pictures show where they came from.
+  const Folder folder;
+  folder.Write(L"background.bmp", BuiltInHighlightBitmap());
+  folder.Write(L"highlight.bmp", BuiltInBackgroundBitmap());
+  const Artwork art = LoadArtwork(GetModuleHandleW(nullptr), folder.Utf8());
+  const Artwork built_in = BuiltInArtwork();
+  ExpectSamePicture(art.background, built_in.highlight);
+  ExpectSamePicture(art.highlight, built_in.background);
+}
+
+TEST(LoadArtwork, APairBesideTheProgramThatDoesNotFitLeavesTheResources) {
+  const Folder folder;
+  std::vector<std::uint8_t> other_colours(BuiltInHighlightBitmap().begin(), BuiltInHighlightBitmap().end());
+  other_colours[54 + 4 * 7] ^= 0xFF;
+  folder.Write(L"background.bmp", BuiltInHighlightBitmap());
+  folder.Write(L"highlight.bmp", other_colours);
+  const ResourceModule outside(L"outside_art.dll");
+  for (HMODULE module : {GetModuleHandleW(nullptr), outside.get()}) {
+    const Artwork art = LoadArtwork(module, folder.Utf8());
+    const Artwork built_in = BuiltInArtwork();
+    ExpectSamePicture(art.background, built_in.background);
+    ExpectSamePicture(art.highlight, built_in.highlight);
+  }
+}
+
+TEST(ReadArtFile, ReadsDiskFilesOnly) {
+  const Folder folder;
+  EXPECT_EQ(ReadArtFile(folder.Utf8() + "\\background.bmp").state, ArtFile::State::Absent);
+  EXPECT_EQ(ReadArtFile(folder.Utf8() + "\\no such folder\\background.bmp").state, ArtFile::State::Absent);
+  folder.Write(L"background.bmp", BuiltInBackgroundBitmap());
+  const ArtFile read = ReadArtFile(folder.Utf8() + "\\background.bmp");
+  EXPECT_EQ(read.state, ArtFile::State::Read);
+  EXPECT_TRUE(std::equal(read.bytes.begin(), read.bytes.end(), BuiltInBackgroundBitmap().begin(),
+                         BuiltInBackgroundBitmap().end()));
+  folder.MakeFolder(L"highlight.bmp");
+  EXPECT_EQ(ReadArtFile(folder.Utf8() + "\\highlight.bmp").state, ArtFile::State::Refused);
+  // A device, which would never end.
+  EXPECT_EQ(ReadArtFile("\\\\.\\NUL").state, ArtFile::State::Refused);
 }
