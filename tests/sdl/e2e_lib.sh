@@ -171,14 +171,16 @@ point_at_hot_spot() {
 }
 
 # The pictures a user should see: the background alone, and the background with one hot spot's
-# rectangle taken from the highlight picture; at the expected scale, each pixel a square.
+# rectangle taken from the highlight picture; at the expected scale, each pixel a square. From the
+# pictures in the folder given, else the ones the program was built with.
 make_expected_pictures() {
+  local art=${1:-$ART_DIR}
   local scaled=$((100 * scale))%
-  convert "$ART_DIR/background.bmp" -scale "$scaled" -type TrueColor "$EXPECTED/plain.png"
+  convert "$art/background.bmp" -scale "$scaled" -type TrueColor "$EXPECTED/plain.png"
   local index left top width height
   while read -r index left top width height; do
-    convert "$ART_DIR/background.bmp" \
-      \( "$ART_DIR/highlight.bmp" -crop "${width}x${height}+${left}+${top}" +repage \) \
+    convert "$art/background.bmp" \
+      \( "$art/highlight.bmp" -crop "${width}x${height}+${left}+${top}" +repage \) \
       -geometry "+${left}+${top}" -composite -scale "$scaled" -type TrueColor "$EXPECTED/lit-$index.png"
     # A highlight that looked like the background would make every hover check pass.
     if same_picture "$EXPECTED/lit-$index.png" "$EXPECTED/plain.png"; then

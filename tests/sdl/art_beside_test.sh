@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Pictures beside the program: a pair of background.bmp and highlight.bmp in the program's folder
+# that fits the menu is what the menu shows, at rest and highlighted; a pair that does not fit is
+# left aside with the reason on standard error, and the built-in pictures show, as they do with no
+# pair at all. No file there can make the menu wait: a FIFO is never opened.
+
+# shellcheck source=tests/sdl/e2e_lib.sh
+source "$(dirname "$0")/e2e_lib.sh"
+
+PAIR=$WORK/pair
+mkdir -p "$PAIR"
+
+# invert_colours IN OUT: the bitmap with every entry of its colour table inverted; the pixels keep
+# their indices, so two pictures that share a table still do.
+invert_colours() {
+  perl -e 'local $/; $_ = <STDIN>; my $at = 14 + unpack("V", substr($_, 14, 4));
+           substr($_, $at, 1024) = substr($_, $at, 1024) ^ ("\xff" x 1024); print' <"$1" >"$2"
+}
+invert_colours "$ART_DIR/background.bmp" "$PAIR/background.bmp"
+invert_colours "$ART_DIR/highlight.bmp" "$PAIR/highlight.bmp"
+
+# A 1080-byte file declaring an 8192 x 8192 RLE8 picture with the art's colour table.
+huge_picture() {
+  perl -e 'local $/; $_ = <STDIN>; substr($_, 1078) = "\x00\x01"; substr($_, 2, 4) = pack("V", 1080);
+           substr($_, 18, 8) = pack("VV", 8192, 8192); substr($_, 30, 4) = pack("V", 1); print' \
+    <"$ART_DIR/background.bmp" >"$1"
+}
+
+# show_hot_spots WHAT: the window at rest, then each hot spot highlighted.
+show_hot_spots() {
+  expect_screen plain "$1: the picture at rest"
+  local index
+  for index in 1 2 3 4 5 8; do
+    point_at_hot_spot "$index"
+    expect_screen "lit-$index" "$1: hot spot $index highlighted"
+  done
+}
+
+close_menu() {
+  xdotool key Escape
+  expect_menu_exit_status 0 "$1: Escape closes the menu"
+}
+
+# expect_stderr PATTERN WHAT: the menu's standard error matches the extended regular expression
+# (empty pattern: nothing was written).
+expect_stderr() {
+  local said
+  said=$(cat "$WORK/menu.err")
+  if { [ -z "$1" ] && [ -z "$said" ]; } || { [ -n "$1" ] && grep -qE -- "$1" <<<"$said"; }; then
+    pass "$2"
+  else
+    fail "$2: standard error says: $said"
+  fi
+}
+
+start_xvfb
+make_disc 'Pictures beside the program\r\n'
+
+# --- A fitting pair.
+make_expected_pictures "$PAIR"
+if same_picture "$EXPECTED/plain.png" <(convert "$ART_DIR/background.bmp" -type TrueColor png:-); then
+  echo "the author's pair looks like the built-in one; the test could not tell them apart" >&2
+  exit 1
+fi
+cp "$PAIR/background.bmp" "$PAIR/highlight.bmp" "$DISC/"
+start_menu
+show_hot_spots "a fitting pair beside the program"
+expect_stderr "" "a fitting pair is taken without a word"
+close_menu "a fitting pair"
+
+# --- Pairs that do not fit: the built-in pictures show, and standard error says why.
+make_expected_pictures
+misfit() {  # misfit WHAT PATTERN: starts the menu on the disc as it is and checks both
+  start_menu
+  expect_screen plain "$1: the built-in picture at rest"
+  point_at_hot_spot 3
+  expect_screen lit-3 "$1: the built-in highlight"
+  expect_stderr "$2" "$1: standard error names the file and the fault"
+  close_menu "$1"
+}
+cp "$ART_DIR/highlight.bmp" "$DISC/highlight.bmp"
+misfit "a highlight.bmp with another colour table" \
+  "^tarvelin: .*/disc/highlight.bmp: its colour table differs from the one of .*/disc/background.bmp; showing the built-in pictures$"
+huge_picture "$DISC/background.bmp"
+huge_picture "$DISC/highlight.bmp"
+misfit "an 8192 x 8192 pair" \
+  "/disc/background.bmp: 8192 x 8192 pixels; the menu takes pictures of at most 4096 x 4096"
+convert "$PAIR/background.bmp" -crop 480x300+0+0 +repage BMP3:"$DISC/background.bmp"
+cp "$DISC/background.bmp" "$DISC/highlight.bmp"
+misfit "a pair too small for its hot spots" "/disc/background.bmp: hot spot 8 \(386, 318, 82 x 22\) lies outside the 480 x 300 picture"
+rm "$DISC/highlight.bmp"
+misfit "a background.bmp alone" "/disc/highlight.bmp: missing, though .*/disc/background.bmp is there"
+mkfifo "$DISC/highlight.bmp"
+cp "$PAIR/background.bmp" "$DISC/background.bmp"
+misfit "a FIFO named highlight.bmp" "/disc/highlight.bmp: not a regular file"
+
+# --- No pair: the built-in pictures, and nothing said.
+rm "$DISC/background.bmp" "$DISC/highlight.bmp"
+start_menu
+show_hot_spots "no pictures beside the program"
+expect_stderr "" "no pictures: nothing on standard error"
+close_menu "no pictures"
+
+finish
