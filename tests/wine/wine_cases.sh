@@ -506,5 +506,8 @@ case_high_dpi() {
   expect_exit 0
 }
 
+# shellcheck source=tests/wine/art_cases.sh
+source "$(dirname "$0")/art_cases.sh"
+
 "case_$case_name"
 echo "PASS ($case_name)"
