@@ -96,3 +96,27 @@ case_high_dpi_small_screen() {
   xdotool click 1
   expect_exit 0
 }
+
+case_start_failure() {
+  # With the menu's window refused by a hook, as on a system out of window handles, the menu says
+  # what failed in a box titled with its own title, and ends.
+  make_disc "$work/disc" 'Start failure\r\n'
+  wine "$helpers/nowindow_hook.exe" 30 >"$work/hook.log" 2>&1 &
+  hook_pid=$!
+  trap 'kill "$hook_pid" 2>/dev/null || true; cleanup' EXIT
+  local deadline=$((SECONDS + 30))
+  until grep -q ready "$work/hook.log" 2>/dev/null; do
+    kill -0 "$hook_pid" 2>/dev/null || fail "the hook could not be installed: $(cat "$work/hook.log")"
+    [ $SECONDS -lt $deadline ] || fail "the hook was not ready within 30 s"
+    sleep 0.1
+  done
+  (cd "$work" && exec wine "$work/disc/tarvelin.exe") >"$work/menu.log" 2>&1 &
+  menu_pid=$!
+  local report
+  report=$(read_message_box)
+  [[ "$(head -n1 <<<"$report")" =~ ^text=The\ menu\ cannot\ start:\ the\ window\ cannot\ be\ created\ \(error\ [0-9]+\)\.$ ]] ||
+    fail "message box: $report"
+  expect_exit 1
+  kill "$hook_pid" 2>/dev/null || true
+  wait "$hook_pid" 2>/dev/null || true
+}

@@ -1,0 +1,17 @@
+// A hook DLL that keeps the menu's window from being created, as a system short of window handles
+// or desktop heap would: nowindow_hook.exe installs CbtProc for every program of the session.
+
+#include <windows.h>
+
+#include <cwchar>
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK CbtProc(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_CREATEWND) {
+    wchar_t class_name[64] = {};
+    GetClassNameW(reinterpret_cast<HWND>(wparam), class_name, 64);
+    if (std::wcscmp(class_name, L"TarvelinMenu") == 0) return 1;  // refused
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
