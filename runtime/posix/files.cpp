@@ -76,7 +76,7 @@ std::optional<TextInput> OpenForInput(const std::string& path) {
   if (!file) return std::nullopt;
   // One byte beyond the limit tells whether the file goes on.
   std::string bytes(kMaxTextFileBytes + 1, '\0');
-  const std::optional<std::size_t> filled = ReadUpTo(file.get(), bytes);
+  const std::optional<std::size_t> filled = ReadUpTo(file.get(), {bytes.data(), bytes.size()});
   if (!filled) return std::nullopt;
   const bool complete = *filled <= kMaxTextFileBytes;
   bytes.resize(std::min(*filled, kMaxTextFileBytes));
@@ -94,7 +94,7 @@ ArtFile ReadArtFile(const std::string& path) {
     return {ArtFile::State::Refused, {}, "larger than the " + std::to_string(kMaxArtFileBytes) + " bytes a picture of the menu can take"};
   // One byte more than the size told shows a file that grew meanwhile.
   std::vector<char> bytes(static_cast<std::size_t>(info.st_size) + 1);
-  const std::optional<std::size_t> filled = ReadUpTo(file.get(), bytes);
+  const std::optional<std::size_t> filled = ReadUpTo(file.get(), {bytes.data(), bytes.size()});
   if (!filled || *filled > static_cast<std::size_t>(info.st_size))
     return {ArtFile::State::Refused, {}, "cannot be read"};
   return {ArtFile::State::Read, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(*filled)), ""};
