@@ -99,8 +99,9 @@ case_high_dpi_small_screen() {
 
 case_start_failure() {
   # With the menu's window refused by a hook, as on a system out of window handles, the menu says
-  # what failed in a box titled with its own title, and ends.
-  make_disc "$work/disc" 'Start failure\r\n'
+  # what failed in a box titled with its own title, and ends. The hook hinders only a menu in a
+  # folder named "nowindow".
+  make_disc "$work/nowindow" 'Start failure\r\n'
   wine "$helpers/nowindow_hook.exe" 30 >"$work/hook.log" 2>&1 &
   hook_pid=$!
   trap 'kill "$hook_pid" 2>/dev/null || true; cleanup' EXIT
@@ -110,7 +111,7 @@ case_start_failure() {
     [ $SECONDS -lt $deadline ] || fail "the hook was not ready within 30 s"
     sleep 0.1
   done
-  (cd "$work" && exec wine "$work/disc/tarvelin.exe") >"$work/menu.log" 2>&1 &
+  (cd "$work" && exec wine "$work/nowindow/tarvelin.exe") >"$work/menu.log" 2>&1 &
   menu_pid=$!
   local report
   report=$(read_message_box)
