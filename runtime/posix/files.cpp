@@ -91,13 +91,15 @@ ArtFile ReadArtFile(const std::string& path) {
     return {ArtFile::State::Refused, {}, "not a regular file, or not readable"};
   }
   if (static_cast<std::uint64_t>(info.st_size) > kMaxArtFileBytes)
-    return {ArtFile::State::Refused, {}, "larger than the " + std::to_string(kMaxArtFileBytes) + " bytes a picture of the menu can take"};
+    return {ArtFile::State::Refused, {},
+            "larger than the " + std::to_string(kMaxArtFileBytes) + " bytes a picture of the menu can take"};
   // One byte more than the size told shows a file that grew meanwhile.
-  std::vector<char> bytes(static_cast<std::size_t>(info.st_size) + 1);
-  const std::optional<std::size_t> filled = ReadUpTo(file.get(), {bytes.data(), bytes.size()});
-  if (!filled || *filled > static_cast<std::size_t>(info.st_size))
-    return {ArtFile::State::Refused, {}, "cannot be read"};
-  return {ArtFile::State::Read, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(*filled)), ""};
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size) + 1);
+  const std::optional<std::size_t> filled =
+      ReadUpTo(file.get(), {reinterpret_cast<char*>(bytes.data()), bytes.size()});
+  if (!filled || *filled >= bytes.size()) return {ArtFile::State::Refused, {}, "cannot be read"};
+  bytes.resize(*filled);
+  return {ArtFile::State::Read, std::move(bytes), ""};
 }
 
 bool ChangeDirectory(const std::string& path) { return IsSystemName(path) && chdir(path.c_str()) == 0; }

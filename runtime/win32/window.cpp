@@ -146,7 +146,8 @@ bool Win32Provider::StartFailed(const std::wstring& what) const {
 }
 
 void Win32Provider::HandleDpiChange(unsigned dpi, const RECT& suggested) {
-  if (!ScaleFor(dpi, MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST))) return;  // the picture stays at its former size
+  // When the scaled copy cannot be made, the picture stays at its former size.
+  if (!ScaleFor(dpi, MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST))) return;
   // The suggested rectangle fits a size scaled by any factor; the window keeps a whole factor and
   // is centred on it.
   const PixelRect screen = scale_.ToScreen(client_);

@@ -135,7 +135,8 @@ TEST(Artwork, PairsThatDoNotMatchAreRefused) {
   const Bytes background = ReadArtFile("background.bmp");
   Bytes other_colours = ReadArtFile("highlight.bmp");
   other_colours[54 + 4 * 7] ^= 0xFF;  // one colour table entry
-  EXPECT_EQ(Fit(background, other_colours).fault, "highlight.bmp: its colour table differs from the one of background.bmp");
+  EXPECT_EQ(Fit(background, other_colours).fault,
+            "highlight.bmp: its colour table differs from the one of background.bmp");
   Bytes truncated = background;
   truncated.resize(1000);
   EXPECT_EQ(Fit(truncated, background).fault, "background.bmp: the file is shorter than its headers");

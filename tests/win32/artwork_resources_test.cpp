@@ -76,6 +76,8 @@ TEST(LoadArtwork, ModuleWithoutThePicturesFallsBackToTheBuiltInPair) {
   ExpectSamePicture(art.highlight, built_in.highlight);
 }
 
+namespace {
+
 // The folder this test program is in, with a trailing backslash.
 std::wstring ProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
@@ -97,6 +99,8 @@ class ResourceModule {
   HMODULE module_;
 };
 
+}  // namespace
+
 TEST(LoadArtwork, PairsThatDoNotFitFallBackToTheBuiltInPair) {
   // mismatched_art.dll pairs the background with a 4 x 2 picture of another colour table;
   // outside_art.dll has that 4 x 2 picture twice, too small for any hot spot; huge_art.dll has
@@ -111,6 +115,8 @@ TEST(LoadArtwork, PairsThatDoNotFitFallBackToTheBuiltInPair) {
     ExpectSamePicture(art.highlight, built_in.highlight);
   }
 }
+
+namespace {
 
 // A folder of its own for one test, removed with what it holds.
 class Folder {
@@ -140,6 +146,8 @@ class Folder {
  private:
   std::wstring path_;
 };
+
+}  // namespace
 
 TEST(LoadArtwork, APairBesideTheProgramComesFirst) {
   // Swapped, so that the pictures show where they came from.
