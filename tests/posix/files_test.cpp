@@ -162,5 +162,30 @@ TEST(ChangeDirectory, MakesADirectoryCurrentOrSaysItCannot) {
   EXPECT_EQ(fs::current_path(), dir / "disc");
 }
 
+TEST(ReadArtFile, ReadsRegularFilesWithinTheLimitOnly) {
+  HangGuard guard;
+  TempDir dir;
+  WriteFile(dir / "picture.bmp", std::string("BM\0picture", 10));
+  const ArtFile read = ReadArtFile((dir / "picture.bmp").string());
+  EXPECT_EQ(read.state, ArtFile::State::Read);
+  EXPECT_EQ(std::string(read.bytes.begin(), read.bytes.end()), std::string("BM\0picture", 10));
+  EXPECT_EQ(ReadArtFile((dir / "missing.bmp").string()).state, ArtFile::State::Absent);
+
+  // Refused without a read: a file past the limit (sparse, no disk space used), and whatever is not
+  // a regular file, a FIFO without a writer included.
+  WriteFile(dir / "huge.bmp", "");
+  fs::resize_file(dir / "huge.bmp", kMaxArtFileBytes + 1);
+  fs::create_directory(dir / "directory.bmp");
+  ASSERT_EQ(mkfifo((dir / "fifo.bmp").c_str(), 0644), 0);
+  fs::create_symlink("/dev/zero", dir / "zero.bmp");
+  for (const char* name : {"huge.bmp", "directory.bmp", "fifo.bmp", "zero.bmp"}) {
+    const ArtFile refused = ReadArtFile((dir / name).string());
+    EXPECT_EQ(refused.state, ArtFile::State::Refused) << name;
+    EXPECT_TRUE(refused.bytes.empty()) << name;
+    EXPECT_FALSE(refused.fault.empty()) << name;
+  }
+  EXPECT_NE(ReadArtFile((dir / "picture.bmp").string() + std::string("\0.bak", 5)).state, ArtFile::State::Read);
+}
+
 }  // namespace
 }  // namespace tarvelin::posix
