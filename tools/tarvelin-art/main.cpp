@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
