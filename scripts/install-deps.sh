@@ -5,7 +5,7 @@
 #   scripts/install-deps.sh bench   everything the benchmarks need
 set -euo pipefail
 
-demo=(cmake make g++ pkg-config libsdl2-dev libx11-dev procps xvfb xdotool imagemagick x11-utils xfonts-base fonts-dejavu-core)
+demo=(cmake make g++ pkg-config libsdl2-dev libx11-dev procps xvfb xdotool imagemagick libmagick++-dev x11-utils xfonts-base fonts-dejavu-core)
 test=("${demo[@]}" googletest libgtest-dev x11-apps x11-xserver-utils
       g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
       clang libclang-rt-dev)

@@ -15,8 +15,8 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 spots=(380x22+60+93 380x22+60+132 380x22+60+171 380x22+60+210 380x22+60+249 82x22+386+318)
 
 # Photo-like pictures, 8 bits a channel as the tool reads every picture: two crossed gradients
-# under noise, and the same picture with every hot spot
-# tinted and a noise of its own, as an author's highlight picture would be.
+# under noise, and the same picture with every hot spot tinted and a noise of its own, as an
+# author's highlight picture would be.
 convert -size 480x360 -seed 7 gradient:'#103060'-'#e0a040' \
   \( -size 360x480 gradient:red-blue -rotate 90 \) -compose blend -define compose:args=50 -composite \
   -attenuate 0.6 +noise Gaussian -depth 8 back.png
