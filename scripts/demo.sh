@@ -1,18 +1,25 @@
 #!/usr/bin/env bash
-# Builds the menu and opens it from the demo disc in examples/disc/. Without a display it opens it
-# on a virtual one, saves a screenshot, prints where, and closes it again.
+# Builds the menu for Linux and Windows and lays out the demo medium with tarvelin-art, as an author
+# would: examples/disc/ with stand-ins behind every entry, both programs and the autorun files, in
+# build/demo-disc/. Then opens it. Without a display it opens it on a virtual one, saves a
+# screenshot, prints where, and closes it again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh demo
 
-cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=Release -DTARVELIN_TESTS=OFF >/dev/null
-cmake --build build/demo --target tarvelin -j2
+windows_build=build/demo-windows
+cmake -S . -B "$windows_build" --toolchain cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel -DTARVELIN_TESTS=OFF >/dev/null
+cmake --build "$windows_build" --target demo_disc -j2  # tarvelin.exe and the Windows stand-ins
+cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=Release -DTARVELIN_TESTS=OFF \
+  "-DTARVELIN_WINDOWS_PROGRAM=$PWD/$windows_build/tarvelin.exe" >/dev/null
+cmake --build build/demo --target tarvelin-art -j2
 
-# options.ini is read from the executable's own directory, so the program goes onto the disc.
+# examples/disc/ with the Windows stand-ins beside the Linux ones, then the menu for both systems.
 disc=build/demo-disc
 rm -rf "$disc"
-cp -r examples/disc "$disc"
-cp build/demo/runtime/sdl/tarvelin "$disc/tarvelin"
+cp -r "$windows_build/demo-disc" "$disc"
+rm "$disc/tarvelin.exe"
+build/demo/tools/tarvelin-art/tarvelin-art medium "$disc"
 
 if [ -n "${DISPLAY:-}" ]; then
   exec "$disc/tarvelin"
