@@ -1,25 +1,19 @@
 #!/usr/bin/env bash
-# Builds the menu for Linux and Windows and lays out the demo medium with tarvelin-art, as an author
-# would: examples/disc/ with stand-ins behind every entry, both programs and the autorun files, in
-# build/demo-disc/. Then opens it. Without a display it opens it on a virtual one, saves a
-# screenshot, prints where, and closes it again.
+# Lays out the demo medium in build/demo-disc/ as an author would (scripts/medium.sh: the menu for
+# Windows and Linux, by tarvelin-art), with examples/disc/ and stand-ins behind every entry for
+# both systems, and opens it. Without a display it opens it on a virtual one, saves a screenshot,
+# prints where, and closes it again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh demo
 
-windows_build=build/demo-windows
-cmake -S . -B "$windows_build" --toolchain cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel -DTARVELIN_TESTS=OFF >/dev/null
-cmake --build "$windows_build" --target demo_disc -j2  # tarvelin.exe and the Windows stand-ins
-cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=Release -DTARVELIN_TESTS=OFF \
-  "-DTARVELIN_WINDOWS_PROGRAM=$PWD/$windows_build/tarvelin.exe" >/dev/null
-cmake --build build/demo --target tarvelin-art -j2
-
-# examples/disc/ with the Windows stand-ins beside the Linux ones, then the menu for both systems.
 disc=build/demo-disc
 rm -rf "$disc"
-cp -r "$windows_build/demo-disc" "$disc"
-rm "$disc/tarvelin.exe"
-build/demo/tools/tarvelin-art/tarvelin-art medium "$disc"
+bash scripts/medium.sh "$disc" --options examples/disc/options.ini
+# The programs behind the entries: the Linux stand-ins of examples/disc/, and the Windows ones
+# that the Windows build stages on its own copy of the demo disc.
+cp -r examples/disc/. "$disc/"
+cmake --build build/medium-windows --target demo_disc -j2 >/dev/null
+(cd build/medium-windows/demo-disc && find . -name '*.exe' ! -name tarvelin.exe -exec cp --parents {} "$OLDPWD/$disc/" \;)
 
 if [ -n "${DISPLAY:-}" ]; then
   exec "$disc/tarvelin"
