@@ -10,6 +10,7 @@
 #include <iterator>
 #include <limits>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "menu/layout.h"
@@ -74,6 +75,7 @@ std::optional<Magick::Image> ReadPicture(const std::string& path, int width, int
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const Magick::Blob blob(bytes.data(), bytes.size());
   Magick::Image image;
+  image.quiet(true);  // a warning (an odd colour profile, say) is no reason to refuse a picture
   try {
     image.ping(blob);
     if (image.columns() != static_cast<std::size_t>(width) || image.rows() != static_cast<std::size_t>(height)) {
@@ -125,47 +127,70 @@ Rgb DrawHighlight(const Rgb& background, const Magick::ColorRGB& colour) {
 
 std::uint32_t Packed(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0]) << 16 | p[1] << 8 | p[2]; }
 
-// The colour table for |shown|, the pixels that show, as a picture with one pixel of each colour
-// and nothing else. ImageMagick's octree quantizer gives the first table; each refining step then
-// moves every colour to the mean of the pixels that ImageMagick's remap gives it (a k-means step),
-// which lowers the error of both pictures rather than trading one against the other.
-Magick::Image ChooseColours(const Rgb& shown) {
-  Magick::Image table = ToImage(shown);
-  table.quantizeColors(256);
-  table.quantizeDither(false);
-  table.quantize();
-  for (int step = 0; step < kRefiningSteps; ++step) {
-    // Whole 8-bit colours, so that the remap's colour cube holds each of them exactly.
-    table.depth(8);
-    const Rgb assigned = ToRgb(table);
-    std::unordered_map<std::uint32_t, std::array<double, 4>> sums;  // red, green, blue, count
-    for (std::size_t i = 0; i < assigned.bytes.size(); i += 3) {
-      std::array<double, 4>& sum = sums[Packed(&assigned.bytes[i])];
-      for (int c = 0; c < 3; ++c) sum[c] += shown.bytes[i + c];
-      sum[3] += 1;
+// The pixels that show: the whole background, and each hot-spot piece of the highlight.
+std::vector<Rgb> Shown(const Rgb& background, const Rgb& highlight) {
+  std::vector<Rgb> shown = {background};
+  for (const Spot& s : HotSpots()) {
+    Rgb piece{s.width, s.height, {}};
+    for (int y = s.top; y < s.top + s.height; ++y) {
+      const std::uint8_t* from = highlight.At(s.left, y);
+      piece.bytes.insert(piece.bytes.end(), from, from + static_cast<std::size_t>(s.width) * 3);
     }
+    shown.push_back(std::move(piece));
+  }
+  return shown;
+}
+
+// One pixel of each colour of |images|, in a row.
+Rgb ColoursOf(const std::vector<Rgb>& images) {
+  std::unordered_set<std::uint32_t> seen;
+  Rgb row{0, 1, {}};
+  for (const Rgb& image : images)
+    for (std::size_t i = 0; i < image.bytes.size(); i += 3)
+      if (seen.insert(Packed(&image.bytes[i])).second) row.bytes.insert(row.bytes.end(), &image.bytes[i], &image.bytes[i + 3]);
+  row.width = static_cast<int>(row.bytes.size() / 3);
+  return row;
+}
+
+// |images| with every pixel replaced by its nearest colour of |table|, as ImageMagick's remap finds it.
+std::vector<Rgb> Remapped(const std::vector<Rgb>& images, const Magick::Image& table) {
+  std::vector<Rgb> remapped;
+  for (const Rgb& image : images) {
+    Magick::Image copy = ToImage(image);
+    copy.map(table, false);
+    remapped.push_back(ToRgb(copy));
+  }
+  return remapped;
+}
+
+// The colour table for the pixels that show, as a row of its colours. ImageMagick's octree
+// quantizer chooses one table for all of them; each refining step then moves every colour to the
+// mean of the pixels that ImageMagick's remap gives it (a k-means step), which lowers the error of
+// both pictures rather than trading one against the other.
+Magick::Image ChooseColours(const std::vector<Rgb>& shown) {
+  std::vector<Magick::Image> images;
+  for (const Rgb& rgb : shown) images.push_back(ToImage(rgb));
+  images.front().quantizeColors(256);
+  images.front().quantizeDither(false);
+  Magick::quantizeImages(images.begin(), images.end());
+  std::vector<Rgb> assigned;
+  for (const Magick::Image& image : images) assigned.push_back(ToRgb(image));
+  Magick::Image table = ToImage(ColoursOf(assigned));
+  for (int step = 0; step < kRefiningSteps; ++step) {
+    assigned = Remapped(shown, table);
+    std::unordered_map<std::uint32_t, std::array<double, 4>> sums;  // red, green, blue, count
+    for (std::size_t n = 0; n < shown.size(); ++n)
+      for (std::size_t i = 0; i < shown[n].bytes.size(); i += 3) {
+        std::array<double, 4>& sum = sums[Packed(&assigned[n].bytes[i])];
+        for (int c = 0; c < 3; ++c) sum[c] += shown[n].bytes[i + c];
+        sum[3] += 1;
+      }
     Rgb means{static_cast<int>(sums.size()), 1, {}};
     for (const auto& [colour, sum] : sums)
       for (int c = 0; c < 3; ++c) means.bytes.push_back(static_cast<std::uint8_t>(std::lround(sum[c] / sum[3])));
-    table = ToImage(shown);
-    table.map(ToImage(means), false);
+    table = ToImage(means);
   }
-  table.depth(8);
   return table;
-}
-
-// The pixels that decide the colour table: the whole background, then every hot-spot piece of the
-// highlight, in one row (the choice of colours does not depend on where a pixel lies).
-Rgb Montage(const Rgb& background, const Rgb& highlight) {
-  Rgb row = background;
-  for (const Spot& s : HotSpots())
-    for (int y = s.top; y < s.top + s.height; ++y) {
-      const std::uint8_t* from = highlight.At(s.left, y);
-      row.bytes.insert(row.bytes.end(), from, from + static_cast<std::size_t>(s.width) * 3);
-    }
-  row.width = static_cast<int>(row.bytes.size() / 3);
-  row.height = 1;
-  return row;
 }
 
 // The picture's pixels as indices into |palette|, every colour of which the remap put there.
@@ -242,9 +267,18 @@ std::optional<std::string> WriteFile(const std::filesystem::path& path, const st
   return std::nullopt;
 }
 
+void InitializeMagickOnce() {
+  static const bool initialized = (Magick::InitializeMagick("tarvelin-art"), true);
+  (void)initialized;
+}
+
+Conversion Convert(const std::string& background_path, const std::optional<std::string>& highlight_path,
+                   const ConversionStyle& style, const std::string& out_dir);
+
 }  // namespace
 
 std::optional<std::string> CheckColour(const std::string& colour) {
+  InitializeMagickOnce();
   try {
     Magick::Color parsed(colour);
     if (!parsed.isValid()) return "not a colour";
@@ -256,6 +290,20 @@ std::optional<std::string> CheckColour(const std::string& colour) {
 
 Conversion ConvertPair(const std::string& background_path, const std::optional<std::string>& highlight_path,
                        const ConversionStyle& style, const std::string& out_dir) {
+  InitializeMagickOnce();
+  try {
+    return Convert(background_path, highlight_path, style, out_dir);
+  } catch (const Magick::Exception& e) {  // out of memory or a resource limit, say
+    Conversion result;
+    result.error = background_path + ": cannot be converted (" + e.what() + ")";
+    return result;
+  }
+}
+
+namespace {
+
+Conversion Convert(const std::string& background_path, const std::optional<std::string>& highlight_path,
+                   const ConversionStyle& style, const std::string& out_dir) {
   Conversion result;
   const Artwork design = BuiltInArtwork();
   const int width = design.background.width, height = design.background.height;
@@ -272,7 +320,7 @@ Conversion ConvertPair(const std::string& background_path, const std::optional<s
     highlight = DrawHighlight(background, Magick::ColorRGB(style.highlight_colour));
   }
 
-  const Magick::Image map = ChooseColours(Montage(background, highlight));
+  const Magick::Image map = ChooseColours(Shown(background, highlight));
   const Rgb map_rgb = ToRgb(map);
 
   Picture back_out, high_out;
@@ -329,4 +377,5 @@ Conversion ConvertPair(const std::string& background_path, const std::optional<s
   return result;
 }
 
+}  // namespace
 }  // namespace tarvelin
