@@ -147,7 +147,8 @@ Rgb ColoursOf(const std::vector<Rgb>& images) {
   Rgb row{0, 1, {}};
   for (const Rgb& image : images)
     for (std::size_t i = 0; i < image.bytes.size(); i += 3)
-      if (seen.insert(Packed(&image.bytes[i])).second) row.bytes.insert(row.bytes.end(), &image.bytes[i], &image.bytes[i + 3]);
+      if (seen.insert(Packed(&image.bytes[i])).second)
+        row.bytes.insert(row.bytes.end(), image.bytes.begin() + i, image.bytes.begin() + i + 3);
   row.width = static_cast<int>(row.bytes.size() / 3);
   return row;
 }

@@ -168,7 +168,8 @@ int main(int argc, char** argv) {
   }
 
   if (convert) {
-    if (files.empty() || files.size() > 2) return usage_error("give the background picture, and the highlight if drawn");
+    if (files.empty() || files.size() > 2)
+      return usage_error("give the background picture, and the highlight picture if there is one");
     background = files[0];
     if (files.size() == 2) highlight = files[1];
   } else if (medium) {
