@@ -86,8 +86,9 @@ convert pair-off/background.bmp "${paste[@]}" +repage back-with-pieces.png
 # One picture: the highlight is drawn, each hot spot brighter inside an outline of the colour.
 pixel() { convert "$1" -format "%[hex:u.p{$2,$3}]" info:; }
 mean() { convert "$1" -crop "$2" -colorspace Gray -format "%[fx:mean]" info:; }
-printout=$("$tool" convert --out drawn --no-dither --highlight-colour '#00ccff' back.png 2>&1) ||
+printout=$("$tool" convert --out drawn --no-dither --highlight-colour '#00ccff' --preview drawn.png back.png 2>&1) ||
   fail "convert with a drawn highlight: $printout"
+[ "$(identify -format '%wx%h' drawn.png 2>&1)" = 480x720 ] || fail "no preview of the converted pair"
 grep -q "highlight drawn in #00ccff" <<<"$printout" || fail "drawn highlight not reported: $printout"
 for spot in "${spots[@]}"; do
   read -r left top <<<"$(tr '+' ' ' <<<"${spot#*+}")"
