@@ -19,4 +19,5 @@ text+=(-annotate +410+335 "Exit")
 convert -size 480x360 -seed 11 plasma:'#2a4d69'-'#0b1a2e' -blur 0x2 \
   \( -size 480x360 gradient:'#00000000'-'#e08040a0' \) -composite -attenuate 0.2 +noise Gaussian \
   "${text[@]}" -depth 8 "$work/my-background.png"
-"$tool" convert --out "$work" --preview "$docs/converted-menu.png" "$work/my-background.png"
+"$tool" convert --out "$work" --preview "$work/preview.png" "$work/my-background.png"
+convert "$work/preview.png" -define png:compression-level=9 PNG8:"$docs/converted-menu.png"  # 256 colours hold it whole
