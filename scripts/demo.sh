@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
-# Builds the menu and opens it from the demo disc in examples/disc/. Without a display it opens it
-# on a virtual one, saves a screenshot, prints where, and closes it again.
+# Lays out the demo medium in build/demo-disc/ as an author would (scripts/medium.sh: the menu for
+# Windows and Linux, by tarvelin-art), with examples/disc/ and stand-ins behind every entry for
+# both systems, and opens it. Without a display it opens it on a virtual one, saves a screenshot,
+# prints where, and closes it again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh demo
 
-cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=Release -DTARVELIN_TESTS=OFF >/dev/null
-cmake --build build/demo --target tarvelin -j2
-
-# options.ini is read from the executable's own directory, so the program goes onto the disc.
 disc=build/demo-disc
 rm -rf "$disc"
-cp -r examples/disc "$disc"
-cp build/demo/runtime/sdl/tarvelin "$disc/tarvelin"
+bash scripts/medium.sh "$disc" --options examples/disc/options.ini
+# The programs behind the entries: the Linux stand-ins of examples/disc/, and the Windows ones
+# that the Windows build stages on its own copy of the demo disc.
+cp -r examples/disc/. "$disc/"
+cmake --build build/medium-windows --target demo_disc -j2 >/dev/null
+(cd build/medium-windows/demo-disc && find . -name '*.exe' ! -name tarvelin.exe -exec cp --parents {} "$OLDPWD/$disc/" \;)
 
 if [ -n "${DISPLAY:-}" ]; then
   exec "$disc/tarvelin"

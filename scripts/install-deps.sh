@@ -5,9 +5,9 @@
 #   scripts/install-deps.sh bench   everything the benchmarks need
 set -euo pipefail
 
-demo=(cmake make g++ pkg-config libsdl2-dev libx11-dev procps xvfb xdotool imagemagick x11-utils xfonts-base fonts-dejavu-core)
-test=("${demo[@]}" googletest libgtest-dev x11-apps x11-xserver-utils
-      g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
+demo=(cmake make g++ pkg-config libsdl2-dev libx11-dev procps xvfb xdotool imagemagick libmagick++-dev x11-utils
+      xfonts-base fonts-dejavu-core g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
+test=("${demo[@]}" googletest libgtest-dev x11-apps x11-xserver-utils wine wine64
       clang libclang-rt-dev)
 bench=("${test[@]}" libbenchmark-dev libx11-dev libxtst-dev valgrind)
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The package holds exactly what a medium's root needs, runnable as unpacked.
+# Every package holds exactly what a medium's root needs, runnable as unpacked.
 #   package_test.sh BUILD_DIR FILE...
 set -uo pipefail
 build=$1
@@ -8,29 +8,37 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 cpack --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; exit 1; }
-package=$(find "$work" -maxdepth 1 \( -name 'tarvelin-*.zip' -o -name 'tarvelin-*.tar.gz' \) | head -n 1)
-[ -n "$package" ] || { echo "FAIL: no package made"; cat "$work/cpack.log"; exit 1; }
-mkdir "$work/unpacked"
-(cd "$work/unpacked" && cmake -E tar xf "$package") || exit 1
-root=$(find "$work/unpacked" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+packages=$(find "$work" -maxdepth 1 \( -name 'tarvelin-*.zip' -o -name 'tarvelin-*.tar.gz' \) | sort)
+[ -n "$packages" ] || { echo "FAIL: no package made"; cat "$work/cpack.log"; exit 1; }
 
 failures=0
-actual=$(cd "$root" && find . -type f | sed 's|^\./||' | sort)
-wanted=$(printf '%s\n' "$@" | sort)
-if [ "$actual" != "$wanted" ]; then
-  echo "FAIL: $(basename "$package") holds:"; echo "$actual" | sed 's/^/    /'
-  echo "wanted:"; echo "$wanted" | sed 's/^/    /'
-  failures=$((failures + 1))
-fi
-for file in tarvelin autorun.sh; do
-  if [ -e "$root/$file" ] && [ ! -x "$root/$file" ]; then
-    echo "FAIL: $file is not executable in the package"; failures=$((failures + 1))
+for package in $packages; do
+  rm -rf "$work/unpacked"
+  mkdir "$work/unpacked"
+  (cd "$work/unpacked" && cmake -E tar xf "$package") || exit 1
+  root=$(find "$work/unpacked" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+  name=$(basename "$package")
+
+  actual=$(cd "$root" && find . -type f | sed 's|^\./||' | sort)
+  wanted=$(printf '%s\n' "$@" | sort)
+  if [ "$actual" != "$wanted" ]; then
+    echo "FAIL: $name holds:"; echo "$actual" | sed 's/^/    /'
+    echo "wanted:"; echo "$wanted" | sed 's/^/    /'
+    failures=$((failures + 1))
   fi
-done
-if [ -e "$root/autorun.inf" ]; then
-  for key in open=tarvelin.exe icon=tarvelin.exe action= label=; do
-    grep -q "^$key" "$root/autorun.inf" || { echo "FAIL: autorun.inf lacks $key"; failures=$((failures + 1)); }
+  for file in tarvelin autorun.sh; do
+    if [ -e "$root/$file" ] && [ ! -x "$root/$file" ]; then
+      echo "FAIL: $file is not executable in $name"; failures=$((failures + 1))
+    fi
   done
-fi
-[ "$failures" -eq 0 ] && echo "$(basename "$package"): $(echo "$actual" | tr '\n' ' ')"
+  if [ -e "$root/autorun.inf" ]; then
+    for key in open=tarvelin.exe icon=tarvelin.exe action= label=; do
+      grep -q "^$key" "$root/autorun.inf" || { echo "FAIL: autorun.inf lacks $key in $name"; failures=$((failures + 1)); }
+    done
+  fi
+  if [ -e "$root/tarvelin.exe" ] && [ "$(head -c 2 "$root/tarvelin.exe")" != MZ ]; then
+    echo "FAIL: tarvelin.exe in $name is not a Windows program"; failures=$((failures + 1))
+  fi
+  echo "$name: $(echo "$actual" | tr '\n' ' ')"
+done
 exit "$failures"

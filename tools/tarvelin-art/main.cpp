@@ -1,5 +1,6 @@
-// tarvelin-art: checks that a pair of pictures fits the menu, and draws a preview of where the
-// highlights fall, so a disc author can see it before building or burning anything.
+// tarvelin-art: turns a disc author's pictures into the pair the menu shows, lays out a medium
+// for Windows and Linux, and checks that a pair fits the menu, drawing a preview of where the
+// highlights fall, so an author can see it before burning anything.
 
 #include <cstdio>
 #include <fstream>
@@ -7,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "convert.h"
+#include "medium.h"
 #include "menu/layout.h"
 #include "png.h"
 #include "runtime/artwork.h"
@@ -17,12 +20,27 @@ using tarvelin::Picture;
 
 constexpr const char* kUsage =
     "Usage: tarvelin-art [--preview PREVIEW.png] BACKGROUND.bmp HIGHLIGHT.bmp\n"
+    "       tarvelin-art convert [--out DIR] [STYLE] [--preview PREVIEW.png] BACKGROUND [HIGHLIGHT]\n"
+    "       tarvelin-art medium DIR [--options options.ini] [--background PICTURE [--highlight PICTURE]]\n"
+    "                           [STYLE] [--preview PREVIEW.png] [--linux tarvelin] [--windows tarvelin.exe]\n"
     "\n"
     "Checks that two pictures fit the menu: both 8-bit Windows bitmaps (uncompressed or RLE8) of\n"
     "the same size (at most 4096 x 4096) with the same colour table, and every entry and the exit\n"
     "button inside them: the rules the build and the menu itself apply.\n"
     "With --preview, also writes a PNG of both pictures, one above the other, with the six\n"
     "hot-spot rectangles outlined.\n"
+    "\n"
+    "convert: turns pictures of the menu's size (PNG, JPEG, BMP, GIF, TIFF, ...) into background.bmp\n"
+    "and highlight.bmp in DIR (default: the current folder), with one colour table chosen for the\n"
+    "pixels that show, prints their colour error (PSNR), and checks them as above. Without a\n"
+    "highlight picture, one is drawn: every entry and the exit button lit in the highlight colour.\n"
+    "\n"
+    "medium: puts the menu at the root of the folder DIR, a medium for Windows and Linux: both\n"
+    "programs (by default the ones this build made), options.ini, autorun.inf, autorun.sh, and the\n"
+    "pictures converted as above when given; then checks the pair the medium holds.\n"
+    "\n"
+    "STYLE: --no-dither  no error diffusion (flat areas, sharper text; larger error)\n"
+    "       --highlight-colour COLOUR  the colour of a drawn highlight (default #ffcc00)\n"
     "\n"
     "Exit status: 0 when the pair fits, 1 when it does not, 2 when the command is wrong.\n";
 
@@ -99,27 +117,88 @@ bool WritePreview(const std::string& path, const Picture& back, const Picture& h
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string preview;
+  const std::string mode = argc > 1 ? argv[1] : "";
+  const bool convert = mode == "convert", medium = mode == "medium";
+  std::string preview, out_dir = ".", background, highlight;
+  tarvelin::ConversionStyle style;
+  tarvelin::MediumSources sources{"", TARVELIN_LINUX_PROGRAM, TARVELIN_WINDOWS_PROGRAM};
   std::vector<std::string> files;
-  for (int i = 1; i < argc; ++i) {
+  auto usage_error = [](const std::string& message) {
+    std::fprintf(stderr, "tarvelin-art: %s\n\n%s", message.c_str(), kUsage);
+    return 2;
+  };
+  for (int i = convert || medium ? 2 : 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    const bool has_value = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (arg == "--preview" && i + 1 < argc) {
+    if (arg == "--preview" && has_value) {
       preview = argv[++i];
+    } else if ((convert || medium) && arg == "--no-dither") {
+      style.dither = false;
+    } else if ((convert || medium) && arg == "--highlight-colour" && has_value) {
+      style.highlight_colour = argv[++i];
+      if (std::optional<std::string> fault = tarvelin::CheckColour(style.highlight_colour))
+        return usage_error("--highlight-colour " + style.highlight_colour + ": " + *fault);
+    } else if (convert && arg == "--out" && has_value) {
+      out_dir = argv[++i];
+    } else if (medium && arg == "--options" && has_value) {
+      sources.options = argv[++i];
+    } else if (medium && arg == "--background" && has_value) {
+      background = argv[++i];
+    } else if (medium && arg == "--highlight" && has_value) {
+      highlight = argv[++i];
+    } else if (medium && arg == "--linux" && has_value) {
+      sources.linux_program = argv[++i];
+    } else if (medium && arg == "--windows" && has_value) {
+      sources.windows_program = argv[++i];
     } else if (arg.starts_with("-") && arg != "-") {
-      std::fprintf(stderr, "tarvelin-art: unknown option %s\n\n%s", arg.c_str(), kUsage);
-      return 2;
+      return usage_error("unknown option " + arg);
     } else {
       files.push_back(arg);
     }
   }
-  if (files.size() != 2) {
-    std::fprintf(stderr, "tarvelin-art: give two pictures, the background and the highlight\n\n%s", kUsage);
-    return 2;
+
+  if (convert) {
+    if (files.empty() || files.size() > 2)
+      return usage_error("give the background picture, and the highlight picture if there is one");
+    background = files[0];
+    if (files.size() == 2) highlight = files[1];
+  } else if (medium) {
+    if (files.size() != 1) return usage_error("give the medium's folder");
+    if (!highlight.empty() && background.empty()) return usage_error("--highlight needs --background");
+    out_dir = files[0];
+    if (std::string error = tarvelin::LayOutMedium(sources, out_dir); !error.empty()) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      return 1;
+    }
+    std::printf("%s: tarvelin, tarvelin.exe, options.ini, autorun.inf and autorun.sh laid out\n", out_dir.c_str());
+  } else if (files.size() != 2) {
+    return usage_error("give two pictures, the background and the highlight");
   }
+
+  if (!background.empty()) {
+    const std::optional<std::string> highlight_picture =
+        highlight.empty() ? std::nullopt : std::optional<std::string>(highlight);
+    const tarvelin::Conversion result = tarvelin::ConvertPair(background, highlight_picture, style, out_dir);
+    if (!result.error.empty()) {
+      std::fprintf(stderr, "%s\n", result.error.c_str());
+      return 1;
+    }
+    std::printf("colour error (PSNR, %s): background %.2f dB, highlighted hot spots %.2f dB%s\n",
+                style.dither ? "dithered" : "not dithered", result.background_psnr, result.highlight_psnr,
+                highlight.empty() ? (", highlight drawn in " + style.highlight_colour).c_str() : "");
+    files = {out_dir + "/background.bmp", out_dir + "/highlight.bmp"};
+  } else if (medium) {
+    files = {out_dir + "/background.bmp", out_dir + "/highlight.bmp"};
+    if (!std::ifstream(files[0]) && !std::ifstream(files[1])) {
+      std::printf("%s: no pictures beside the programs, so the menu shows its built-in ones\n", out_dir.c_str());
+      return 0;
+    }
+  }
+
   const std::optional<std::vector<std::uint8_t>> back_file = Load(files[0]);
   const std::optional<std::vector<std::uint8_t>> high_file = Load(files[1]);
   if (!back_file || !high_file) return 1;

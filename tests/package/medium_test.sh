@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# tarvelin-art medium: an author's pictures and options.ini become a folder that holds the menu for
+# Windows and Linux, beside what the folder held already; the Linux program opens from it under the
+# author's title.
+#   medium_test.sh TARVELIN_ART LINUX_PROGRAM WINDOWS_PROGRAM
+set -uo pipefail
+tool=$1 linux=$2 windows=$3
+work=$(mktemp -d)
+xvfb_pid= menu_pid=
+cleanup() {
+  for pid in $menu_pid $xvfb_pid; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+cd "$work" || exit 1
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# A medium folder that already holds the author's own setup program.
+mkdir -p disc/setup
+echo "the author's setup" >disc/setup/setup.exe
+printf 'My Product 2.0\r\nsetup\\setup.exe\r\n' >options.ini
+convert -size 480x360 -seed 3 plasma:steelblue-navy -depth 8 back.png
+convert back.png -region 380x22+60+93 -fill white -colorize 40 -depth 8 high.png
+convert -size 100x100 xc:red small.png
+# Unless told otherwise the tool takes the programs the builds made.
+if [ -f "$windows" ]; then
+  output=$("$tool" medium defaults --options options.ini 2>&1) || fail "medium with the built programs: $output"
+  cmp -s defaults/tarvelin "$linux" && cmp -s defaults/tarvelin.exe "$windows" ||
+    fail "the medium does not hold the programs the builds made"
+else
+  # A stand-in tarvelin.exe, the Windows build not being there: the rest is about the layout.
+  echo "note: no $windows; a stand-in takes its place"
+  printf 'MZ stand-in' >stand-in.exe
+  windows=$work/stand-in.exe
+fi
+
+output=$("$tool" medium disc --options options.ini --background back.png --highlight high.png \
+  --linux "$linux" --windows "$windows" 2>&1) || fail "medium with two pictures: $output"
+grep -q "colour error (PSNR" <<<"$output" || fail "no colour error printed: $output"
+grep -q "fit the menu (480 x 360)" <<<"$output" || fail "the pair is not checked: $output"
+actual=$(cd disc && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ')
+wanted="autorun.inf autorun.sh background.bmp highlight.bmp options.ini setup/setup.exe tarvelin tarvelin.exe "
+[ "$actual" = "$wanted" ] || fail "the medium holds: $actual; wanted: $wanted"
+cmp -s disc/tarvelin "$linux" && cmp -s disc/tarvelin.exe "$windows" && cmp -s disc/options.ini options.ini ||
+  fail "the programs or options.ini are not copies of the ones given"
+[ -x disc/tarvelin ] && [ -x disc/autorun.sh ] || fail "tarvelin and autorun.sh are not executable"
+[ "$(tr -d '\r' <disc/autorun.inf)" = "[autorun]
+open=tarvelin.exe
+icon=tarvelin.exe,0
+action=Open the menu
+label=My Product 2.0" ] || fail "autorun.inf: $(cat disc/autorun.inf)"
+grep -q '^exec ./tarvelin$' disc/autorun.sh || fail "autorun.sh does not start the menu: $(cat disc/autorun.sh)"
+
+# One picture: the highlight is drawn. No pictures: the folder keeps the pair it holds.
+output=$("$tool" medium disc --background back.png --linux "$linux" --windows "$windows" 2>&1) ||
+  fail "medium with one picture: $output"
+grep -q "highlight drawn in #ffcc00" <<<"$output" || fail "no drawn highlight: $output"
+output=$("$tool" medium disc --linux "$linux" --windows "$windows" 2>&1) || fail "medium again: $output"
+grep -q "fit the menu" <<<"$output" || fail "the pair already there is not checked: $output"
+output=$("$tool" medium plain --options options.ini --linux "$linux" --windows "$windows" 2>&1) ||
+  fail "medium without pictures: $output"
+grep -q "shows its built-in ones" <<<"$output" && [ ! -e plain/background.bmp ] ||
+  fail "medium without pictures: $output"
+
+# A title Windows would misread in autorun.inf leaves the label to the volume's name.
+printf 'Sch\xc3\xb6n\n' >umlaut.ini
+"$tool" medium umlaut --options umlaut.ini --linux "$linux" --windows "$windows" >/dev/null 2>&1 ||
+  fail "medium with a non-ASCII title"
+grep -q '^label=' umlaut/autorun.inf && fail "autorun.inf labelled with a non-ASCII title"
+grep -q '^open=tarvelin.exe' umlaut/autorun.inf || fail "autorun.inf without open= for a non-ASCII title"
+
+# Refusals: the file and the fault named.
+refuse() {  # refuse STATUS PATTERN ARGUMENT...
+  local status=$1 pattern=$2 output actual
+  shift 2
+  output=$("$tool" medium "$@" 2>&1)
+  actual=$?
+  [ "$actual" -eq "$status" ] && grep -qE -- "$pattern" <<<"$output" || fail "medium $* -> $actual: $output"
+}
+refuse 1 "missing.exe: cannot be read \(build it: cmake --preset mingw" \
+  refused --options options.ini --linux "$linux" --windows "$work/missing.exe"
+refuse 1 "refused2/options.ini: missing; give one with --options" refused2 --linux "$linux" --windows "$windows"
+refuse 1 "^small.png: 100 x 100; the menu needs 480 x 360" \
+  refused3 --options options.ini --background small.png --linux "$linux" --windows "$windows"
+refuse 2 "--highlight needs --background" refused4 --highlight high.png
+refuse 2 "give the medium's folder" --options options.ini
+
+# The medium opens on Linux under the author's title.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>display 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  display=$(cat display)
+  [ -n "$display" ] && break
+  sleep 0.1
+done
+DISPLAY=":$display" disc/autorun.sh &
+menu_pid=$!
+window=
+for _ in $(seq 100); do
+  window=$(DISPLAY=":$display" xdotool search --onlyvisible --name '^My Product 2\.0$' 2>/dev/null | head -n 1)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "the menu on the medium did not open as \"My Product 2.0\""
+
+[ "$failures" -eq 0 ] && echo "all checks passed"
+exit "$failures"
