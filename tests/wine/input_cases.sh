@@ -23,6 +23,8 @@ case_press_release() {
   cp "$helpers/standin.exe" "$work/disc/tools/"
   start_menu "$work/disc/tarvelin.exe"
   local record=$work/disc/tools/standin-record.txt
+  # A case that fails with the button held must not leave it held for the cases after it.
+  trap 'xdotool mouseup 1 2>/dev/null || true; cleanup' EXIT
 
   # press_on SPOT: the button goes down on hot spot SPOT, lit first, or on the bare window ("bare").
   press_on() {
