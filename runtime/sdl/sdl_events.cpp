@@ -67,6 +67,9 @@ void SdlProvider::Translate(const SDL_Event& event) {
                        event.button.clicks});
       break;
     case SDL_MOUSEBUTTONUP:
+      // From a press to its release the window system grabs the pointer for the window (X11 and
+      // Wayland implicitly; SDL captures the mouse where they do not), so the release arrives even
+      // outside the window, with its place there, and ends the router's capture.
       if (event.button.button == SDL_BUTTON_LEFT)
         router().Post({Type::ButtonRelease, scale_.ToPicture(event.button.x), scale_.ToPicture(event.button.y)});
       break;
