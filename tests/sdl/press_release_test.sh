@@ -14,8 +14,8 @@ make_expected_pictures
 start_menu
 expect_screen plain "menu open"
 
-# press_and_release FROM TO WHAT: the button goes down on hot spot FROM (lit first) or, for "bare",
-# on the bare window, and comes up at TO: a hot spot or "x y" in window pixels.
+# press_at SPOT: the button goes down on hot spot SPOT, lit first, or on the bare window ("bare").
+# release_at SPOT, or release_at X Y: the button comes up on a hot spot or at a window pixel.
 press_at() {
   if [ "$1" = bare ]; then
     point_at 20 20
@@ -27,10 +27,7 @@ press_at() {
   xdotool mousedown 1
 }
 release_at() {
-  case $1 in
-    *" "*) point_at $1 ;;
-    *) point_at_hot_spot "$1" ;;
-  esac
+  if [ $# -eq 2 ]; then point_at "$1" "$2"; else point_at_hot_spot "$1"; fi
   xdotool mouseup 1
 }
 nothing_started() {
@@ -52,14 +49,14 @@ nothing_started "pressed on entry 1, released on entry 3"
 
 # --- Pressed on entry 3, released outside the window.
 press_at 3
-release_at "200 -40"
+release_at 200 -40
 point_at_hot_spot 4
 expect_screen lit-4 "back in the window entry 4 lights up"
 nothing_started "pressed on entry 3, released above the window"
 
 # --- Pressed on entry 4, released on the bare window.
 press_at 4
-release_at "20 300"
+release_at 20 300
 expect_screen plain "released on the bare window, nothing is lit"
 nothing_started "pressed on entry 4, released on the bare window"
 
