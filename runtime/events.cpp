@@ -1,6 +1,14 @@
 #include "runtime/events.h"
 
+#include "runtime/text.h"
+
 namespace tarvelin {
+
+std::int16_t KeyAscii(char32_t code_point) {
+  constexpr std::int16_t kQuestionMark = 63;
+  const std::optional<unsigned char> byte = Windows1252Byte(code_point);
+  return byte ? std::int16_t{*byte} : kQuestionMark;
+}
 
 void EventRouter::Post(const InputEvent& event) {
   if (event.type == InputEvent::Type::PointerMove && !queue_.empty() &&
@@ -20,37 +28,54 @@ void EventRouter::DispatchPending(FormHandlers& handlers) {
     Dispatch(event, handlers);
     while (depth_ == 1 && moved_inside_handler_ && !form_.unloaded) {
       moved_inside_handler_ = false;
-      Dispatch(last_move_, handlers);
+      DeliverMove(last_move_, handlers);
     }
   }
   if (form_.unloaded) queue_.clear();
   --depth_;
 }
 
+void EventRouter::DeliverMove(const InputEvent& move, FormHandlers& handlers) {
+  last_move_ = move;
+  moved_inside_handler_ = depth_ > 1;
+  const Form::Target target = form_.HitTest(move.x, move.y);
+  if (target.kind == Form::Target::Kind::HotSpot) handlers.imgHover_MouseMove(target.index);
+  else if (target.kind == Form::Target::Kind::BareWindow) handlers.Form_MouseMove();
+  // The box has no movement handler.
+}
+
 void EventRouter::Dispatch(const InputEvent& event, FormHandlers& handlers) {
   using Kind = Form::Target::Kind;
   switch (event.type) {
-    case InputEvent::Type::PointerMove: {
-      last_move_ = event;
-      moved_inside_handler_ = depth_ > 1;
-      const Form::Target target = form_.HitTest(event.x, event.y);
-      if (target.kind == Kind::HotSpot) handlers.imgHover_MouseMove(target.index);
-      else if (target.kind == Kind::BareWindow) handlers.Form_MouseMove();
-      break;  // the box has no movement handler
-    }
-    case InputEvent::Type::ButtonPress:
-      // The second press of a double-click is a double-click, which the box does not handle.
-      press_on_box_ = event.clicks % 2 == 1 && form_.HitTest(event.x, event.y).kind == Kind::Box;
+    case InputEvent::Type::PointerMove:
+      if (!captured_) DeliverMove(event, handlers);
       break;
-    case InputEvent::Type::ButtonRelease:
-      if (press_on_box_ && form_.HitTest(event.x, event.y).kind == Kind::Box) {
-        press_on_box_ = false;
-        handlers.picDisplay_Click();
-      }
-      press_on_box_ = false;
+    case InputEvent::Type::ButtonPress:
+      captured_ = true;
+      pressed_box_.reset();
+      // The second press of a double-click is a double-click, which the box does not handle.
+      if (event.clicks % 2 == 1 && form_.HitTest(event.x, event.y).kind == Kind::Box)
+        pressed_box_ = form_.picDisplay.Rect();
+      break;
+    case InputEvent::Type::ButtonRelease: {
+      if (!captured_) break;
+      captured_ = false;
+      const bool click = pressed_box_ && form_.HitTest(event.x, event.y).kind == Kind::Box &&
+                         form_.picDisplay.Rect() == *pressed_box_;
+      pressed_box_.reset();
+      // Where the pointer was released is where it is now. On the box, which has no movement
+      // handler, this only marks the place for the handlers a pump interrupted.
+      if (form_.FrameRect().Contains(event.x, event.y))
+        DeliverMove({InputEvent::Type::PointerMove, event.x, event.y}, handlers);
+      if (click) handlers.picDisplay_Click();
+      break;
+    }
+    case InputEvent::Type::CaptureLost:
+      captured_ = false;
+      pressed_box_.reset();
       break;
     case InputEvent::Type::Character:
-      handlers.Form_KeyPress(event.code);
+      handlers.Form_KeyPress(KeyAscii(event.code));
       break;
   }
 }

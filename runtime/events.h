@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 
 #include "runtime/form.h"
 
@@ -18,16 +19,29 @@ class FormHandlers {
   virtual void Form_KeyPress(std::int16_t KeyAscii) = 0;       // a character key, 27 for Escape
 };
 
-// A raw input event from a provider, in client pixels.
+// A raw input event from a provider, in client pixels. A release arrives wherever it happens, also
+// outside the window; CaptureLost says that the release of the button held will not arrive (another
+// window took the pointer).
 struct InputEvent {
-  enum class Type { PointerMove, ButtonPress, ButtonRelease, Character } type;
+  enum class Type { PointerMove, ButtonPress, ButtonRelease, CaptureLost, Character } type;
   int x = 0, y = 0;
   int clicks = 1;           // ButtonPress: 1 for a press, 2 for the second press of a double-click, ...
-  std::int16_t code = 0;    // Character
+  char32_t code = 0;        // Character: the Unicode code point typed
 };
 
-// Queues raw events and turns them into handler calls. Handlers may pump events again from inside
-// themselves; the router keeps that safe:
+// The KeyAscii that Form_KeyPress receives for a typed character: its code in Windows-1252, the code
+// a program made for a Western Windows code page is given (27 for Escape, 13 for Enter); 63 ("?")
+// for a character that code page lacks, as Windows gives such a program.
+std::int16_t KeyAscii(char32_t code_point);
+
+// Queues raw events and turns them into handler calls. The left button works like a Windows button:
+//  - a press captures the pointer until its release: meanwhile movements run no handler, so the
+//    highlight stays as it was at the press;
+//  - the release is a click (picDisplay_Click) only when both the press and the release land on the
+//    shown box, and the box has not moved in between;
+//  - any other release inside the window counts as a movement to where it happened, so the
+//    highlight then follows the pointer without waiting for it to move again.
+// Handlers may pump events again from inside themselves; the router keeps that safe:
 //  - pointer moves waiting at the end of the queue are merged, only the latest position counts;
 //  - pumps nest at most kMaxNesting deep; deeper pumps leave the queue to the outer ones;
 //  - a handler interrupted by a pump goes on with its steps when the pump returns, even if a newer
@@ -50,11 +64,17 @@ class EventRouter {
 
  private:
   void Dispatch(const InputEvent& event, FormHandlers& handlers);
+  // Runs the movement handler of the control under the pointer, also while the pointer is
+  // captured: a handler interrupted by a pump still has to end where the pointer was last handled.
+  void DeliverMove(const InputEvent& move, FormHandlers& handlers);
 
   Form& form_;
   std::deque<InputEvent> queue_;
   int depth_ = 0;
-  bool press_on_box_ = false;
+  // Between a press and its release.
+  bool captured_ = false;
+  // Where the box was when the press landed on it; nothing when the press was elsewhere.
+  std::optional<PixelRect> pressed_box_;
   InputEvent last_move_{InputEvent::Type::PointerMove};
   bool moved_inside_handler_ = false;
 };

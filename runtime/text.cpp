@@ -121,6 +121,41 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
+std::u32string CodePoints(std::string_view utf8) {
+  std::u32string out;
+  for (std::size_t at = 0; at < utf8.size();) {
+    const int length = Utf8SequenceLength(utf8, at);
+    if (length <= 0) {
+      out += kReplacement;
+      ++at;
+      continue;
+    }
+    const auto lead = static_cast<std::uint8_t>(utf8[at]);
+    char32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
+    for (int i = 1; i < length; ++i) code = (code << 6) | (static_cast<std::uint8_t>(utf8[at + i]) & 0x3F);
+    out += code;
+    at += static_cast<std::size_t>(length);
+  }
+  return out;
+}
+
+std::optional<unsigned char> Windows1252Byte(char32_t code_point) {
+  if (code_point < 0x80 || (code_point >= 0xA0 && code_point <= 0xFF)) return static_cast<unsigned char>(code_point);
+  for (std::size_t at = 0; at < kHighControls.size(); ++at)
+    if (kHighControls[at] == code_point) return static_cast<unsigned char>(0x80 + at);
+  return std::nullopt;
+}
+
+std::string WithVisibleNul(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char ch : text) {
+    if (ch == '\0') AppendUtf8(out, kReplacement);
+    else out += ch;
+  }
+  return out;
+}
+
 std::string DecodeTextFile(std::string_view bytes, bool complete, CodePageDecoder code_page) {
   if (bytes.starts_with("\xEF\xBB\xBF")) return ValidUtf8(bytes.substr(3));
   if (bytes.starts_with("\xFF\xFE")) return Utf16ToUtf8(bytes.substr(2), false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,16 @@ namespace tarvelin {
 // Text from an 8-bit file in the Windows-1252 code page, as UTF-8. The five bytes that code page
 // leaves undefined map to the control characters of the same value, as Windows itself does.
 std::string Windows1252ToUtf8(std::string_view bytes);
+
+// The code points of UTF-8 text; each byte that is not part of a valid sequence is one U+FFFD.
+std::u32string CodePoints(std::string_view utf8);
+
+// The Windows-1252 byte for a code point; nothing for characters that code page lacks.
+std::optional<unsigned char> Windows1252Byte(char32_t code_point);
+
+// Text for an interface that ends a string at its first NUL (a message box, standard error): each
+// NUL becomes U+FFFD, so all of the text shows and the NUL stays visible.
+std::string WithVisibleNul(std::string_view text);
 
 // Appends one code point as UTF-8. A lone surrogate is written as its own three bytes, so a name
 // the system holds that way survives the trip through UTF-8.

@@ -3,12 +3,8 @@
 
 #include <SDL.h>
 
-#include <algorithm>
 #include <array>
-#include <cstring>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "runtime/sdl/sdl_provider.h"
 #include "runtime/text.h"
@@ -19,7 +15,7 @@ namespace {
 // Keys that are characters to Windows (WM_CHAR) but give SDL no text input.
 struct KeyCharacter {
   SDL_Keycode key;
-  std::int16_t code;
+  char32_t code;
 };
 constexpr std::array<KeyCharacter, 5> kKeysWithoutText = {{
     {SDLK_ESCAPE, 27},
@@ -28,26 +24,6 @@ constexpr std::array<KeyCharacter, 5> kKeysWithoutText = {{
     {SDLK_BACKSPACE, 8},
     {SDLK_TAB, 9},
 }};
-
-std::size_t Utf8Length(unsigned char lead) {
-  if (lead >= 0xF0) return 4;
-  if (lead >= 0xE0) return 3;
-  if (lead >= 0xC0) return 2;
-  return 1;
-}
-
-// The Windows-1252 code of one UTF-8 character, the code a Windows program receives for it;
-// nothing for characters that code page lacks.
-std::optional<std::int16_t> Windows1252Code(std::string_view character) {
-  static const std::array<std::string, 256> kCodePage = [] {
-    std::array<std::string, 256> table;
-    for (int code = 0; code < 256; ++code) table[code] = Windows1252ToUtf8(std::string(1, static_cast<char>(code)));
-    return table;
-  }();
-  for (std::size_t code = 0; code < kCodePage.size(); ++code)
-    if (kCodePage[code] == character) return static_cast<std::int16_t>(code);
-  return std::nullopt;
-}
 
 // SDL2 on X11 reports a movement just before SDL_WINDOWEVENT_LEAVE, at the pointer's last place
 // clamped into the window. It is no movement over the window and must not reach the menu.
@@ -91,6 +67,9 @@ void SdlProvider::Translate(const SDL_Event& event) {
                        event.button.clicks});
       break;
     case SDL_MOUSEBUTTONUP:
+      // From a press to its release the window system grabs the pointer for the window (X11 and
+      // Wayland implicitly; SDL captures the mouse where they do not), so the release arrives even
+      // outside the window, with its place there, and ends the router's capture.
       if (event.button.button == SDL_BUTTON_LEFT)
         router().Post({Type::ButtonRelease, scale_.ToPicture(event.button.x), scale_.ToPicture(event.button.y)});
       break;
@@ -135,13 +114,17 @@ void SdlProvider::TranslateWindowEvent(const SDL_Event& event) {
 }
 
 void SdlProvider::PostText(const char* utf8) {
-  const std::string_view text(utf8, std::strlen(utf8));
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t length = std::min(Utf8Length(static_cast<unsigned char>(text[at])), text.size() - at);
-    if (const std::optional<std::int16_t> code = Windows1252Code(text.substr(at, length)))
-      router().Post({.type = InputEvent::Type::Character, .code = *code});
-    at += length;
-  }
+  for (const char32_t code : CodePoints(utf8)) router().Post({.type = InputEvent::Type::Character, .code = code});
+}
+
+void SdlProvider::PostPointerPosition() {
+  if (!window_) return;
+  int x = 0, y = 0, window_x = 0, window_y = 0;
+  SDL_GetGlobalMouseState(&x, &y);
+  SDL_GetWindowPosition(window_, &window_x, &window_y);
+  x = scale_.ToPicture(x - window_x);
+  y = scale_.ToPicture(y - window_y);
+  if (form().FrameRect().Contains(x, y)) router().Post({InputEvent::Type::PointerMove, x, y});
 }
 
 }  // namespace tarvelin

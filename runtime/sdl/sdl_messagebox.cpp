@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "runtime/sdl/sdl_provider.h"
+#include "runtime/text.h"
 
 namespace tarvelin {
 namespace {
@@ -51,17 +52,19 @@ void SdlProvider::MsgBox(const std::string& prompt, const std::string& title) {
   // SDL2 names only an error, a warning and an information icon; no flag at all asks for none,
   // and the X11 and Windows back ends then draw none.
   constexpr Uint32 kNoIcon = 0;
+  const std::string text = WithVisibleNul(prompt);
   int shown;
   {
     const Utf8LocaleForMessageBox utf8_text;
-    shown = SDL_ShowSimpleMessageBox(kNoIcon, title.c_str(), prompt.c_str(), window_);
+    shown = SDL_ShowSimpleMessageBox(kNoIcon, title.c_str(), text.c_str(), window_);
   }
   if (shown != 0) {
     // Under X the box needs the core X fonts; without them the message still reaches someone.
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), prompt.c_str());
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
     std::fprintf(stderr, "(the message box could not be shown: %s)\n", SDL_GetError());
   }
   DiscardInputDuringMessageBox();
+  PostPointerPosition();
 }
 
 // The box is modal: the menu takes no clicks or keys while it shows. SDL runs the box on a

@@ -56,6 +56,9 @@ class SdlProvider final : public Provider {
   void Translate(const SDL_Event& event);
   void TranslateWindowEvent(const SDL_Event& event);
   void PostText(const char* utf8);
+  // Posts where the pointer is now as a movement, when it is over the window: after a modal box,
+  // whose own window took every movement, the highlight then follows the pointer.
+  void PostPointerPosition();
   void PresentAll();
   void DiscardInputDuringMessageBox();
 

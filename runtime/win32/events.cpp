@@ -54,9 +54,6 @@ LRESULT Win32Provider::HandleMessage(HWND window, UINT message, WPARAM wparam, L
     case WM_LBUTTONDBLCLK:
       SetCapture(window);  // the release arrives even when it happens outside the window
       break;
-    case WM_LBUTTONUP:
-      ReleaseCapture();
-      break;
     case WM_PAINT:
       Paint();
       return 0;
@@ -76,8 +73,11 @@ LRESULT Win32Provider::HandleMessage(HWND window, UINT message, WPARAM wparam, L
     default:
       break;
   }
-  if (const std::optional<InputEvent> event = InputEventFromMessage(message, wparam, lparam, client_, scale_)) {
+  if (const std::optional<InputEvent> event = input_messages_.Translate(message, wparam, lparam, client_, scale_)) {
     router().Post(*event);
+    // Only once the release is queued: ending the capture sends WM_CAPTURECHANGED at once, and the
+    // release must come first to count as a click.
+    if (message == WM_LBUTTONUP) ReleaseCapture();
     return 0;
   }
   return DefWindowProcW(window, message, wparam, lparam);

@@ -4,8 +4,8 @@
 
 namespace tarvelin {
 
-std::optional<InputEvent> InputEventFromMessage(UINT message, WPARAM wparam, LPARAM lparam, PixelRect client,
-                                                const ScreenScale& scale) {
+std::optional<InputEvent> InputMessages::Translate(UINT message, WPARAM wparam, LPARAM lparam, PixelRect client,
+                                                   const ScreenScale& scale) {
   using Type = InputEvent::Type;
   const int x = scale.ToPicture(GET_X_LPARAM(lparam)), y = scale.ToPicture(GET_Y_LPARAM(lparam));
   switch (message) {
@@ -18,12 +18,28 @@ std::optional<InputEvent> InputEventFromMessage(UINT message, WPARAM wparam, LPA
       return InputEvent{Type::ButtonPress, x, y, 2};
     case WM_LBUTTONUP:
       return InputEvent{Type::ButtonRelease, x, y};
+    case WM_CAPTURECHANGED:
+      return InputEvent{Type::CaptureLost};
     case WM_CHAR:
-      // One UTF-16 code unit, as the key handler takes it; Escape arrives as 27.
-      return InputEvent{Type::Character, 0, 0, 1, static_cast<std::int16_t>(static_cast<std::uint16_t>(wparam))};
+      if (const std::optional<char32_t> code = TakeCodeUnit(static_cast<char16_t>(wparam)))
+        return InputEvent{.type = Type::Character, .code = *code};
+      return std::nullopt;
     default:
       return std::nullopt;
   }
+}
+
+// A lone half of a surrogate pair stands for no character and is dropped.
+std::optional<char32_t> InputMessages::TakeCodeUnit(char16_t unit) {
+  const bool high = unit >= 0xD800 && unit <= 0xDBFF, low = unit >= 0xDC00 && unit <= 0xDFFF;
+  const char16_t waiting = high_surrogate_;
+  high_surrogate_ = high ? unit : 0;
+  if (high) return std::nullopt;
+  if (low) {
+    if (!waiting) return std::nullopt;
+    return 0x10000 + ((char32_t{waiting} - 0xD800) << 10) + (char32_t{unit} - 0xDC00);
+  }
+  return unit;
 }
 
 }  // namespace tarvelin

@@ -21,6 +21,7 @@
 
 #include "runtime/provider.h"
 #include "runtime/scaling.h"
+#include "runtime/win32/input_messages.h"
 
 namespace tarvelin {
 
@@ -75,6 +76,7 @@ class Win32Provider final : public Provider {
   float twips_per_pixel_x_ = 15, twips_per_pixel_y_ = 15;
   HWND window_ = nullptr;
   PixelRect client_;  // in picture pixels, as the form model has it
+  InputMessages input_messages_;
   ScreenScale scale_;
   struct FreeMemory {
     void operator()(std::uint32_t* memory) const { std::free(memory); }

@@ -120,22 +120,22 @@ class RandomInput {
   }
 
   InputEvent Any(const HighlightBox& box) {
+    // A press holds the pointer until its release, as a user's click or short drag does; while it
+    // is held no movement reaches a handler, so the release follows within two events.
+    if (release_due_ > 0 && --release_due_ == 0) return Release(box);
     const int kind = Below(100);
     if (kind < 70) return Move();
     if (kind < 80) {  // a press, mostly on the box, sometimes the second press of a double-click
       InputEvent press = Below(4) && box.Visible() ? OnBox(box) : Move();
       press.type = InputEvent::Type::ButtonPress;
       press.clicks = Below(10) ? 1 : 2;
+      release_due_ = 1 + Below(2);
       return press;
     }
-    if (kind < 90) {
-      InputEvent release = Below(4) && box.Visible() ? OnBox(box) : Move();
-      release.type = InputEvent::Type::ButtonRelease;
-      return release;
-    }
+    if (kind < 90) return Release(box);
     // Character keys; Escape rarely, so that the menu mostly stays open.
     InputEvent key{InputEvent::Type::Character};
-    key.code = static_cast<std::int16_t>(Below(256));
+    key.code = static_cast<char32_t>(Below(256));
     if (key.code == kEscape && Below(50)) key.code = 13;
     return key;
   }
@@ -149,7 +149,14 @@ class RandomInput {
     return At(r.x + Below(std::max(1, r.w)), r.y + Below(std::max(1, r.h)));
   }
 
+  InputEvent Release(const HighlightBox& box) {
+    InputEvent release = Below(4) && box.Visible() ? OnBox(box) : Move();
+    release.type = InputEvent::Type::ButtonRelease;
+    return release;
+  }
+
   std::mt19937 random_;
+  int release_due_ = 0;  // events until the release of the last press; 0 when none is due
 };
 
 // One run of the menu, from start to Escape or the exit button.

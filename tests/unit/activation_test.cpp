@@ -237,7 +237,7 @@ TEST(Keys, OtherCharacterKeysDoNothing) {
   menu.Hover(3);
   const int pumps = menu.rt.pumps;
   for (const int code : std::initializer_list<int>{13, 'a', ' ', 'q', 0, 26, 28, 127, 255, -27, 27 + 256})
-    menu.Send(Key(static_cast<std::int16_t>(code)));
+    menu.Send(Key(static_cast<char32_t>(code)));
   EXPECT_EQ(menu.rt.pumps, pumps);
   EXPECT_TRUE(menu.rt.started.empty());
   EXPECT_TRUE(menu.rt.messages.empty());

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <utility>
 
 #include "menu_harness.h"
 
@@ -11,6 +12,7 @@ namespace tarvelin::testing {
 namespace {
 
 constexpr std::uint32_t kWindowColour = 0x123456;
+constexpr PixelRect kWindow{0, 0, 480, 360};
 
 // A form with the menu's layout, the box shown over hot spot |box_over| (0: hidden).
 struct Model {
@@ -26,6 +28,11 @@ struct Model {
   }
   Form form;
   EventRouter router{form};
+};
+
+// The same form on screen: the router takes the window's area from the picture composed for it.
+struct ShownModel : Model {
+  explicit ShownModel(std::int16_t box_over = 0) : Model(box_over) { form.Compose(kWindow); }
 };
 
 // Records handler calls; |on_call| lets a test act from inside a handler.
@@ -59,7 +66,7 @@ TEST(HitTest, ShownBoxLiesAboveHotSpotsAndHotSpotsAboveTheWindow) {
 }
 
 TEST(EventRouter, MovesReachTheControlUnderThePointer) {
-  Model model(2);
+  ShownModel model(2);
   Recorder r;
   for (const Point p : {CentreOf(1), CentreOf(2), kGap, CentreOf(8)}) {
     model.router.Post(Move(p));
@@ -70,6 +77,7 @@ TEST(EventRouter, MovesReachTheControlUnderThePointer) {
 }
 
 TEST(EventRouter, AClickIsAPressAndReleaseOnTheShownBox) {
+  const Point kOutside{200, -40};
   const struct {
     const char* name;
     std::vector<InputEvent> events;
@@ -77,18 +85,26 @@ TEST(EventRouter, AClickIsAPressAndReleaseOnTheShownBox) {
   } cases[] = {
       {"press and release on the box", {Press(CentreOf(3)), Release(CentreOf(3))}, {"click"}},
       {"release elsewhere on the box", {Press({60, 171}), Release({439, 192})}, {"click"}},
-      {"release off the box", {Press(CentreOf(3)), Release(kGap)}, {}},
+      {"off the box and back while held", {Press(CentreOf(3)), Move(kGap), Move(kOutside), Move(CentreOf(3)),
+                                           Release(CentreOf(3))}, {"click"}},
+      // Any other release inside the window is a movement to where it happened.
+      {"release on the bare window", {Press(CentreOf(3)), Release(kGap)}, {"bare"}},
+      {"release on another entry", {Press(CentreOf(3)), Release(CentreOf(1))}, {"hot 1"}},
+      {"release on the exit button", {Press(CentreOf(3)), Release(CentreOf(8))}, {"hot 8"}},
+      {"release outside the window", {Press(CentreOf(3)), Release(kOutside)}, {}},
       {"press off the box", {Press(kGap), Release(CentreOf(3))}, {}},
+      {"press on another entry", {Press(CentreOf(1)), Release(CentreOf(3))}, {}},
       {"release without press", {Release(CentreOf(3))}, {}},
       {"second press of a double-click", {Press(CentreOf(3), 2), Release(CentreOf(3))}, {}},
       {"double-click after a click", {Press(CentreOf(3), 1), Release(CentreOf(3)), Press(CentreOf(3), 2),
                                       Release(CentreOf(3))}, {"click"}},
       {"third press of a triple click", {Press(CentreOf(3), 3), Release(CentreOf(3))}, {"click"}},
       {"second press abandons the first", {Press(CentreOf(3), 1), Press(CentreOf(3), 2), Release(CentreOf(3))}, {}},
-      {"press on an uncovered hot spot", {Press(CentreOf(4)), Release(CentreOf(4))}, {}},
+      {"press on an uncovered hot spot", {Press(CentreOf(4)), Release(CentreOf(4))}, {"hot 4"}},
+      {"capture lost while held", {Press(CentreOf(3)), {InputEvent::Type::CaptureLost}, Release(CentreOf(3))}, {}},
   };
   for (const auto& c : cases) {
-    Model model(3);
+    ShownModel model(3);
     Recorder r;
     for (const InputEvent& e : c.events) model.router.Post(e);
     model.router.DispatchPending(r);
@@ -96,19 +112,80 @@ TEST(EventRouter, AClickIsAPressAndReleaseOnTheShownBox) {
   }
 }
 
+TEST(EventRouter, WhileTheButtonIsHeldMovementsRunNoHandler) {
+  ShownModel model(3);
+  Recorder r;
+  for (const InputEvent& e : {Press(CentreOf(3)), Move(CentreOf(4)), Move(kGap), Move(CentreOf(8))}) {
+    model.router.Post(e);
+    model.router.DispatchPending(r);
+  }
+  EXPECT_EQ(r.calls, Calls{});
+  // Keys still reach the form: Escape closes the menu whatever the mouse does.
+  model.router.Post(Key(27));
+  model.router.DispatchPending(r);
+  EXPECT_EQ(r.calls, Calls{"key 27"});
+  // After the release, movements reach the handlers again.
+  model.router.Post(Release({20, 20}));
+  model.router.Post(Move(CentreOf(5)));
+  model.router.DispatchPending(r);
+  EXPECT_EQ(r.calls, (Calls{"key 27", "bare", "hot 5"}));
+}
+
+TEST(EventRouter, AfterALostCaptureMovementsReachTheHandlers) {
+  ShownModel model(3);
+  Recorder r;
+  for (const InputEvent& e : {Press(CentreOf(3)), Move(CentreOf(4)), {InputEvent::Type::CaptureLost}, Move(CentreOf(5))})
+    model.router.Post(e);
+  model.router.DispatchPending(r);
+  EXPECT_EQ(r.calls, Calls{"hot 5"});
+}
+
+TEST(EventRouter, ClickNeedsTheBoxWhereThePressFoundIt) {
+  // A handler that a pump interrupted may move the box while the button is held; a release on
+  // the box in its new place is no click on the entry that was pressed.
+  ShownModel model(3);
+  Recorder r;
+  model.router.Post(Press(CentreOf(3)));
+  model.router.DispatchPending(r);
+  model.form.picDisplay.SetTop(static_cast<float>(RectOf(4).y));
+  model.router.Post(Release(CentreOf(4)));
+  model.router.DispatchPending(r);
+  EXPECT_EQ(r.calls, Calls{});
+}
+
+TEST(EventRouter, AReleaseInsideAPumpLeavesTheHighlightWhereItHappened) {
+  // The release arrives while a movement handler pumps, and the button is pressed again before
+  // that handler goes on: the router still delivers the release's place once more afterwards.
+  ShownModel model;
+  Recorder r;
+  bool posted = false;
+  r.on_call = [&] {
+    if (std::exchange(posted, true)) return;
+    model.router.Post(Press(kGap));
+    model.router.Post(Release(CentreOf(2)));
+    model.router.Post(Press(CentreOf(5)));
+    model.router.Post(Move(CentreOf(4)));
+    model.router.DispatchPending(r);
+  };
+  model.router.Post(Move(CentreOf(1)));
+  model.router.DispatchPending(r);
+  EXPECT_EQ(r.calls, (Calls{"hot 1", "hot 2", "hot 2"}));
+}
+
 TEST(EventRouter, ClickNeedsTheBoxShownAtRelease) {
-  Model model(3);
+  ShownModel model(3);
   Recorder r;
   model.router.Post(Press(CentreOf(3)));
   model.router.DispatchPending(r);
   model.form.picDisplay.SetVisible(false);
   model.router.Post(Release(CentreOf(3)));
   model.router.DispatchPending(r);
-  EXPECT_EQ(r.calls, Calls{});
+  // No click; the release is a movement onto the hot spot the hidden box uncovered.
+  EXPECT_EQ(r.calls, Calls{"hot 3"});
 }
 
 TEST(EventRouter, PumpsFromInsideHandlersNestAtMostTheLimit) {
-  Model model;
+  ShownModel model;
   Recorder r;
   int deepest = 0, calls = 0;
   r.on_call = [&] {
@@ -128,7 +205,7 @@ TEST(EventRouter, PumpsFromInsideHandlersNestAtMostTheLimit) {
 }
 
 TEST(EventRouter, NothingIsDispatchedOnceUnloaded) {
-  Model model;
+  ShownModel model;
   Recorder r;
   r.on_call = [&] { model.form.unloaded = true; };
   model.router.Post(Key(27));

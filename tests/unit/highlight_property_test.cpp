@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <random>
 #include <sstream>
+#include <utility>
 
 #include "menu_harness.h"
 
@@ -30,7 +31,8 @@ std::string Describe(const InputEvent& e) {
     case InputEvent::Type::PointerMove: out << "move " << e.x << "," << e.y; break;
     case InputEvent::Type::ButtonPress: out << "press " << e.x << "," << e.y << " x" << e.clicks; break;
     case InputEvent::Type::ButtonRelease: out << "release " << e.x << "," << e.y; break;
-    case InputEvent::Type::Character: out << "key " << e.code; break;
+    case InputEvent::Type::CaptureLost: out << "capture lost"; break;
+    case InputEvent::Type::Character: out << "key " << static_cast<std::uint32_t>(e.code); break;
   }
   return out.str();
 }
@@ -49,7 +51,7 @@ class EventSource {
     if (kind < 55) return Move(Somewhere());
     if (kind < 70) return Press(Somewhere(), Chance(70) ? 1 : Chance(80) ? 2 : 3);
     if (kind < 85) return Release(Somewhere());
-    static constexpr std::int16_t kKeys[] = {13, 'a', ' ', 'x', 0, 8, 9, 127, 255, 26, 28};
+    static constexpr char32_t kKeys[] = {13, 'a', ' ', 'x', 0, 8, 9, 127, 255, 26, 28};
     return Key(kKeys[Below(std::size(kKeys))]);
   }
 
@@ -155,9 +157,16 @@ const std::vector<Point>& TellingPixels() {
   const int pump_chattiness = std::array{0, 20, 50, 90}[events.Below(4)];
   int posted_this_send = 0;
   std::vector<std::string> log;
-  std::optional<InputEvent> last_move;  // events are handled in the order they are posted
+  // Events are handled in the order they are posted. Between a press and its release the pointer
+  // is captured and movements do not count; a release in the window counts as a movement there.
+  std::optional<InputEvent> last_move;
+  bool held = false;
   auto note_move = [&](const InputEvent& e) {
-    if (e.type == InputEvent::Type::PointerMove) last_move = e;
+    if (e.type == InputEvent::Type::ButtonPress) held = true;
+    if (e.type == InputEvent::Type::ButtonRelease && std::exchange(held, false) && e.x >= 0 && e.y >= 0 && e.x < 480 &&
+        e.y < 360)
+      last_move = InputEvent{InputEvent::Type::PointerMove, e.x, e.y};
+    if (e.type == InputEvent::Type::PointerMove && !held) last_move = e;
   };
   menu.rt.on_pump = [&] {
     if (!events.Chance(pump_chattiness)) return;

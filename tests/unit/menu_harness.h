@@ -49,7 +49,7 @@ inline Point CentreOf(std::int16_t index) {
 inline InputEvent Move(Point p) { return {InputEvent::Type::PointerMove, p.x, p.y}; }
 inline InputEvent Press(Point p, int clicks = 1) { return {InputEvent::Type::ButtonPress, p.x, p.y, clicks}; }
 inline InputEvent Release(Point p) { return {InputEvent::Type::ButtonRelease, p.x, p.y}; }
-inline InputEvent Key(std::int16_t code) { return {InputEvent::Type::Character, 0, 0, 1, code}; }
+inline InputEvent Key(char32_t code) { return {InputEvent::Type::Character, 0, 0, 1, code}; }
 
 // A point of the bare window: the gap between entries 1 and 2.
 inline constexpr Point kGap{200, 123};

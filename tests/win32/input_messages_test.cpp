@@ -8,6 +8,12 @@ namespace {
 
 constexpr PixelRect kClient{0, 0, 480, 360};
 
+// Each message on its own, as the first the window receives.
+std::optional<InputEvent> InputEventFromMessage(UINT message, WPARAM wparam, LPARAM lparam, PixelRect client,
+                                                const ScreenScale& scale = ScreenScale()) {
+  return InputMessages().Translate(message, wparam, lparam, client, scale);
+}
+
 LPARAM At(int x, int y) { return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)), static_cast<WORD>(static_cast<SHORT>(y))); }
 
 }  // namespace
@@ -48,13 +54,34 @@ TEST(InputMessages, CapturedMovesOutsideTheWindowAreNotMovesOverIt) {
   EXPECT_EQ(release->y, 400);
 }
 
-TEST(InputMessages, CharactersKeepTheirCode) {
+TEST(InputMessages, CharactersArriveAsCodePoints) {
   const auto escape = InputEventFromMessage(WM_CHAR, 27, 0, kClient);
   ASSERT_TRUE(escape);
   EXPECT_EQ(escape->type, InputEvent::Type::Character);
-  EXPECT_EQ(escape->code, 27);
-  EXPECT_EQ(InputEventFromMessage(WM_CHAR, 0x20AC, 0, kClient)->code, static_cast<std::int16_t>(0x20AC));
-  EXPECT_EQ(InputEventFromMessage(WM_CHAR, 0xE9, 0, kClient)->code, 0xE9);
+  EXPECT_EQ(escape->code, U'\x1B');
+  EXPECT_EQ(InputEventFromMessage(WM_CHAR, 0x20AC, 0, kClient)->code, U'€');
+  EXPECT_EQ(InputEventFromMessage(WM_CHAR, 0xE9, 0, kClient)->code, U'é');
+  EXPECT_EQ(InputEventFromMessage(WM_CHAR, 0xFFFF, 0, kClient)->code, U'\xFFFF');
+}
+
+TEST(InputMessages, ASurrogatePairIsOneCharacter) {
+  InputMessages messages;
+  // U+1F600 arrives as the two halves D83D DE00.
+  EXPECT_FALSE(messages.Translate(WM_CHAR, 0xD83D, 0, kClient));
+  const auto pair = messages.Translate(WM_CHAR, 0xDE00, 0, kClient);
+  ASSERT_TRUE(pair);
+  EXPECT_EQ(pair->code, U'\x1F600');
+  // A lone half stands for no character; the character after it arrives as usual.
+  EXPECT_FALSE(messages.Translate(WM_CHAR, 0xDE00, 0, kClient));
+  EXPECT_FALSE(messages.Translate(WM_CHAR, 0xD83D, 0, kClient));
+  EXPECT_EQ(messages.Translate(WM_CHAR, 27, 0, kClient)->code, U'\x1B');
+  EXPECT_FALSE(messages.Translate(WM_CHAR, 0xDE00, 0, kClient));
+}
+
+TEST(InputMessages, ALostCaptureIsReported) {
+  const auto lost = InputEventFromMessage(WM_CAPTURECHANGED, 0, 0, kClient);
+  ASSERT_TRUE(lost);
+  EXPECT_EQ(lost->type, InputEvent::Type::CaptureLost);
 }
 
 TEST(InputMessages, OtherMessagesAreNoInput) {

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Entries behave like buttons: a click starts an entry only when the button is pressed and released
+# on its highlight. Pressed on one place and released on another (another entry, the bare window,
+# the exit button, outside the window), nothing starts and the menu stays; while the button is held
+# the highlight stays where it was pressed, and after the release it follows the pointer, even
+# before the pointer moves again.
+
+# shellcheck source=tests/sdl/e2e_lib.sh
+source "$(dirname "$0")/e2e_lib.sh"
+
+start_xvfb
+make_disc 'Press and release test\r\ntools\\stand-in.sh one '"$RUN_TOKEN"'\r\ntools\\stand-in.sh two '"$RUN_TOKEN"'\r\ntools\\stand-in.sh three '"$RUN_TOKEN"'\r\ntools\\stand-in.sh four '"$RUN_TOKEN"'\r\ntools\\stand-in.sh five '"$RUN_TOKEN"'\r\n'
+make_expected_pictures
+start_menu
+expect_screen plain "menu open"
+
+# press_at SPOT: the button goes down on hot spot SPOT, lit first, or on the bare window ("bare").
+# release_at SPOT, or release_at X Y: the button comes up on a hot spot or at a window pixel.
+press_at() {
+  if [ "$1" = bare ]; then
+    point_at 20 20
+    expect_screen plain "bare window before the press"
+  else
+    point_at_hot_spot "$1"
+    expect_screen "lit-$1" "hot spot $1 lit before the press"
+  fi
+  xdotool mousedown 1
+}
+release_at() {
+  if [ $# -eq 2 ]; then point_at "$1" "$2"; else point_at_hot_spot "$1"; fi
+  xdotool mouseup 1
+}
+nothing_started() {
+  wait_for stand_ins_done || fail "stand-in programs still running"
+  if [ "$(start_count)" -eq 0 ] && menu_running; then
+    pass "$1: nothing started, the menu stays"
+  else
+    fail "$1: started $(cat "$STARTS" 2>/dev/null), menu running: $(menu_running && echo yes || echo no)"
+  fi
+}
+
+# --- Pressed on entry 1, released on entry 3.
+press_at 1
+point_at_hot_spot 3
+expect_screen_stays lit-1 "while the button is held over entry 3, entry 1 stays lit"
+xdotool mouseup 1
+expect_screen lit-3 "after the release entry 3, under the pointer, lights up without a further move"
+nothing_started "pressed on entry 1, released on entry 3"
+
+# --- Pressed on entry 3, released outside the window.
+press_at 3
+release_at 200 -40
+point_at_hot_spot 4
+expect_screen lit-4 "back in the window entry 4 lights up"
+nothing_started "pressed on entry 3, released above the window"
+
+# --- Pressed on entry 4, released on the bare window.
+press_at 4
+release_at 20 300
+expect_screen plain "released on the bare window, nothing is lit"
+nothing_started "pressed on entry 4, released on the bare window"
+
+# --- Pressed on entry 5, released on the exit button.
+press_at 5
+release_at 8
+expect_screen lit-8 "released on the exit button, it lights up"
+nothing_started "pressed on entry 5, released on the exit button"
+
+# --- Pressed on the exit button, released on entry 2.
+press_at 8
+release_at 2
+expect_screen lit-2 "released on entry 2, it lights up"
+nothing_started "pressed on the exit button, released on entry 2"
+
+# --- Pressed on the bare window, released on entry 1.
+press_at bare
+release_at 1
+expect_screen lit-1 "released on entry 1, it lights up"
+nothing_started "pressed on the bare window, released on entry 1"
+
+# --- Pressed and released on entry 2, the pointer moving off and back while held: a click.
+press_at 2
+point_at 20 20
+expect_screen_stays lit-2 "entry 2 stays lit while the held pointer is over the bare window"
+point_at_hot_spot 2
+xdotool mouseup 1
+if wait_for has_starts 1 && [ "$(head -n1 "$STARTS")" = "started cwd=$(cd "$DISC" && pwd -P) LC_ALL=${LC_ALL-unset} [two] [$RUN_TOKEN]" ]; then
+  pass "pressed and released on entry 2 starts its program"
+else
+  fail "pressed and released on entry 2: $(cat "$STARTS" 2>/dev/null)"
+fi
+
+# --- A plain click still starts its entry.
+point_at_hot_spot 4
+expect_screen lit-4 "entry 4 lit"
+xdotool click 1
+if wait_for has_starts 2 && grep -q -F "[four] [$RUN_TOKEN]" "$STARTS"; then
+  pass "a plain click on entry 4 starts its program"
+else
+  fail "a click on entry 4 started: $(cat "$STARTS" 2>/dev/null)"
+fi
+wait_for stand_ins_done || fail "stand-in programs still running"
+[ "$(start_count)" -eq 2 ] || fail "$(start_count) starts in all, wanted 2: $(cat "$STARTS")"
+
+point_at_hot_spot 8
+expect_screen lit-8 "exit button lit"
+xdotool click 1
+expect_menu_exit_status 0 "a click on the exit button ends the program"
+finish

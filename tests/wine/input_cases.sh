@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# End-to-end cases of tarvelin.exe under Wine about input: entries behave like buttons, and a
+# command holding a NUL byte shows in full in the message. Run as wine_cases.sh is, whose helpers
+# they use:
+#   input_cases.sh CASE SESSION_DIR WIN32_BUILD_DIR ART_DIR
+
+# expect_screen_stays INDEX: the window keeps showing expected_picture INDEX over a series of
+# screenshots (no event tells when it would have changed).
+expect_screen_stays() {
+  local expected differing _
+  expected=$(expected_picture "$1")
+  for _ in $(seq 10); do
+    import -window "$window" "$work/screen.ppm" 2>/dev/null || fail "no screenshot of the window"
+    differing=$(compare -metric AE "$work/screen.ppm" "$expected" null: 2>&1 || true)
+    [ "$differing" = 0 ] || fail "the window stopped showing picture $1: $differing pixels differ"
+    sleep 0.05
+  done
+}
+
+case_press_release() {
+  make_disc "$work/disc" 'Press and release\r\ntools\\standin.exe one\r\ntools\\standin.exe two\r\ntools\\standin.exe three\r\ntools\\standin.exe four\r\ntools\\standin.exe five\r\n'
+  mkdir -p "$work/disc/tools"
+  cp "$helpers/standin.exe" "$work/disc/tools/"
+  start_menu "$work/disc/tarvelin.exe"
+  local record=$work/disc/tools/standin-record.txt
+  # A case that fails with the button held must not leave it held for the cases after it.
+  trap 'xdotool mouseup 1 2>/dev/null || true; cleanup' EXIT
+
+  # press_on SPOT: the button goes down on hot spot SPOT, lit first, or on the bare window ("bare").
+  press_on() {
+    if [ "$1" = bare ]; then
+      pointer_to 20 300
+      expect_screen 0
+    else
+      highlight "$1"
+    fi
+    xdotool mousedown 1
+  }
+  # nothing_started WHAT: no program has started and the menu runs.
+  nothing_started() {
+    local deadline=$((SECONDS + 30))
+    while [ -n "$(prefix_processes 'standin\.exe')" ]; do
+      [ $SECONDS -lt $deadline ] || fail "stand-in programs still running after 30 s"
+      sleep 0.1
+    done
+    [ ! -s "$record" ] || fail "$1 started: $(cat "$record")"
+    expect_running
+  }
+
+  # Pressed on entry 1, released on entry 3: entry 1 stays lit while the button is held; after the
+  # release entry 3, under the pointer, lights up without a further move.
+  press_on 1
+  pointer_to_spot 3
+  expect_screen_stays 1
+  xdotool mouseup 1
+  expect_screen 3
+  nothing_started "pressed on entry 1, released on entry 3"
+
+  # Pressed on entry 3, released above the window; back in the window, entry 4 lights up.
+  press_on 3
+  pointer_to 200 -40
+  xdotool mouseup 1
+  highlight 4
+  nothing_started "pressed on entry 3, released outside the window"
+
+  # Pressed on entry 4, released on the bare window.
+  press_on 4
+  pointer_to 20 300
+  xdotool mouseup 1
+  expect_screen 0
+  nothing_started "pressed on entry 4, released on the bare window"
+
+  # Pressed on entry 5, released on the exit button: the menu stays.
+  press_on 5
+  pointer_to_spot 8
+  xdotool mouseup 1
+  expect_screen 8
+  nothing_started "pressed on entry 5, released on the exit button"
+
+  # Pressed on the exit button, released on entry 2.
+  press_on 8
+  pointer_to_spot 2
+  xdotool mouseup 1
+  expect_screen 2
+  nothing_started "pressed on the exit button, released on entry 2"
+
+  # Pressed on the bare window, released on entry 1.
+  press_on bare
+  pointer_to_spot 1
+  xdotool mouseup 1
+  expect_screen 1
+  nothing_started "pressed on the bare window, released on entry 1"
+
+  # A plain click still starts its entry, once.
+  highlight 2
+  xdotool click 1
+  wait_for_starts "$record" 1
+  nothing_running() { [ -z "$(prefix_processes 'standin\.exe')" ]; }
+  local deadline=$((SECONDS + 30))
+  until nothing_running; do
+    [ $SECONDS -lt $deadline ] || fail "stand-in programs still running after 30 s"
+    sleep 0.1
+  done
+  [ "$(sed -n 2p "$record" | tr -d '\r')" = 'tools\standin.exe two' ] || fail "the click on entry 2 started: $(cat "$record")"
+  [ "$(wc -l <"$record")" -eq 3 ] || fail "more than one start: $(cat "$record")"
+
+  highlight 8
+  xdotool click 1
+  expect_exit 0
+}
+
+case_nul_message() {
+  make_disc "$work/disc" 'NUL\r\nmissing\0tail.exe\r\n'
+  start_menu "$work/disc/tarvelin.exe"
+  highlight 1
+  xdotool click 1
+  expect_message $'missing\xef\xbf\xbdtail.exe'
+  expect_screen 1
+  expect_running
+  xdotool key Escape
+  expect_exit 0
+}
+
+# shellcheck source=tests/wine/wine_cases.sh
+source "$(dirname "$0")/wine_cases.sh"
