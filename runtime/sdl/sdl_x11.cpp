@@ -1,5 +1,10 @@
 // What the provider needs from X11 beyond SDL 2.26 (the SDL of Debian 12).
 //
+// Xlib is loaded at run time, by the soname SDL loads it by, so that the program starts where there
+// is no X11 at all (a Wayland session without XWayland) and shares SDL's one instance of Xlib: an
+// error handler only applies to the instance it is installed in. The library stays loaded for the
+// life of the process, so the handler below never outlives it.
+//
 // A repair. SDL_WaitEvent wakes itself by sending the window a message over a second X
 // connection; it sends one while it takes the event that closes the menu. The window is destroyed
 // right after, and the X server may handle the destruction before the message, which then fails
@@ -18,6 +23,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 #include <X11/Xresource.h>
+#include <dlfcn.h>
 
 #include <charconv>
 #include <cmath>
@@ -25,6 +31,40 @@
 
 namespace tarvelin {
 namespace {
+
+// The Xlib calls used here, from the one instance of Xlib in the process.
+struct Xlib {
+  decltype(&::XSetErrorHandler) XSetErrorHandler;
+  decltype(&::XResourceManagerString) XResourceManagerString;
+  decltype(&::XrmInitialize) XrmInitialize;
+  decltype(&::XrmGetStringDatabase) XrmGetStringDatabase;
+  decltype(&::XrmGetResource) XrmGetResource;
+  decltype(&::XrmDestroyDatabase) XrmDestroyDatabase;
+};
+
+template <typename Function>
+bool Resolve(void* library, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(dlsym(library, name));
+  return function != nullptr;
+}
+
+// Nothing where the system has no Xlib: SDL then has no X11 either.
+const Xlib* LoadXlib() {
+  static const std::optional<Xlib> xlib = []() -> std::optional<Xlib> {
+    void* library = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return std::nullopt;
+    Xlib calls{};
+    if (!Resolve(library, "XSetErrorHandler", calls.XSetErrorHandler) ||
+        !Resolve(library, "XResourceManagerString", calls.XResourceManagerString) ||
+        !Resolve(library, "XrmInitialize", calls.XrmInitialize) ||
+        !Resolve(library, "XrmGetStringDatabase", calls.XrmGetStringDatabase) ||
+        !Resolve(library, "XrmGetResource", calls.XrmGetResource) ||
+        !Resolve(library, "XrmDestroyDatabase", calls.XrmDestroyDatabase))
+      return std::nullopt;
+    return calls;
+  }();
+  return xlib ? &*xlib : nullptr;
+}
 
 XErrorHandler default_handler = nullptr;
 
@@ -45,24 +85,26 @@ std::optional<float> LeadingPositiveNumber(const char* text) {
 
 void IgnoreWakeupsToDestroyedWindows() {
   if (default_handler) return;
-  default_handler = XSetErrorHandler(IgnoreWakeupToDestroyedWindow);
+  if (const Xlib* xlib = LoadXlib()) default_handler = xlib->XSetErrorHandler(IgnoreWakeupToDestroyedWindow);
 }
 
 std::optional<float> XftDpi(SDL_Window* window) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return std::nullopt;
+  const Xlib* xlib = LoadXlib();
+  if (!xlib) return std::nullopt;
   // The RESOURCE_MANAGER property of the root window as Xlib read it when SDL connected.
-  const char* resources = XResourceManagerString(info.info.x11.display);
+  const char* resources = xlib->XResourceManagerString(info.info.x11.display);
   if (!resources) return std::nullopt;
-  XrmInitialize();
-  XrmDatabase database = XrmGetStringDatabase(resources);
+  xlib->XrmInitialize();
+  XrmDatabase database = xlib->XrmGetStringDatabase(resources);
   char* type = nullptr;
   XrmValue value{};
   std::optional<float> dpi;
-  if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
+  if (xlib->XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
     dpi = LeadingPositiveNumber(value.addr);
-  XrmDestroyDatabase(database);
+  xlib->XrmDestroyDatabase(database);
   return dpi;
 }
 
