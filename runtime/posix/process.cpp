@@ -115,8 +115,9 @@ std::optional<std::string> FindProgram(const std::string& name) {
 }
 
 // Kernels before Linux 5.9 have no close_range; there each possible descriptor is closed in turn.
+// (The kernel's own name for the call: C libraries before glibc 2.32 have no SYS_close_range.)
 void CloseDescriptorsFrom(int first, int limit) {
-  if (syscall(SYS_close_range, first, ~0U, 0) == 0) return;
+  if (syscall(__NR_close_range, first, ~0U, 0) == 0) return;
   for (int fd = first; fd < limit; ++fd) close(fd);
 }
 

@@ -26,7 +26,6 @@
 #include <dlfcn.h>
 
 #include <charconv>
-#include <cmath>
 #include <cstring>
 
 namespace tarvelin {
@@ -73,11 +72,20 @@ int IgnoreWakeupToDestroyedWindow(Display* display, XErrorEvent* error) {
   return default_handler(display, error);
 }
 
-// The number a resource value starts with, as Xft and Qt read it ("192", "144.5").
+// The number a resource value starts with, as Xft and Qt read it ("192", "144.5"). Read here
+// rather than by strtof, which would take the locale's decimal point.
 std::optional<float> LeadingPositiveNumber(const char* text) {
-  float number = 0;
-  const auto [end, error] = std::from_chars(text, text + std::strlen(text), number);
-  if (error != std::errc() || end == text || !std::isfinite(number) || number <= 0) return std::nullopt;
+  const char* const end = text + std::strlen(text);
+  unsigned whole = 0;
+  const auto [stop, error] = std::from_chars(text, end, whole);
+  if (error != std::errc()) return std::nullopt;
+  float number = static_cast<float>(whole);
+  if (stop != end && *stop == '.') {
+    float place = 0.1F;
+    for (const char* digit = stop + 1; digit != end && *digit >= '0' && *digit <= '9'; ++digit, place /= 10)
+      number += static_cast<float>(*digit - '0') * place;
+  }
+  if (number <= 0) return std::nullopt;
   return number;
 }
 

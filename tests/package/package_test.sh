@@ -27,6 +27,10 @@ for file in tarvelin autorun.sh; do
     echo "FAIL: $file is not executable in the package"; failures=$((failures + 1))
   fi
 done
+# The Linux package carries the one Linux program, the portable build that the other tests check.
+if [ -e "$root/tarvelin" ] && ! cmp -s "$root/tarvelin" "$build/runtime/sdl/tarvelin"; then
+  echo "FAIL: the packaged tarvelin is not the program built in $build/runtime/sdl"; failures=$((failures + 1))
+fi
 if [ -e "$root/autorun.inf" ]; then
   for key in open=tarvelin.exe icon=tarvelin.exe action= label=; do
     grep -q "^$key" "$root/autorun.inf" || { echo "FAIL: autorun.inf lacks $key"; failures=$((failures + 1)); }

@@ -25,7 +25,10 @@ readonly PACKAGES="libc6 libx11-6 libxcb1 libxau6 libxdmcp6 libbsd0 libmd0 libxe
 make_root() {
   local top package path
   for top in bin sbin lib lib64; do
-    [ -L "$SYSTEM_ROOT/$top" ] && cp -a "$SYSTEM_ROOT/$top" "$ROOT/$top"
+    if [ -L "$SYSTEM_ROOT/$top" ]; then
+      cp -a "$SYSTEM_ROOT/$top" "$ROOT/$top"
+      mkdir -p "$ROOT/$(readlink "$SYSTEM_ROOT/$top")"
+    fi
   done
   for package in $PACKAGES; do
     dpkg-query --admindir="$SYSTEM_ROOT/var/lib/dpkg" -L "$package" >"$WORK/files" ||
