@@ -3,7 +3,8 @@
 # X11 client libraries and their locale data (no SDL, no libstdc++, no shell), entered with chroot,
 # showing the menu on an X server outside it. The window opens centred at 480 x 360 showing the
 # background pixel for pixel, the entry under the pointer lights up, a click starts its program,
-# a missing program shows the message box, and Escape ends the menu with exit status 0.
+# a missing program shows the message box, and Escape ends the menu with exit status 0. Ended
+# while the box shows, the menu leaves nothing behind: no window, no process.
 #
 #   bare_root_test.sh PROGRAM ART_DIR RECORDER SYSTEM_ROOT
 # RECORDER: a static program that records its start (recorder.c). SYSTEM_ROOT: the installed system
@@ -116,5 +117,30 @@ point_at_hot_spot 4
 expect_screen lit-4 "the menu works again after the message"
 xdotool key Escape
 expect_menu_exit_status 0 "Escape ends the program"
+
+# Processes whose root is the test's root: the menu and anything it left running.
+processes_in_root() {
+  local process
+  for process in /proc/[0-9]*; do
+    [ "$(readlink "$process/root" 2>/dev/null)" = "$ROOT" ] && echo "${process#/proc/}"
+  done
+}
+nothing_in_root() { [ -z "$(processes_in_root)" ]; }
+windows_gone() { no_message_box && ! xwininfo -id "$menu_window" >/dev/null 2>&1; }
+
+start_menu_in_root
+point_at_hot_spot 2
+expect_screen lit-2 "entry 2 highlighted in a new menu"
+xdotool click 1
+wait_for message_box_shown || fail "no message box in the new menu"
+kill -TERM "$menu_pid"
+wait "$menu_pid" 2>/dev/null || true
+menu_pid=
+if wait_for nothing_in_root; then
+  pass "ended while the box shows, no process of the menu stays"
+else
+  fail "processes left in the root: $(processes_in_root | xargs -r ps -o pid=,args= -p)"
+fi
+if wait_for windows_gone; then pass "and neither the box nor the menu's window stays"; else fail "windows stay: $(message_boxes) box(es)"; fi
 
 finish
