@@ -9,6 +9,7 @@ art_dir=$(realpath "$3")
 build_type=$4
 output=$(realpath -m "$5")
 
+[ "$(id -u)" -eq 0 ] || { echo "build-portable: building tarvelin needs root (chroot into $root)" >&2; exit 1; }
 bash "$source_dir/scripts/portable-root.sh" "$root"
 
 # One build folder in the root for each build tree that asks, so that they do not rebuild each
