@@ -6,13 +6,14 @@
 set -euo pipefail
 
 # The Linux program is built in a Debian 11 root (scripts/portable-root.sh) against SDL built there
-# from Debian's source package; the X11, Wayland and libdecor headers of this machine serve the
-# unit tests and lend libdecor to that root.
+# from Debian's source package; this machine lends that root libdecor, which Debian 11 lacks. The
+# unit tests of the SDL provider use this machine's SDL.
 portable=(debootstrap dpkg-dev util-linux libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev
           libxrandr-dev libxss-dev libwayland-dev libxkbcommon-dev libegl-dev libdecor-0-dev)
-demo=(cmake make g++ pkg-config libsdl2-dev "${portable[@]}" procps xvfb xdotool imagemagick x11-utils
+demo=(cmake make g++ pkg-config "${portable[@]}" procps xvfb xdotool imagemagick x11-utils
       xfonts-base fonts-dejavu-core)
-test=("${demo[@]}" googletest libgtest-dev x11-apps x11-xserver-utils binutils libc6-dev libx11-6 libxext6 libx11-data
+test=("${demo[@]}" libsdl2-dev googletest libgtest-dev x11-apps x11-xserver-utils
+      binutils libc6-dev libx11-6 libxext6 libx11-data
       g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
       clang libclang-rt-dev)
 bench=("${test[@]}" libbenchmark-dev libx11-dev libxtst-dev valgrind)
