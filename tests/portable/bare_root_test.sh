@@ -4,7 +4,8 @@
 # showing the menu on an X server outside it. The window opens centred at 480 x 360 showing the
 # background pixel for pixel, the entry under the pointer lights up, a click starts its program,
 # a missing program shows the message box, and Escape ends the menu with exit status 0. Ended
-# while the box shows, the menu leaves nothing behind: no window, no process.
+# while the box shows, the menu leaves nothing behind: no window, no process. In a root with glibc
+# alone (no X11, no Wayland) it says that it has no display and ends with exit status 1.
 #
 #   bare_root_test.sh PROGRAM ART_DIR RECORDER SYSTEM_ROOT
 # RECORDER: a static program that records its start (recorder.c). SYSTEM_ROOT: the installed system
@@ -21,31 +22,34 @@ readonly PACKAGES="libc6 libx11-6 libxcb1 libxau6 libxdmcp6 libbsd0 libmd0 libxe
 [ "$(id -u)" -eq 0 ] || { echo "this test needs root (chroot)" >&2; exit 1; }
 [ -d "$SYSTEM_ROOT/var/lib/dpkg" ] || { echo "no Debian system at ${SYSTEM_ROOT:-/}" >&2; exit 1; }
 
-# Copies the files of installed packages into the root, as dpkg would have unpacked them, keeping
+# Copies the files of installed packages into a root, as dpkg would have unpacked them, keeping
 # the system's merged /usr links.
+#   make_root ROOT PACKAGE...
 make_root() {
-  local top package path
+  local root=$1 top package path
+  shift
+  mkdir -p "$root"
   for top in bin sbin lib lib64; do
     if [ -L "$SYSTEM_ROOT/$top" ]; then
-      cp -a "$SYSTEM_ROOT/$top" "$ROOT/$top"
-      mkdir -p "$ROOT/$(readlink "$SYSTEM_ROOT/$top")"
+      cp -a "$SYSTEM_ROOT/$top" "$root/$top"
+      mkdir -p "$root/$(readlink "$SYSTEM_ROOT/$top")"
     fi
   done
-  for package in $PACKAGES; do
+  for package in "$@"; do
     dpkg-query --admindir="$SYSTEM_ROOT/var/lib/dpkg" -L "$package" >"$WORK/files" ||
       { echo "package $package is not installed in ${SYSTEM_ROOT:-/}" >&2; exit 1; }
     while read -r path; do
       case $path in /. | /usr/share/doc* | /usr/share/man* | /usr/share/lintian*) continue ;; esac
       if [ -d "$SYSTEM_ROOT$path" ] && [ ! -L "$SYSTEM_ROOT$path" ]; then
-        mkdir -p "$ROOT$path"
+        mkdir -p "$root$path"
       elif [ -e "$SYSTEM_ROOT$path" ] || [ -L "$SYSTEM_ROOT$path" ]; then
-        mkdir -p "$(dirname "$ROOT$path")"
-        cp -a "$SYSTEM_ROOT$path" "$ROOT$path"
+        mkdir -p "$(dirname "$root$path")"
+        cp -a "$SYSTEM_ROOT$path" "$root$path"
       fi
     done <"$WORK/files"
   done
-  mkdir -p "$ROOT/proc" "$ROOT/dev" "$ROOT/tmp/.X11-unix"
-  mknod -m 666 "$ROOT/dev/null" c 1 3
+  mkdir -p "$root/proc" "$root/dev" "$root/tmp/.X11-unix"
+  mknod -m 666 "$root/dev/null" c 1 3
 }
 
 # Starts the menu in the root and finds its window. /proc (where the menu finds its own folder) and
@@ -68,7 +72,8 @@ start_menu_in_root() {
 start_xvfb
 make_disc 'Bare root\r\ntools\\recorder /starts.log one "two words"\r\ntools\\missing\r\n'
 cp "$RECORDER" "$DISC/tools/recorder"
-make_root
+# shellcheck disable=SC2086  # one word per package
+make_root "$ROOT" $PACKAGES
 make_expected_pictures
 
 # The root holds what it should and nothing the program could lean on.
@@ -142,5 +147,20 @@ else
   fail "processes left in the root: $(processes_in_root | xargs -r ps -o pid=,args= -p)"
 fi
 if wait_for windows_gone; then pass "and neither the box nor the menu's window stays"; else fail "windows stay: $(message_boxes) box(es)"; fi
+
+# --- glibc alone: no X11 or Wayland client library to load.
+bare=$WORK/glibc-only
+make_root "$bare" libc6
+mkdir -p "$bare/disc"
+cp "$DISC/tarvelin" "$DISC/options.ini" "$bare/disc/"
+status=0
+env -u SDL_VIDEODRIVER timeout 10 unshare --mount --propagation private sh -c '
+  mount -t proc proc "$1/proc" && exec chroot "$1" /disc/tarvelin
+' sh "$bare" 2>"$WORK/glibc-only.err" || status=$?
+if [ "$status" -eq 1 ] && grep -q '^tarvelin: no display' "$WORK/glibc-only.err"; then
+  pass "with glibc alone: exit status 1, $(grep '^tarvelin: ' "$WORK/glibc-only.err")"
+else
+  fail "with glibc alone: exit status $status, standard error: $(tr '\n' ' ' <"$WORK/glibc-only.err")"
+fi
 
 finish
