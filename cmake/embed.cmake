@@ -13,5 +13,6 @@ foreach(i RANGE ${last})
 endforeach()
 string(APPEND code "\n}  // namespace tarvelin\n")
 file(WRITE "${OUTPUT}.tmp" "${code}")
-file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
+# Rewritten only when it changed (configure_file leaves an identical file alone), so nothing rebuilds.
+configure_file("${OUTPUT}.tmp" "${OUTPUT}" COPYONLY)
 file(REMOVE "${OUTPUT}.tmp")

@@ -5,9 +5,16 @@
 #   scripts/install-deps.sh bench   everything the benchmarks need
 set -euo pipefail
 
-demo=(cmake make g++ pkg-config libsdl2-dev libx11-dev procps xvfb xdotool imagemagick libmagick++-dev x11-utils
+# The Linux program is built in a Debian 11 root (scripts/portable-root.sh) against SDL built there
+# from Debian's source package; this machine lends that root libdecor, which Debian 11 lacks. The
+# unit tests of the SDL provider use this machine's SDL. The demo lays out its medium with
+# tarvelin-art (Magick++) and carries tarvelin.exe too.
+portable=(debootstrap dpkg-dev util-linux libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev
+          libxrandr-dev libxss-dev libwayland-dev libxkbcommon-dev libegl-dev libdecor-0-dev)
+demo=(cmake make g++ pkg-config "${portable[@]}" procps xvfb xdotool imagemagick libmagick++-dev x11-utils
       xfonts-base fonts-dejavu-core g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
-test=("${demo[@]}" googletest libgtest-dev x11-apps x11-xserver-utils wine wine64
+test=("${demo[@]}" libsdl2-dev googletest libgtest-dev x11-apps x11-xserver-utils
+      binutils libc6-dev libx11-6 libxext6 libx11-data wine wine64
       clang libclang-rt-dev)
 bench=("${test[@]}" libbenchmark-dev libx11-dev libxtst-dev valgrind)
 
@@ -18,11 +25,31 @@ case "${1:-}" in
   *) echo "usage: $0 demo|test|bench" >&2; exit 2 ;;
 esac
 
+# SDL's source package comes from Debian's deb-src entries: the machine's own apt source, copied with
+# Types: deb-src where it has none.
+source_entries=/etc/apt/sources.list.d/tarvelin-deb-src
+have_sources() {
+  grep -qsE '^[[:space:]]*(deb-src[[:space:]]|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
+    /etc/apt/sources.list.d/*.sources
+}
+sources_added=false
+if ! have_sources && [ "$(id -u)" -eq 0 ]; then
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$source_entries.sources"
+  elif [ -f /etc/apt/sources.list ]; then
+    sed -nE 's/^deb([[:space:]])/deb-src\1/p' /etc/apt/sources.list >"$source_entries.list"
+  fi
+  have_sources && sources_added=true
+fi
+
 missing=()
 for package in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  if $sources_added; then apt-get update -qq; fi
+  exit 0
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "Missing packages: ${missing[*]}; run this as root to install them." >&2
@@ -31,4 +58,4 @@ fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

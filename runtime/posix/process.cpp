@@ -20,11 +20,15 @@
 // failure as a program that cannot start.
 //
 // Between fork and exec only async-signal-safe calls are made: everything that allocates happens
-// before the fork, and the middle child forks with _Fork, which runs no fork handlers.
+// before the fork, and the middle child forks with the bare system call, which runs no fork
+// handlers. The program runs on glibc 2.17 and later, so it calls nothing newer (no _Fork, no
+// closefrom) and asks the kernel directly.
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -58,6 +62,7 @@ struct Launch {
   char* const* envp;
   int null_device;  // -1 when /dev/null cannot be opened
   int report;
+  int descriptor_limit;  // every descriptor is below it
   bool await_verdict;  // report the program's own failure if it ends with one soon
 };
 
@@ -109,6 +114,24 @@ std::optional<std::string> FindProgram(const std::string& name) {
   _exit(127);
 }
 
+// Kernels before Linux 5.9 have no close_range; there each possible descriptor is closed in turn.
+// (The kernel's own name for the call: C libraries before glibc 2.32 have no SYS_close_range.)
+void CloseDescriptorsFrom(int first, int limit) {
+  if (syscall(__NR_close_range, first, ~0U, 0) == 0) return;
+  for (int fd = first; fd < limit; ++fd) close(fd);
+}
+
+// A fork that runs no fork handlers, as glibc 2.34's _Fork.
+pid_t ForkWithoutHandlers() { return static_cast<pid_t>(syscall(SYS_clone, SIGCHLD, 0, 0, 0, 0)); }
+
+// The highest number a descriptor of this process can have, plus one.
+int DescriptorLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > 1 << 20)
+    return 1 << 20;
+  return static_cast<int>(limit.rlim_cur);
+}
+
 [[noreturn]] void RunProgram(const Launch& launch) {
   if (launch.null_device >= 0) dup2(launch.null_device, STDIN_FILENO);
   else close(STDIN_FILENO);
@@ -120,7 +143,7 @@ std::optional<std::string> FindProgram(const std::string& name) {
     }
   }
   if (launch.report != kReportFd && dup3(launch.report, kReportFd, O_CLOEXEC) < 0) ReportAndExit(launch.report, errno);
-  closefrom(kReportFd + 1);
+  CloseDescriptorsFrom(kReportFd + 1, launch.descriptor_limit);
 
   if (setsid() < 0) ReportAndExit(kReportFd, errno);
   struct sigaction default_action {};
@@ -137,7 +160,7 @@ std::optional<std::string> FindProgram(const std::string& name) {
 }
 
 [[noreturn]] void RunMiddleChild(const Launch& launch) {
-  const pid_t program = _Fork();
+  const pid_t program = ForkWithoutHandlers();
   if (program == 0) RunProgram(launch);
   if (program < 0) ReportAndExit(launch.report, errno);
   if (launch.await_verdict) {
@@ -177,7 +200,8 @@ int Spawn(const std::string& path, std::vector<std::string>& words, bool await_v
   const UniqueFd report_read = AboveStandardStreams(pipe_ends[0]);
   UniqueFd report_write = AboveStandardStreams(pipe_ends[1]);
   if (!report_read || !report_write) return EMFILE;
-  const Launch launch{path.c_str(), argv.data(), environ, null_device.get(), report_write.get(), await_verdict};
+  const Launch launch{path.c_str(), argv.data(), environ, null_device.get(), report_write.get(), DescriptorLimit(),
+                      await_verdict};
 
   // With every signal blocked across the fork, no handler of the menu's can run in a child.
   sigset_t all, previous;

@@ -1,5 +1,10 @@
 // What the provider needs from X11 beyond SDL 2.26 (the SDL of Debian 12).
 //
+// Xlib is loaded at run time, by the soname SDL loads it by, so that the program starts where there
+// is no X11 at all (a Wayland session without XWayland) and shares SDL's one instance of Xlib: an
+// error handler only applies to the instance it is installed in. The library stays loaded for the
+// life of the process, so the handler below never outlives it.
+//
 // A repair. SDL_WaitEvent wakes itself by sending the window a message over a second X
 // connection; it sends one while it takes the event that closes the menu. The window is destroyed
 // right after, and the X server may handle the destruction before the message, which then fails
@@ -18,13 +23,47 @@
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 #include <X11/Xresource.h>
+#include <dlfcn.h>
 
 #include <charconv>
-#include <cmath>
 #include <cstring>
 
 namespace tarvelin {
 namespace {
+
+// The Xlib calls used here, from the one instance of Xlib in the process.
+struct Xlib {
+  decltype(&::XSetErrorHandler) XSetErrorHandler;
+  decltype(&::XResourceManagerString) XResourceManagerString;
+  decltype(&::XrmInitialize) XrmInitialize;
+  decltype(&::XrmGetStringDatabase) XrmGetStringDatabase;
+  decltype(&::XrmGetResource) XrmGetResource;
+  decltype(&::XrmDestroyDatabase) XrmDestroyDatabase;
+};
+
+template <typename Function>
+bool Resolve(void* library, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(dlsym(library, name));
+  return function != nullptr;
+}
+
+// Nothing where the system has no Xlib: SDL then has no X11 either.
+const Xlib* LoadXlib() {
+  static const std::optional<Xlib> xlib = []() -> std::optional<Xlib> {
+    void* library = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return std::nullopt;
+    Xlib calls{};
+    if (!Resolve(library, "XSetErrorHandler", calls.XSetErrorHandler) ||
+        !Resolve(library, "XResourceManagerString", calls.XResourceManagerString) ||
+        !Resolve(library, "XrmInitialize", calls.XrmInitialize) ||
+        !Resolve(library, "XrmGetStringDatabase", calls.XrmGetStringDatabase) ||
+        !Resolve(library, "XrmGetResource", calls.XrmGetResource) ||
+        !Resolve(library, "XrmDestroyDatabase", calls.XrmDestroyDatabase))
+      return std::nullopt;
+    return calls;
+  }();
+  return xlib ? &*xlib : nullptr;
+}
 
 XErrorHandler default_handler = nullptr;
 
@@ -33,11 +72,20 @@ int IgnoreWakeupToDestroyedWindow(Display* display, XErrorEvent* error) {
   return default_handler(display, error);
 }
 
-// The number a resource value starts with, as Xft and Qt read it ("192", "144.5").
+// The number a resource value starts with, as Xft and Qt read it ("192", "144.5"). Read here
+// rather than by strtof, which would take the locale's decimal point.
 std::optional<float> LeadingPositiveNumber(const char* text) {
-  float number = 0;
-  const auto [end, error] = std::from_chars(text, text + std::strlen(text), number);
-  if (error != std::errc() || end == text || !std::isfinite(number) || number <= 0) return std::nullopt;
+  const char* const end = text + std::strlen(text);
+  unsigned whole = 0;
+  const auto [stop, error] = std::from_chars(text, end, whole);
+  if (error != std::errc()) return std::nullopt;
+  float number = static_cast<float>(whole);
+  if (stop != end && *stop == '.') {
+    float place = 0.1F;
+    for (const char* digit = stop + 1; digit != end && *digit >= '0' && *digit <= '9'; ++digit, place /= 10)
+      number += static_cast<float>(*digit - '0') * place;
+  }
+  if (number <= 0) return std::nullopt;
   return number;
 }
 
@@ -45,24 +93,26 @@ std::optional<float> LeadingPositiveNumber(const char* text) {
 
 void IgnoreWakeupsToDestroyedWindows() {
   if (default_handler) return;
-  default_handler = XSetErrorHandler(IgnoreWakeupToDestroyedWindow);
+  if (const Xlib* xlib = LoadXlib()) default_handler = xlib->XSetErrorHandler(IgnoreWakeupToDestroyedWindow);
 }
 
 std::optional<float> XftDpi(SDL_Window* window) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return std::nullopt;
+  const Xlib* xlib = LoadXlib();
+  if (!xlib) return std::nullopt;
   // The RESOURCE_MANAGER property of the root window as Xlib read it when SDL connected.
-  const char* resources = XResourceManagerString(info.info.x11.display);
+  const char* resources = xlib->XResourceManagerString(info.info.x11.display);
   if (!resources) return std::nullopt;
-  XrmInitialize();
-  XrmDatabase database = XrmGetStringDatabase(resources);
+  xlib->XrmInitialize();
+  XrmDatabase database = xlib->XrmGetStringDatabase(resources);
   char* type = nullptr;
   XrmValue value{};
   std::optional<float> dpi;
-  if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
+  if (xlib->XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
     dpi = LeadingPositiveNumber(value.addr);
-  XrmDestroyDatabase(database);
+  xlib->XrmDestroyDatabase(database);
   return dpi;
 }
 

@@ -26,6 +26,10 @@ for package in $packages; do
     echo "wanted:"; echo "$wanted" | sed 's/^/    /'
     failures=$((failures + 1))
   fi
+  # The Linux program in a package is the one Linux program, the portable build the other tests check.
+  if [ -e "$root/tarvelin" ] && ! cmp -s "$root/tarvelin" "$build/runtime/sdl/tarvelin"; then
+    echo "FAIL: the tarvelin in $name is not the program built in $build/runtime/sdl"; failures=$((failures + 1))
+  fi
   for file in tarvelin autorun.sh; do
     if [ -e "$root/$file" ] && [ ! -x "$root/$file" ]; then
       echo "FAIL: $file is not executable in $name"; failures=$((failures + 1))

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Makes, once, the Debian 11 root that the Linux program is built in: gcc 10 and glibc 2.31, so the
+# program needs no newer glibc than 2.17 (the few calls glibc gave new versions since then are
+# pinned by cmake/glibc-2.17.h), and SDL 2.26.5 from Debian 12's own source package, built there
+# as a static library of only what the menu uses. Run as root; the first run takes a few minutes
+# and about 1 GB, later runs return at once. The root is made again when this script changes.
+#   scripts/portable-root.sh ROOT
+set -euo pipefail
+
+root=$(realpath -m "$1")
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+recipe=$(cat "${BASH_SOURCE[0]}" "$here/../cmake/glibc-2.17.h" | sha256sum | cut -c1-16)
+stamp=$root/.tarvelin-root
+
+say() { echo "portable-root: $*" >&2; }
+die() { say "$*"; exit 1; }
+
+[ "$(cat "$stamp" 2>/dev/null)" = "$recipe" ] && exit 0
+[ "$(id -u)" -eq 0 ] || die "making the build root in $root needs root (debootstrap, chroot)"
+command -v debootstrap >/dev/null || die "debootstrap is missing: run scripts/install-deps.sh"
+
+mkdir -p "$(dirname "$root")"
+exec 9>"$root.lock"
+flock 9
+[ "$(cat "$stamp" 2>/dev/null)" = "$recipe" ] && exit 0
+
+# The Debian mirror this machine already uses: the first address of its entry for its own release.
+debian_mirror() {
+  local codename
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    awk -v codename="$codename" '
+      /^[[:space:]]*$/ { if (suite_ok && uri != "") { print uri; exit } suite_ok = 0; uri = ""; next }
+      $1 == "URIs:" { uri = $2 }
+      $1 == "Suites:" { for (i = 2; i <= NF; i++) if ($i == codename) suite_ok = 1 }
+      END { if (suite_ok && uri != "") print uri }' /etc/apt/sources.list.d/debian.sources | head -n 1
+  else
+    sed -E 's/\[[^]]*\]//' /etc/apt/sources.list 2>/dev/null |
+      awk -v codename="$codename" '$1 == "deb" && $3 == codename { print $2; exit }'
+  fi
+}
+
+mirror=$(debian_mirror)
+[ -n "$mirror" ] || die "no Debian mirror found in this machine's apt sources"
+
+new=$root.new
+rm -rf "$new" "$root"
+start=$SECONDS
+say "debootstrap bullseye from $mirror into $new"
+debootstrap --variant=minbase bullseye "$new" "$mirror" >"$root.log" 2>&1 || { tail -n 20 "$root.log" >&2; die "debootstrap failed (log: $root.log)"; }
+
+in_root() { chroot "$new" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"; }
+
+# Headers and build tools for SDL's X11 and Wayland drivers. Their client libraries are loaded at run
+# time, so only the headers matter, and the sonames SDL reads from the libraries beside them.
+say "installing the compiler and headers"
+in_root apt-get update -qq >>"$root.log" 2>&1
+in_root apt-get install -y -qq --no-install-recommends g++ make cmake pkg-config \
+  libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev libxrandr-dev libxss-dev \
+  libwayland-dev libwayland-bin libxkbcommon-dev libegl-dev libgles-dev >>"$root.log" 2>&1 ||
+  { tail -n 20 "$root.log" >&2; die "installing the build tools failed (log: $root.log)"; }
+in_root apt-get clean
+
+# Debian 11 has no libdecor; Debian 12's header, pkg-config file and library (for its soname) serve.
+for package in libdecor-0-dev libdecor-0-0; do
+  dpkg-query -L "$package" >/dev/null 2>&1 || die "$package is missing: run scripts/install-deps.sh"
+  dpkg-query -L "$package" | grep -v '^/usr/share/doc' | while read -r path; do
+    if [ -d "$path" ] && [ ! -L "$path" ]; then mkdir -p "$new$path"; else cp -a "$path" "$new$path"; fi
+  done
+done
+
+say "fetching Debian's source package of SDL 2"
+mkdir -p "$new/usr/src/sdl"
+(cd "$new/usr/src/sdl" && apt-get source -qq libsdl2 >>"$root.log" 2>&1) ||
+  die "apt-get source libsdl2 failed: this machine needs deb-src entries (scripts/install-deps.sh adds them)"
+sdl_source=$(find "$new/usr/src/sdl" -mindepth 1 -maxdepth 1 -type d -name 'libsdl2-2.26.*' | head -n 1)
+[ -n "$sdl_source" ] || die "Debian's source package is not SDL 2.26: $(ls "$new/usr/src/sdl")"
+sdl_source=${sdl_source#"$new"}
+
+# SDL's X11 message box runs in a forked child by default, which lives on with the box and the
+# menu's window when the menu is ended while the box shows; in the menu's own process the box ends
+# with it.
+sed -i 's/^#define SDL_FORK_MESSAGEBOX 1$/#define SDL_FORK_MESSAGEBOX 0/' "$new$sdl_source/src/video/x11/SDL_x11messagebox.c"
+grep -q '^#define SDL_FORK_MESSAGEBOX 0$' "$new$sdl_source/src/video/x11/SDL_x11messagebox.c" ||
+  die "SDL's message box source has changed: SDL_FORK_MESSAGEBOX not found"
+
+mkdir -p "$new/usr/local/include"
+cp "$here/../cmake/glibc-2.17.h" "$new/usr/local/include/glibc-2.17.h"
+
+say "building SDL from $sdl_source"
+sdl_start=$SECONDS
+in_root cmake -S "$sdl_source" -B /usr/src/sdl/build -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/opt/sdl2 \
+  "-DCMAKE_C_FLAGS=-include /usr/local/include/glibc-2.17.h" \
+  -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_STATIC_PIC=ON -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
+  -DSDL2_DISABLE_UNINSTALL=ON -DSDL_RPATH=OFF -DSDL_CCACHE=OFF \
+  -DSDL_AUDIO=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF \
+  -DSDL_DBUS=OFF -DSDL_IBUS=OFF -DSDL_LIBSAMPLERATE=OFF \
+  -DSDL_X11=ON -DSDL_X11_SHARED=ON \
+  -DSDL_WAYLAND=ON -DSDL_WAYLAND_SHARED=ON -DSDL_WAYLAND_LIBDECOR=ON -DSDL_WAYLAND_LIBDECOR_SHARED=ON \
+  -DSDL_WAYLAND_QT_TOUCH=OFF -DSDL_KMSDRM=OFF -DSDL_RPI=OFF -DSDL_VIVANTE=OFF -DSDL_VULKAN=OFF \
+  -DSDL_DIRECTFB=OFF >>"$root.log" 2>&1 &&
+  in_root cmake --build /usr/src/sdl/build -j2 >>"$root.log" 2>&1 &&
+  in_root cmake --install /usr/src/sdl/build >>"$root.log" 2>&1 ||
+  { tail -n 30 "$root.log" >&2; die "building SDL failed (log: $root.log)"; }
+
+# Built as asked, or not at all: a driver that quietly went missing would only show on a user's desktop.
+config=$new/opt/sdl2/include/SDL2/SDL_config.h
+for wanted in 'SDL_VIDEO_DRIVER_X11_DYNAMIC "libX11.so.6"' 'SDL_VIDEO_DRIVER_WAYLAND_DYNAMIC "libwayland-client.so.0"' \
+  'SDL_VIDEO_DRIVER_WAYLAND_DYNAMIC_LIBDECOR "libdecor-0.so.0"' 'SDL_AUDIO_DISABLED 1' 'SDL_JOYSTICK_DISABLED 1'; do
+  grep -q "#define $wanted" "$config" || die "SDL was configured without: $wanted"
+done
+say "SDL built in $((SECONDS - sdl_start)) s"
+rm -rf "$new/usr/src/sdl/build"
+
+echo "$recipe" >"$new/.tarvelin-root"
+mv "$new" "$root"
+say "build root ready in $((SECONDS - start)) s: $root"
