@@ -1,13 +1,19 @@
-// The menu program for Linux and other desktops that SDL2 runs on. No command line is read.
+// The menu program for Linux and other desktops that SDL2 runs on. No command line is read; the
+// path it was started by serves only when the system cannot tell where the program is.
 
 #include <cstdio>
 
 #include "menu/frmMain.h"
+#include "runtime/posix/posix_services.h"
 #include "runtime/sdl/sdl_provider.h"
 
-int main() {
+int main(int, char** argv) {
+  // Before anything opens a file: the display connection must never become a started program's output.
+  tarvelin::posix::FillStandardStreams();
+  tarvelin::posix::ApplicationDirectory directory = tarvelin::posix::ApplicationDirectory::Find(argv[0]);
+  if (!directory.Problem().empty()) std::fprintf(stderr, "tarvelin: %s\n", directory.Problem().c_str());
   const tarvelin::Artwork art = tarvelin::BuiltInArtwork();
-  tarvelin::SdlProvider provider(art);
+  tarvelin::SdlProvider provider(art, std::move(directory));
   tarvelin::frmMain menu(provider);
   const int status = provider.Run(menu);
   if (!provider.Failure().empty()) std::fprintf(stderr, "tarvelin: %s\n", provider.Failure().c_str());

@@ -31,6 +31,7 @@ std::string Describe(const InputEvent& e) {
     case InputEvent::Type::ButtonPress: out << "press " << e.x << "," << e.y << " x" << e.clicks; break;
     case InputEvent::Type::ButtonRelease: out << "release " << e.x << "," << e.y; break;
     case InputEvent::Type::Character: out << "key " << e.code; break;
+    case InputEvent::Type::StartFailed: out << "start failed " << e.command; break;
   }
   return out.str();
 }
