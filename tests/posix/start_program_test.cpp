@@ -379,11 +379,17 @@ TEST_F(OpenWithDesktopTest, DocumentsWithSpacesInTheirNamesOpen) {
   EXPECT_FALSE(fs::exists(dir / "opened.decoy"));
 }
 
+// The body of an opener that waits for the test to let it go (for half a minute at most), then
+// refuses.
+constexpr const char* kHeldOpener =
+    "i=0\nwhile [ ! -e \"$OPENED.go\" ] && [ $i -lt 3000 ]; do /bin/sleep 0.01; i=$((i + 1)); done\n"
+    ": >\"$OPENED.done\"\nexit 4\n";
+
 TEST_F(OpenWithDesktopTest, TheVerdictComesWhileTheCallerGoesOn) {
   WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
   // An opener that takes its time: it waits for the test to let it go, then refuses.
   WriteFile(dir / "bin" / "xdg-open",
-            "#!/bin/sh\n: >\"$OPENED.running\"\nwhile [ ! -e \"$OPENED.go\" ]; do /bin/sleep 0.01; done\nexit 4\n",
+            std::string("#!/bin/sh\n: >\"$OPENED.running\"\n") + kHeldOpener,
             fs::perms(0755));
   StartResult start = StartProgram("guide.pdf");
   ASSERT_TRUE(start.started);
@@ -436,13 +442,13 @@ TEST_F(OpenWithDesktopTest, WatcherReportsEachVerdictOnceAndNothingAfterStopping
       return verdicts.size() == 2;
     }));
     // One still to come when the watching stops.
-    WriteFile(dir / "bin" / "xdg-open", "#!/bin/sh\nwhile [ ! -e \"$OPENED.go\" ]; do /bin/sleep 0.01; done\nexit 4\n",
-              fs::perms(0755));
+    WriteFile(dir / "bin" / "xdg-open", std::string("#!/bin/sh\n") + kHeldOpener, fs::perms(0755));
     StartResult pending = StartProgram("guide.pdf");
     ASSERT_TRUE(pending.verdict);
     watcher.Watch(std::move(*pending.verdict), record);
     watcher.Stop();
     WriteFile(dir / "opened.go", "");
+    EXPECT_TRUE(WaitForFile(dir / "opened.done"));
   }
   std::lock_guard<std::mutex> lock(mutex);
   std::sort(verdicts.begin(), verdicts.end());
