@@ -60,8 +60,10 @@ int wmain(int argc, wchar_t** argv) {
   const ULONGLONG deadline = GetTickCount64() + seconds * 1000ull;
   HWND box = nullptr;
   // The dialog class, so a main window that happens to be titled "Tarvelin" is never taken for it.
-  while (!(box = FindWindowW(L"#32770", title.c_str())) && GetTickCount64() < deadline) Sleep(100);
-  if (!box) return 1;
+  // A box is made hidden and shown once its controls are in place: only a shown one is read.
+  while (!((box = FindWindowW(L"#32770", title.c_str())) && IsWindowVisible(box)) && GetTickCount64() < deadline)
+    Sleep(100);
+  if (!box || !IsWindowVisible(box)) return 1;
   Found found;
   EnumChildWindows(box, InspectControl, reinterpret_cast<LPARAM>(&found));
   Print("text=" + Utf8(found.text) + "\n");
