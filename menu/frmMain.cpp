@@ -83,7 +83,12 @@ void frmMain::picDisplay_Click() {
 
   const HotSpot* spot = rt_.imgHover(intActiveItem_);
   const std::string command = spot ? spot->Tag : std::string();
-  if (!spot || !rt_.Shell(command)) rt_.MsgBox("The file " + command + " could not be found.", kAppTitle);
+  if (!spot || !rt_.Shell(command)) StartFailed(command);
+}
+
+// The failure step of picDisplay_Click, also reached when a start fails only after the click.
+void frmMain::StartFailed(const std::string& command) {
+  rt_.MsgBox("The file " + command + " could not be found.", kAppTitle);
 }
 
 void frmMain::Form_KeyPress(std::int16_t KeyAscii) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "runtime/events.h"
 #include "runtime/services.h"
@@ -18,6 +19,7 @@ class frmMain final : public FormHandlers {
   void imgHover_MouseMove(std::int16_t Index) override;
   void picDisplay_Click() override;
   void Form_KeyPress(std::int16_t KeyAscii) override;
+  void StartFailed(const std::string& command) override;
 
   // The index of the hot spot whose highlight is showing, 0 when none is.
   std::int16_t intActiveItem() const { return intActiveItem_; }

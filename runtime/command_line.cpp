@@ -52,23 +52,38 @@ std::string ReadArgument(std::string_view line, std::size_t& pos) {
 
 }  // namespace
 
-std::vector<std::string> SplitCommandLine(std::string_view line) {
-  std::vector<std::string> words;
-  std::size_t pos = line.find_first_not_of(kBlanks);
-  if (pos == std::string_view::npos) return words;
+std::vector<ProgramCandidate> ProgramCandidates(std::string_view line) {
+  std::vector<ProgramCandidate> candidates;
+  const std::size_t start = line.find_first_not_of(kBlanks);
+  if (start == std::string_view::npos) return candidates;
 
-  if (line[pos] == '"') {
-    const std::size_t close = std::min(line.find('"', pos + 1), line.size());
-    words.emplace_back(line.substr(pos + 1, close - pos - 1));
-    pos = std::min(close + 1, line.size());
-  } else {
-    const std::size_t end = std::min(line.find_first_of(kBlanks, pos), line.size());
-    words.emplace_back(line.substr(pos, end - pos));
-    pos = end;
+  if (line[start] == '"') {
+    const std::size_t close = std::min(line.find('"', start + 1), line.size());
+    candidates.push_back({std::string(line.substr(start + 1, close - start - 1)), line.substr(std::min(close + 1, line.size()))});
+    return candidates;
   }
+  // Trailing blanks end no candidate: no name ends in a blank.
+  const std::size_t last = line.find_last_not_of(kBlanks);
+  for (std::size_t end = start; end <= last; ++end) {
+    if (end == last || (IsBlank(line[end + 1]) && !IsBlank(line[end])))
+      candidates.push_back({std::string(line.substr(start, end + 1 - start)), line.substr(end + 1)});
+  }
+  return candidates;
+}
 
-  while ((pos = line.find_first_not_of(kBlanks, pos)) != std::string_view::npos)
-    words.push_back(ReadArgument(line, pos));
+std::vector<std::string> SplitArguments(std::string_view arguments) {
+  std::vector<std::string> words;
+  std::size_t pos = 0;
+  while ((pos = arguments.find_first_not_of(kBlanks, pos)) != std::string_view::npos)
+    words.push_back(ReadArgument(arguments, pos));
+  return words;
+}
+
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+  std::vector<ProgramCandidate> candidates = ProgramCandidates(line);
+  if (candidates.empty()) return {};
+  std::vector<std::string> words = {std::move(candidates.front().program)};
+  for (std::string& argument : SplitArguments(candidates.front().arguments)) words.push_back(std::move(argument));
   return words;
 }
 

@@ -27,6 +27,22 @@ namespace tarvelin {
 // Every character with a meaning is ASCII, so UTF-8 text passes through unchanged.
 std::vector<std::string> SplitCommandLine(std::string_view line);
 
+// One way a command line's program name may end, with the rest of the line as its arguments.
+struct ProgramCandidate {
+  std::string program;
+  std::string_view arguments;  // a view into the line given
+};
+
+// The program names a command line may mean, shortest first, as Windows tries them for a name
+// without quotes: after the blanks before it, the name ends at a blank, at each blank after that,
+// or at the last character that is no blank ("Tools 2\setup.exe /q" may be the program "Tools",
+// "Tools 2\setup.exe" or "Tools 2\setup.exe /q"). A name in double quotes is the one candidate.
+// A blank line has none.
+std::vector<ProgramCandidate> ProgramCandidates(std::string_view line);
+
+// The arguments after a program name, split by the rules of SplitCommandLine.
+std::vector<std::string> SplitArguments(std::string_view arguments);
+
 // True when a program name is a link the desktop opens: http:, https: or mailto:, in any case.
 bool IsDesktopLink(std::string_view program);
 

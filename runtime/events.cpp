@@ -77,6 +77,9 @@ void EventRouter::Dispatch(const InputEvent& event, FormHandlers& handlers) {
     case InputEvent::Type::Character:
       handlers.Form_KeyPress(KeyAscii(event.code));
       break;
+    case InputEvent::Type::StartFailed:
+      handlers.StartFailed(event.command);
+      break;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <string>
 
 #include "runtime/form.h"
 
@@ -17,16 +18,20 @@ class FormHandlers {
   virtual void imgHover_MouseMove(std::int16_t Index) = 0;     // pointer moved over a hot spot the box does not cover
   virtual void picDisplay_Click() = 0;                         // left press and release on the shown box
   virtual void Form_KeyPress(std::int16_t KeyAscii) = 0;       // a character key, 27 for Escape
+  // A command that Shell accepted turned out, later, not to have started (a desktop's opener
+  // refused the document it names).
+  virtual void StartFailed(const std::string& command) = 0;
 };
 
 // A raw input event from a provider, in client pixels. A release arrives wherever it happens, also
 // outside the window; CaptureLost says that the release of the button held will not arrive (another
 // window took the pointer).
 struct InputEvent {
-  enum class Type { PointerMove, ButtonPress, ButtonRelease, CaptureLost, Character } type;
+  enum class Type { PointerMove, ButtonPress, ButtonRelease, CaptureLost, Character, StartFailed } type;
   int x = 0, y = 0;
   int clicks = 1;           // ButtonPress: 1 for a press, 2 for the second press of a double-click, ...
   char32_t code = 0;        // Character: the Unicode code point typed
+  std::string command{};    // StartFailed: the command line as Shell was given it
 };
 
 // The KeyAscii that Form_KeyPress receives for a typed character: its code in Windows-1252, the code

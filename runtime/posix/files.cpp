@@ -1,5 +1,5 @@
-// Files and directories on POSIX: the executable's directory, text files for sequential input,
-// picture files, and the current directory.
+// Files and directories on POSIX: the standard streams, the application directory, text files for
+// sequential input, picture files and the current directory.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <span>
 #include <vector>
 
@@ -21,12 +22,69 @@ namespace {
 // A name with a NUL byte would silently mean its shorter prefix to the system.
 bool IsSystemName(const std::string& path) { return !path.empty() && path.find('\0') == std::string::npos; }
 
+// The directory part of a path: "" for a bare name, "/" for a name at the root.
+std::string DirectoryPart(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {};
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// The directory of the path the program was started by, absolute; empty when there is none.
+std::string DirectoryOfStartPath(const char* argv0) {
+  if (!argv0 || !*argv0) return {};
+  std::string path = argv0;
+  // A shell runs a bare name from the first directory of PATH that holds it.
+  if (path.find('/') == std::string::npos) {
+    const std::optional<std::string> found = FindInSearchPath(path);
+    if (!found) return {};
+    path = *found;
+  }
+  if (path.front() != '/') {
+    char* current = getcwd(nullptr, 0);
+    if (!current) return {};
+    path = std::string(current) + "/" + path;
+    free(current);
+  }
+  return DirectoryPart(path);
+}
+
 }  // namespace
 
-std::string ExecutableDirectory() {
+void FillStandardStreams() {
+  for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream) {
+    if (fcntl(stream, F_GETFD) >= 0 || errno != EBADF) continue;
+    // The lowest free number is this one, as those below it are open by now.
+    const int null_device = open("/dev/null", O_RDWR | O_NOCTTY);
+    if (null_device >= 0 && null_device != stream) {
+      dup2(null_device, stream);
+      close(null_device);
+    }
+  }
+}
+
+ApplicationDirectory ApplicationDirectory::Find(const char* argv0, const char* executable_link) {
+  ApplicationDirectory found;
+  found.path_ = ExecutableDirectory(executable_link);
+  if (found.path_.empty()) {
+    // Never the root, where the system's own files would answer for the medium's.
+    found.path_ = DirectoryOfStartPath(argv0);
+    if (found.path_.empty()) found.path_ = ".";
+    found.problem_ = "cannot read the program's own path from " + std::string(executable_link) +
+                     "; using the directory it was started from, " + found.path_;
+  }
+  found.directory_.reset(open(found.path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  return found;
+}
+
+bool ApplicationDirectory::MakeCurrent() const {
+  if (directory_) return fchdir(directory_.get()) == 0;
+  return ChangeDirectory(path_);
+}
+
+std::string ExecutableDirectory(const char* link) {
   std::string target(256, '\0');
   for (;;) {
-    const ssize_t length = readlink("/proc/self/exe", target.data(), target.size());
+    const ssize_t length = readlink(link, target.data(), target.size());
     if (length < 0) return {};
     if (static_cast<std::size_t>(length) < target.size()) {
       target.resize(static_cast<std::size_t>(length));
@@ -35,9 +93,7 @@ std::string ExecutableDirectory() {
     // The name may have been cut to the buffer: try again with room to spare.
     target.resize(target.size() * 2);
   }
-  const std::size_t slash = target.rfind('/');
-  if (slash == std::string::npos) return {};
-  return slash == 0 ? std::string("/") : target.substr(0, slash);
+  return DirectoryPart(target);
 }
 
 namespace {

@@ -3,17 +3,58 @@
 // The services of a POSIX system that every POSIX provider shares: files, directories and
 // starting programs. Failures come back as values; nothing here throws or exits.
 
+#include <sys/types.h>
+
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "runtime/artwork.h"
+#include "runtime/posix/unique_fd.h"
 #include "runtime/text_input.h"
 
 namespace tarvelin::posix {
 
-// The directory of the running executable, from the operating system (not argv[0], not the
-// current directory); ends with "/" only at the root; empty when the system cannot tell.
-std::string ExecutableDirectory();
+// Gives standard input, output and error a file each, /dev/null for those that are closed. Until
+// then the next file the process opens (its display connection, say) would take one of their
+// numbers, and every program it starts would inherit that file as its output.
+void FillStandardStreams();
+
+// The directory of the executable that |link| (a /proc/PID/exe link) names; ends with "/" only
+// at the root; empty when the system cannot tell.
+std::string ExecutableDirectory(const char* link = "/proc/self/exe");
+
+// The first runnable file of this bare name in the directories of PATH (the system's default path
+// when PATH is not set); as in execvp an empty entry means the current directory.
+std::optional<std::string> FindInSearchPath(const std::string& name);
+
+// The application directory, found and opened once at start-up and held open from then on. A
+// medium that is unmounted lazily (as desktops do when a stick is pulled) stays reachable through
+// the held directory, and commands never resolve against the directory its path now leads to.
+class ApplicationDirectory {
+ public:
+  // The directory of the running executable as the system names it through |executable_link|;
+  // when the system cannot tell, the directory of |argv0|, the path the program was started by
+  // (a bare name as found in PATH, a relative one from the current directory), and Problem() says
+  // so. Nothing is held when that directory cannot be opened.
+  static ApplicationDirectory Find(const char* argv0, const char* executable_link = "/proc/self/exe");
+
+  // The directory's path as it was at start-up; ends with "/" only at the root.
+  const std::string& Path() const { return path_; }
+  // Why the system's name for the executable could not be used; empty when it could.
+  const std::string& Problem() const { return problem_; }
+  // Makes the held directory current through its descriptor, whatever its path leads to now.
+  // Without a held directory, the path is made current. False when neither can be.
+  bool MakeCurrent() const;
+
+ private:
+  std::string path_;
+  std::string problem_;
+  UniqueFd directory_;
+};
 
 // Opens a regular file for sequential input without ever blocking (a FIFO or a device is refused),
 // reads at most kMaxTextFileBytes of it and decodes it with DecodeTextFile, Windows-1252 being the
@@ -27,11 +68,70 @@ ArtFile ReadArtFile(const std::string& path);
 // Makes the directory current; false when it cannot, or for a name with a NUL byte.
 bool ChangeDirectory(const std::string& path);
 
-// Starts a command line without a shell and without waiting: split by the Windows command-line
-// rules, the program path's backslashes read as separators, a bare name searched in PATH. The
-// program runs detached in its own session with none of the menu's descriptors, and is reaped
-// when it ends. False when nothing started: no such file, not a runnable program (a script without
-// "#!" included: no shell stands in), an empty command, or one with a NUL byte.
-bool StartProgram(const std::string& command_line);
+// The verdict of the desktop's opener on a target it was given, which comes in a while after the
+// start: the opener decides whether it has an application for the target.
+class OpenerVerdict {
+ public:
+  OpenerVerdict(UniqueFd report, pid_t watcher) : report_(std::move(report)), watcher_(watcher) {}
+  OpenerVerdict(OpenerVerdict&&) = default;
+  OpenerVerdict& operator=(OpenerVerdict&&) = default;
+
+  // Readable once the verdict is in.
+  int Descriptor() const { return report_.get(); }
+  // Waits for the verdict: true when the opener took the target (or was still busy with it when
+  // its time to refuse ran out), false when it refused or could not run.
+  bool Read();
+
+ private:
+  UniqueFd report_;
+  pid_t watcher_;
+};
+
+// What became of a start.
+struct StartResult {
+  bool started = false;  // false: nothing started
+  // For a target given to the desktop's opener: its verdict, still to come.
+  std::optional<OpenerVerdict> verdict{};
+};
+
+// Starts a command line without a shell and without waiting. The program name is looked for on the
+// medium first: each way the name may end (ProgramCandidates, shortest first, backslashes read as
+// separators) is tried relative to the current directory, and the first that names a file which is
+// no directory is the program, the rest of the line its arguments. When none does, the program is
+// the first word: a bare name searched in PATH, a path as it stands. The program runs detached in
+// its own session with none of the menu's descriptors, and is reaped when it ends.
+// A file that the system cannot start as a program (a document, a folder, a script on a medium
+// mounted without execute rights), and an http:, https: or mailto: link, goes to the desktop's
+// opener, xdg-open; its verdict comes later. Nothing starts for no such file, an empty command, or
+// one with a NUL byte.
+StartResult StartProgram(const std::string& command_line);
+
+// Waits for openers' verdicts on a thread of its own, so that whoever started them never waits.
+class VerdictWatcher {
+ public:
+  VerdictWatcher() = default;
+  ~VerdictWatcher() { Stop(); }
+  VerdictWatcher(const VerdictWatcher&) = delete;
+  VerdictWatcher& operator=(const VerdictWatcher&) = delete;
+
+  // Calls |done| with the verdict (OpenerVerdict::Read) on the watcher's thread once it is in.
+  void Watch(OpenerVerdict verdict, std::function<void(bool taken)> done);
+  // Ends the watching: verdicts still to come are never reported. Returns once the thread has ended.
+  void Stop();
+
+ private:
+  struct Watched {
+    OpenerVerdict verdict;
+    std::function<void(bool)> done;
+  };
+  void Run();
+
+  std::mutex mutex_;
+  std::vector<Watched> watched_;
+  bool stopping_ = false;
+  // Wakes the thread when a verdict is added or the watching stops.
+  UniqueFd wake_read_, wake_write_;
+  std::thread thread_;
+};
 
 }  // namespace tarvelin::posix

@@ -1,9 +1,9 @@
 // Program start on POSIX, without a shell.
 //
-// The menu forks a short-lived middle child, which forks the program's process and ends at once;
-// the menu reaps the middle child straight away, and the program, left without a parent, is adopted
-// and reaped by the system. So no start ever leaves a zombie and the menu needs no SIGCHLD handling.
-// Before it runs the program, its process:
+// The menu forks a short-lived middle child, which forks the program's process; the program, left
+// without a parent when the middle child ends, is adopted and reaped by the system. So no start
+// ever leaves a zombie and the menu needs no SIGCHLD handling. Before it runs the program, its
+// process:
 //  - leads a session of its own, so that closing the menu, its terminal or its process group does
 //    not end it;
 //  - has standard input from /dev/null (it must never compete for the menu's terminal), keeps the
@@ -11,13 +11,14 @@
 //    a file it opens never becomes its standard output), and has no other descriptor;
 //  - has every signal at its default action and none blocked.
 // If the program cannot run (or the second fork fails), the reason travels back over a pipe that
-// closes on exec, so the menu learns the outcome before StartProgram returns.
+// closes on exec.
 //
-// A command that names a document, a folder or a file the system will not run (a script on a medium
-// mounted without execute rights), or that is an http:, https: or mailto: link, opens with the
-// desktop's default application through xdg-open, started the same way. xdg-open hands the target
-// on and ends, so the menu waits a little for its verdict: a target it cannot open gives the same
-// failure as a program that cannot start.
+// For a program, the middle child ends at once and the menu learns the outcome before StartProgram
+// returns. A document, a folder, a file the system will not run or a link goes to the desktop's
+// opener, xdg-open, started the same way; the opener hands the target on and ends, and a target it
+// cannot open is a failure like a program that cannot start. For the opener the middle child waits
+// a little for that verdict and then writes it to the pipe, while the menu goes on: the pipe is
+// the verdict to come, and whoever reads it reaps the middle child.
 //
 // Between fork and exec only async-signal-safe calls are made: everything that allocates happens
 // before the fork, and the middle child forks with the bare system call, which runs no fork
@@ -25,6 +26,7 @@
 // closefrom) and asks the kernel directly.
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -51,8 +53,8 @@ namespace {
 // descriptor above it is closed.
 constexpr int kReportFd = 3;
 
-// How long the menu waits for the desktop's opener to accept or refuse a target. An opener still
-// running then counts as started.
+// How long the opener has to refuse a target. An opener still running then has taken it: in some
+// desktops it runs the application itself and ends only when the user closes that.
 constexpr int kOpenerVerdictMilliseconds = 2000;
 
 // Everything the program's process needs, ready before the fork.
@@ -62,12 +64,12 @@ struct Launch {
   char* const* envp;
   int null_device;  // -1 when /dev/null cannot be opened
   int report;
-  int descriptor_limit;  // every descriptor is below it
-  bool await_verdict;  // report the program's own failure if it ends with one soon
+  int descriptor_limit;  // every descriptor is below this
+  bool await_verdict;    // report the program's own failure if it ends with one soon
 };
 
 // Moves a descriptor above standard input, output and error, so that the child's rearranging of
-// those three cannot overwrite it (the menu may have been started with some of them closed).
+// those three cannot overwrite it.
 UniqueFd AboveStandardStreams(int fd) {
   if (fd < 0 || fd > 2) return UniqueFd(fd);
   UniqueFd moved(fcntl(fd, F_DUPFD_CLOEXEC, kReportFd));
@@ -80,6 +82,17 @@ bool IsRunnableFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
+// A file that may be the program or the document a command names: anything but a directory.
+bool IsFileOnMedium(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0;
+}
+
 // The search path when PATH is not set: the system's own default, as execvp uses.
 std::string DefaultSearchPath() {
   std::string path(confstr(_CS_PATH, nullptr, 0), '\0');
@@ -87,25 +100,6 @@ std::string DefaultSearchPath() {
   confstr(_CS_PATH, path.data(), path.size());
   path.pop_back();  // the terminating NUL
   return path;
-}
-
-// The file to run for a program name: a name with a directory separator as it stands (relative
-// names resolve against the current directory); a bare name from the first directory of PATH that
-// holds a runnable file of that name. As in execvp, an empty entry of PATH means the current
-// directory; without one (or ".") the current directory is not searched.
-std::optional<std::string> FindProgram(const std::string& name) {
-  if (name.empty()) return std::nullopt;
-  if (name.find('/') != std::string::npos) return name;
-  const char* path_variable = getenv("PATH");
-  const std::string search = path_variable ? path_variable : DefaultSearchPath();
-  for (std::size_t start = 0; start <= search.size();) {
-    const std::size_t end = std::min(search.find(':', start), search.size());
-    const std::string directory = search.substr(start, end - start);
-    std::string candidate = (directory.empty() ? std::string(".") : directory) + "/" + name;
-    if (IsRunnableFile(candidate)) return candidate;
-    start = end + 1;
-  }
-  return std::nullopt;
 }
 
 [[noreturn]] void ReportAndExit(int report, int error) {
@@ -160,6 +154,14 @@ int DescriptorLimit() {
 }
 
 [[noreturn]] void RunMiddleChild(const Launch& launch) {
+  // Whoever started the menu may have set SIGCHLD to be ignored, and the system would then reap
+  // the opener before its exit status could be read.
+  if (launch.await_verdict) {
+    struct sigaction default_action {};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    sigaction(SIGCHLD, &default_action, nullptr);
+  }
   const pid_t program = ForkWithoutHandlers();
   if (program == 0) RunProgram(launch);
   if (program < 0) ReportAndExit(launch.report, errno);
@@ -188,20 +190,32 @@ int StartFailure(const UniqueFd& report) {
   }
 }
 
-// Starts the program at |path| with |words| as its arguments; 0 when it runs, else the error.
-int Spawn(const std::string& path, std::vector<std::string>& words, bool await_verdict) {
+void Reap(pid_t child) {
+  // ECHILD only means someone else reaped it already (a SIGCHLD set to be ignored, for one).
+  while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+  }
+}
+
+// Forks the middle child for the program at |path| with |words| as its arguments. Gives the read end
+// of the report pipe and the middle child, or the error.
+struct Forked {
+  int error = 0;
+  UniqueFd report{};
+  pid_t middle = -1;
+};
+Forked Fork(const std::string& path, std::vector<std::string>& words, bool await_verdict) {
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
   const UniqueFd null_device = AboveStandardStreams(open("/dev/null", O_RDWR | O_CLOEXEC));
   int pipe_ends[2];
-  if (pipe2(pipe_ends, O_CLOEXEC) != 0) return errno;
-  const UniqueFd report_read = AboveStandardStreams(pipe_ends[0]);
+  if (pipe2(pipe_ends, O_CLOEXEC) != 0) return {errno};
+  UniqueFd report_read = AboveStandardStreams(pipe_ends[0]);
   UniqueFd report_write = AboveStandardStreams(pipe_ends[1]);
-  if (!report_read || !report_write) return EMFILE;
-  const Launch launch{path.c_str(), argv.data(), environ, null_device.get(), report_write.get(), DescriptorLimit(),
-                      await_verdict};
+  if (!report_read || !report_write) return {EMFILE};
+  const Launch launch{path.c_str(), argv.data(),   environ,      null_device.get(), report_write.get(),
+                      DescriptorLimit(), await_verdict};
 
   // With every signal blocked across the fork, no handler of the menu's can run in a child.
   sigset_t all, previous;
@@ -211,51 +225,96 @@ int Spawn(const std::string& path, std::vector<std::string>& words, bool await_v
   if (middle == 0) RunMiddleChild(launch);
   const int fork_error = errno;
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  if (middle < 0) return fork_error;
-
-  report_write.reset();
-  // ECHILD only means someone else reaped it already (a SIGCHLD set to be ignored, for one).
-  while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
-  }
-  return StartFailure(report_read);
+  if (middle < 0) return {fork_error};
+  return {0, std::move(report_read), middle};
 }
 
-// Opens a document, folder or link with the desktop's default application.
-bool OpenWithDesktop(const std::string& target) {
-  const std::optional<std::string> opener = FindProgram("xdg-open");
-  if (!opener) return false;
+// Starts the program at |path| with |words| as its arguments; 0 when it runs, else the error.
+int Spawn(const std::string& path, std::vector<std::string>& words) {
+  Forked forked = Fork(path, words, false);
+  if (forked.error != 0) return forked.error;
+  Reap(forked.middle);
+  return StartFailure(forked.report);
+}
+
+// Gives a document, folder or link to the desktop's opener; its verdict comes later.
+StartResult OpenWithDesktop(const std::string& target) {
+  const std::optional<std::string> opener = FindInSearchPath("xdg-open");
+  if (!opener) return {};
   // The opener may hand the target to a process with another current directory.
   char* absolute = realpath(target.c_str(), nullptr);
   std::vector<std::string> words = {"xdg-open", absolute ? absolute : target};
   free(absolute);
-  return Spawn(*opener, words, true) == 0;
-}
-
-bool Exists(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0;
+  Forked forked = Fork(*opener, words, true);
+  if (forked.error != 0) return {};
+  return {true, OpenerVerdict(std::move(forked.report), forked.middle)};
 }
 
 // Failures of exec that mean "this file is there but is no program to run".
 bool NotAProgram(int error) { return error == EACCES || error == ENOEXEC || error == EISDIR; }
 
+// Runs a program found at |path|; what cannot run as a program goes to the opener.
+StartResult Run(const std::string& path, std::vector<std::string>& words) {
+  const int error = Spawn(path, words);
+  if (error == 0) return {true};
+  if (NotAProgram(error) && Exists(path)) return OpenWithDesktop(path);
+  return {};
+}
+
+// The program's path in a command: backslashes are separators, so one options.ini serves Windows too.
+std::string SystemPath(std::string program) {
+  std::replace(program.begin(), program.end(), '\\', '/');
+  return program;
+}
+
 }  // namespace
 
-bool StartProgram(const std::string& command_line) {
-  // A NUL byte would cut the command short behind the user's back.
-  if (command_line.find('\0') != std::string::npos) return false;
-  std::vector<std::string> words = SplitCommandLine(command_line);
-  if (words.empty()) return false;
-  if (IsDesktopLink(words.front())) return OpenWithDesktop(words.front());
-  std::replace(words.front().begin(), words.front().end(), '\\', '/');
-  const std::string name = words.front();
-  if (const std::optional<std::string> path = FindProgram(name)) {
-    const int error = Spawn(*path, words, false);
-    if (error == 0) return true;
-    return NotAProgram(error) && Exists(*path) && OpenWithDesktop(*path);
+std::optional<std::string> FindInSearchPath(const std::string& name) {
+  if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
+  const char* path_variable = getenv("PATH");
+  const std::string search = path_variable ? path_variable : DefaultSearchPath();
+  for (std::size_t start = 0; start <= search.size();) {
+    const std::size_t end = std::min(search.find(':', start), search.size());
+    const std::string directory = search.substr(start, end - start);
+    std::string candidate = (directory.empty() ? std::string(".") : directory) + "/" + name;
+    if (IsRunnableFile(candidate)) return candidate;
+    start = end + 1;
   }
-  // A bare name that is no program in PATH may still be a document beside the menu.
-  return !name.empty() && Exists(name) && OpenWithDesktop(name);
+  return std::nullopt;
+}
+
+bool OpenerVerdict::Read() {
+  const bool taken = StartFailure(report_) == 0;
+  report_.reset();
+  Reap(watcher_);
+  return taken;
+}
+
+StartResult StartProgram(const std::string& command_line) {
+  // A NUL byte would cut the command short behind the user's back.
+  if (command_line.find('\0') != std::string::npos) return {};
+  const std::vector<ProgramCandidate> candidates = ProgramCandidates(command_line);
+  if (candidates.empty() || candidates.front().program.empty()) return {};
+  if (IsDesktopLink(candidates.front().program)) return OpenWithDesktop(candidates.front().program);
+
+  for (const ProgramCandidate& candidate : candidates) {
+    const std::string path = SystemPath(candidate.program);
+    if (!IsFileOnMedium(path)) continue;
+    std::vector<std::string> words = SplitArguments(candidate.arguments);
+    words.insert(words.begin(), path);
+    return Run(path, words);
+  }
+
+  // Nothing of that name on the medium: a bare name may be a program in PATH.
+  const std::string name = SystemPath(candidates.front().program);
+  std::vector<std::string> words = SplitArguments(candidates.front().arguments);
+  words.insert(words.begin(), name);
+  if (name.find('/') == std::string::npos) {
+    if (const std::optional<std::string> path = FindInSearchPath(name)) return Run(*path, words);
+    // A folder of that name beside the menu opens.
+    return Exists(name) ? OpenWithDesktop(name) : StartResult{};
+  }
+  return Run(name, words);
 }
 
 }  // namespace tarvelin::posix

@@ -1,4 +1,5 @@
-// The menu program for Linux and other desktops that SDL2 runs on. No command line is read.
+// The menu program for Linux and other desktops that SDL2 runs on. No command line is read; the
+// path it was started by serves only when the system cannot tell where the program is.
 
 #include <cstdio>
 
@@ -10,10 +11,10 @@
 namespace {
 
 // The author's pair beside the program when it fits, else the pictures built in.
-tarvelin::Artwork ChooseArtwork() {
+tarvelin::Artwork ChooseArtwork(const std::string& directory) {
   std::string fault;
-  std::optional<tarvelin::Artwork> beside = tarvelin::ArtworkInFolder(
-      tarvelin::posix::ExecutableDirectory(), '/', tarvelin::posix::ReadArtFile, tarvelin::kHotSpotLayout, fault);
+  std::optional<tarvelin::Artwork> beside =
+      tarvelin::ArtworkInFolder(directory, '/', tarvelin::posix::ReadArtFile, tarvelin::kHotSpotLayout, fault);
   if (beside) return std::move(*beside);
   if (!fault.empty()) std::fprintf(stderr, "tarvelin: %s; showing the built-in pictures\n", fault.c_str());
   return tarvelin::BuiltInArtwork();
@@ -21,9 +22,13 @@ tarvelin::Artwork ChooseArtwork() {
 
 }  // namespace
 
-int main() {
-  const tarvelin::Artwork art = ChooseArtwork();
-  tarvelin::SdlProvider provider(art);
+int main(int, char** argv) {
+  // Before anything opens a file: the display connection must never become a started program's output.
+  tarvelin::posix::FillStandardStreams();
+  tarvelin::posix::ApplicationDirectory directory = tarvelin::posix::ApplicationDirectory::Find(argv[0]);
+  if (!directory.Problem().empty()) std::fprintf(stderr, "tarvelin: %s\n", directory.Problem().c_str());
+  const tarvelin::Artwork art = ChooseArtwork(directory.Path());
+  tarvelin::SdlProvider provider(art, std::move(directory));
   tarvelin::frmMain menu(provider);
   const int status = provider.Run(menu);
   if (!provider.Failure().empty()) std::fprintf(stderr, "tarvelin: %s\n", provider.Failure().c_str());

@@ -87,8 +87,17 @@ void SdlProvider::Translate(const SDL_Event& event) {
       Unload();
       break;
     default:
+      if (event.type == verdict_taken_ || event.type == verdict_refused_) TranslateVerdict(event);
       break;
   }
+}
+
+void SdlProvider::TranslateVerdict(const SDL_Event& event) {
+  const auto start = awaiting_verdict_.find(event.user.code);
+  if (start == awaiting_verdict_.end()) return;
+  if (event.type == verdict_refused_)
+    router().Post({.type = InputEvent::Type::StartFailed, .command = std::move(start->second)});
+  awaiting_verdict_.erase(start);
 }
 
 void SdlProvider::TranslateWindowEvent(const SDL_Event& event) {

@@ -75,7 +75,8 @@ int FittingFactor(SDL_Window* window, PixelRect client, int wanted) {
 
 }  // namespace
 
-SdlProvider::SdlProvider(const Artwork& art) : Provider(art, kHotSpotLayout, kWindowColour) {
+SdlProvider::SdlProvider(const Artwork& art, posix::ApplicationDirectory directory)
+    : Provider(art, kHotSpotLayout, kWindowColour), directory_(std::move(directory)) {
   SetHintsBeforeStart();
   IgnoreWakeupsToDestroyedWindows();
   // Video only: the joystick and game-controller subsystems would wake the event wait every few
@@ -92,10 +93,18 @@ SdlProvider::SdlProvider(const Artwork& art) : Provider(art, kHotSpotLayout, kWi
     failure_ = "no display to show the menu on: SDL found only its \"" + std::string(driver) + "\" video driver";
     SDL_Quit();
     video_ = false;
+    return;
+  }
+  const Uint32 verdicts = SDL_RegisterEvents(2);
+  if (verdicts != static_cast<Uint32>(-1)) {
+    verdict_taken_ = verdicts;
+    verdict_refused_ = verdicts + 1;
   }
 }
 
 SdlProvider::~SdlProvider() {
+  // Its thread pushes SDL events, which must not happen once SDL is gone.
+  verdicts_.Stop();
   if (window_) SDL_DestroyWindow(window_);
   if (video_) SDL_Quit();
 }
@@ -103,16 +112,34 @@ SdlProvider::~SdlProvider() {
 float SdlProvider::TwipsPerPixelX() const { return kTwipsPerPixel; }
 float SdlProvider::TwipsPerPixelY() const { return kTwipsPerPixel; }
 
-std::string SdlProvider::AppPath() const { return posix::ExecutableDirectory(); }
+std::string SdlProvider::AppPath() const { return directory_.Path(); }
 
 std::optional<TextInput> SdlProvider::OpenForInput(const std::string& path) { return posix::OpenForInput(path); }
 
 // POSIX paths have no drive letters, so no drive can be made current.
 bool SdlProvider::ChDrive(char) { return false; }
 
-bool SdlProvider::ChDir(const std::string& path) { return posix::ChangeDirectory(path); }
+// The application directory is made current through the descriptor held since start-up, so that a
+// medium unmounted meanwhile is still where commands are looked for.
+bool SdlProvider::ChDir(const std::string& path) {
+  return path == directory_.Path() ? directory_.MakeCurrent() : posix::ChangeDirectory(path);
+}
 
-bool SdlProvider::Shell(const std::string& command_line) { return posix::StartProgram(command_line); }
+bool SdlProvider::Shell(const std::string& command_line) {
+  posix::StartResult start = posix::StartProgram(command_line);
+  if (start.verdict) {
+    if (verdict_taken_ == 0) return start.verdict->Read();  // no event to carry it: wait for it here
+    const std::int32_t id = ++last_start_;
+    awaiting_verdict_[id] = command_line;
+    verdicts_.Watch(std::move(*start.verdict), [this, id](bool taken) {
+      SDL_Event event{};
+      event.type = taken ? verdict_taken_ : verdict_refused_;
+      event.user.code = id;
+      SDL_PushEvent(&event);
+    });
+  }
+  return start.started;
+}
 
 bool SdlProvider::ShowWindow(PixelRect client) {
   if (!video_) return false;

@@ -12,13 +12,17 @@
 //  - events: SDL_WaitEvent, so an idle menu sleeps; native events become the runtime's raw input
 //    events, pointer positions in the menu's pixels, nothing more (sdl_events.cpp);
 //  - message box: SDL's simple message box, modal, falling back to standard error (sdl_messagebox.cpp);
-//  - files, directories and program start: the POSIX services (sdl_provider.cpp);
+//  - files, directories and program start: the POSIX services, the application directory held
+//    from start-up; an opener's late refusal arrives as an SDL event of the provider's own, which
+//    becomes the runtime's StartFailed event (sdl_provider.cpp, sdl_events.cpp);
 //  - a repair for SDL 2.26 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp).
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "runtime/posix/posix_services.h"
 #include "runtime/provider.h"
 #include "runtime/scaling.h"
 
@@ -29,7 +33,7 @@ namespace tarvelin {
 
 class SdlProvider final : public Provider {
  public:
-  explicit SdlProvider(const Artwork& art);
+  SdlProvider(const Artwork& art, posix::ApplicationDirectory directory);
   ~SdlProvider() override;
 
   // Why the window could not be shown or events stopped arriving; empty while all is well.
@@ -61,6 +65,7 @@ class SdlProvider final : public Provider {
   void PostPointerPosition();
   void PresentAll();
   void DiscardInputDuringMessageBox();
+  void TranslateVerdict(const SDL_Event& event);
 
   bool video_ = false;
   SDL_Window* window_ = nullptr;
@@ -71,6 +76,15 @@ class SdlProvider final : public Provider {
   // Between SDL_WINDOWEVENT_ENTER and _LEAVE: only then is a reported movement a real one.
   bool pointer_inside_ = false;
   std::string failure_;
+  posix::ApplicationDirectory directory_;
+  // The SDL event types that carry an opener's verdict: taken, and refused. Their code says which
+  // start they belong to.
+  std::uint32_t verdict_taken_ = 0, verdict_refused_ = 0;
+  // The commands whose opener has yet to give its verdict, by start.
+  std::map<std::int32_t, std::string> awaiting_verdict_;
+  std::int32_t last_start_ = 0;
+  // Declared last, so that it stops before anything its thread reports to goes away.
+  posix::VerdictWatcher verdicts_;
 };
 
 }  // namespace tarvelin

@@ -1,5 +1,8 @@
 #include "runtime/win32/command_line.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "runtime/command_line.h"
 #include "runtime/win32/wide_text.h"
 
@@ -11,6 +14,41 @@ bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 bool CannotBeStartedAsAProgram(DWORD error) {
   return error == ERROR_BAD_EXE_FORMAT || error == ERROR_BAD_FORMAT || error == ERROR_ACCESS_DENIED ||
          error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+}
+
+// A program found on the medium: its full path, its name as the command wrote it, its arguments.
+struct FoundProgram {
+  std::wstring path;
+  std::wstring written;
+  std::wstring arguments;
+};
+
+bool HasExtension(std::wstring_view name) {
+  const std::size_t file = name.find_last_of(L"\\/:");
+  return name.find(L'.', file == std::wstring_view::npos ? 0 : file + 1) != std::wstring_view::npos;
+}
+
+std::optional<FoundProgram> FindOnMedium(std::wstring_view command_line, ProgramStarter& starter) {
+  const std::string line = WideToUtf8(command_line);
+  for (const ProgramCandidate& candidate : ProgramCandidates(line)) {
+    std::wstring name = Utf8ToWide(candidate.program);
+    if (name.empty()) continue;
+    std::wstring path = starter.FileOnMedium(HasExtension(name) ? name : name + L".exe");
+    if (path.empty()) continue;
+    std::wstring arguments = Utf8ToWide(candidate.arguments);
+    arguments.erase(0, std::min(arguments.find_first_not_of(L" \t"), arguments.size()));
+    return FoundProgram{std::move(path), std::move(name), std::move(arguments)};
+  }
+  return std::nullopt;
+}
+
+// The command line a found program gets: its name as written, quoted if it holds a blank, so the
+// program reads its arguments as the command meant them.
+std::wstring CommandLineFor(const FoundProgram& found) {
+  const bool blank = found.written.find_first_of(L" \t") != std::wstring::npos;
+  std::wstring line = blank ? L"\"" + found.written + L"\"" : found.written;
+  if (!found.arguments.empty()) line += L" " + found.arguments;
+  return line;
 }
 
 StartResult OpenThroughShell(const ProgramAndArguments& command, ProgramStarter& starter) {
@@ -44,7 +82,13 @@ StartResult StartCommand(std::wstring_view command_line, ProgramStarter& starter
   const ProgramAndArguments command = SplitProgramFromArguments(command_line);
   if (command.program.empty()) return StartResult::Failed;
   if (IsDesktopLink(WideToUtf8(command.program))) return OpenThroughShell(command, starter);
-  const DWORD error = starter.StartProcess(std::wstring(command_line));
+  if (const std::optional<FoundProgram> found = FindOnMedium(command_line, starter)) {
+    const DWORD error = starter.StartProcess(found->path, CommandLineFor(*found));
+    if (error == ERROR_SUCCESS) return StartResult::Started;
+    if (error != kErrorElevationRequired && !CannotBeStartedAsAProgram(error)) return StartResult::Failed;
+    return OpenThroughShell({found->path, found->arguments}, starter);
+  }
+  const DWORD error = starter.StartProcess(std::wstring(), std::wstring(command_line));
   if (error == ERROR_SUCCESS) return StartResult::Started;
   if (error == kErrorElevationRequired) return OpenThroughShell(command, starter);
   if (!CannotBeStartedAsAProgram(error)) return StartResult::Failed;

@@ -20,12 +20,13 @@ struct ProgramAndArguments {
 ProgramAndArguments SplitProgramFromArguments(std::wstring_view command_line);
 
 // The two ways the system starts a program, each returning 0 when it started and otherwise the
-// system error code, and the one question asked of the file system.
+// system error code, and the questions asked of the file system.
 class ProgramStarter {
  public:
   virtual ~ProgramStarter() = default;
-  // CreateProcessW with the whole command line, in a normal window, without waiting.
-  virtual DWORD StartProcess(std::wstring command_line) = 0;
+  // CreateProcessW with the command line, in a normal window, without waiting: the program at the
+  // full path |application|, or with an empty one the program the system finds from the command line.
+  virtual DWORD StartProcess(const std::wstring& application, std::wstring command_line) = 0;
   // ShellExecuteExW with the open verb on the program with its arguments: a program (the system
   // asks the user's consent when it needs administrator rights), or a document, folder or link,
   // opened with the application the system has for it.
@@ -33,6 +34,9 @@ class ProgramStarter {
   // The full path of the file or folder a name stands for (a relative name in the current
   // directory), or nothing when there is none.
   virtual std::wstring ExistingFullPath(const std::wstring& name) = 0;
+  // The full path of the file (not a folder) a name stands for on the medium: a relative name in
+  // the application directory. Nothing when there is none.
+  virtual std::wstring FileOnMedium(const std::wstring& name) = 0;
 };
 
 // CreateProcessW's error for a program whose manifest asks for administrator rights
@@ -45,7 +49,14 @@ enum class StartResult {
   Failed,
 };
 
-// Starts a command line with CreateProcessW. Through the shell instead:
+// Starts a command line with CreateProcessW. The program is looked for on the medium first: each
+// way its name may end (ProgramCandidates: at each blank, shortest first, unless it is in quotes),
+// with .exe added to a name without an extension, is looked for in the application directory, and
+// the first file found is the program, the rest of the line its arguments. CreateProcessW then gets
+// its full path, and the command line with the name as written, in quotes when it holds a blank.
+// Only when the medium has none of them does CreateProcessW search for the program itself, with the
+// command line as it stands; so "Python 3\setup.exe /q" never starts a Python.exe in PATH when the
+// medium has the setup program. Through the shell instead:
 //  - a program that needs administrator rights (an installer named setup.exe, a manifest asking
 //    for them), which CreateProcessW refuses with ERROR_ELEVATION_REQUIRED; the shell asks the user;
 //  - an http:, https: or mailto: link as the program part, which opens in the user's browser or
@@ -56,9 +67,10 @@ enum class StartResult {
 //    (ERROR_BAD_EXE_FORMAT, ERROR_BAD_FORMAT), one that may not be run (ERROR_ACCESS_DENIED, also
 //    a folder's), a name not found as a program (ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND) and
 //    one not taken as a program's name (ERROR_INVALID_NAME, which Wine gives for a quoted document
-//    name with a space). The shell gets the full path, as the application it hands the file to
-//    may run in another directory. Another failure, or a name that exists neither way, fails
-//    without asking the shell.
+//    name with a space). A file found on the medium (a document whose name has a space, say) goes
+//    as it was found, with its arguments; otherwise the first word names it. The shell gets the full
+//    path, as the application it hands the file to may run in another directory. Another failure,
+//    or a name that exists neither way, fails without asking the shell.
 // A blank command line starts nothing.
 StartResult StartCommand(std::wstring_view command_line, ProgramStarter& starter);
 

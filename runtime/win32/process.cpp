@@ -27,14 +27,14 @@ class SystemProgramStarter final : public ProgramStarter {
  public:
   SystemProgramStarter(HWND owner, std::wstring directory) : owner_(owner), directory_(std::move(directory)) {}
 
-  DWORD StartProcess(std::wstring command_line) override {
+  DWORD StartProcess(const std::wstring& application, std::wstring command_line) override {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
     // The current directory is the application directory by now; the program inherits it.
-    if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
       return GetLastError();
     CloseHandle(process.hThread);
@@ -59,6 +59,16 @@ class SystemProgramStarter final : public ProgramStarter {
     // A failure must never read as a start, even when the shell set no error code.
     const DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+  }
+
+  std::wstring FileOnMedium(const std::wstring& name) override {
+    // A name with a drive or from the root names its own place; any other is the medium's.
+    const bool placed = name.size() >= 2 && (name[1] == L':' || name[0] == L'\\' || name[0] == L'/');
+    const bool separated = directory_.empty() || directory_.back() == L'\\';
+    const std::wstring path = placed ? name : directory_ + (separated ? L"" : L"\\") + name;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    return ExistingFullPath(path);
   }
 
   std::wstring ExistingFullPath(const std::wstring& name) override {

@@ -54,6 +54,7 @@ class CheckingHandlers final : public FormHandlers {
   void imgHover_MouseMove(std::int16_t index) override { Run([&] { menu_.imgHover_MouseMove(index); }); }
   void picDisplay_Click() override { Run([&] { menu_.picDisplay_Click(); }); }
   void Form_KeyPress(std::int16_t key) override { Run([&] { menu_.Form_KeyPress(key); }); }
+  void StartFailed(const std::string& command) override { Run([&] { menu_.StartFailed(command); }); }
 
   int deepest_handler = 0;
   int outermost_handlers = 0;

@@ -1,5 +1,5 @@
 // The command-line splitter on arbitrary text: it never makes characters up, and a line without
-// double quotes splits exactly at its runs of spaces and tabs.
+// double quotes splits exactly at its runs of spaces and tabs; the program candidates agree with it.
 
 #include <cstddef>
 #include <cstdint>
@@ -33,5 +33,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& word : words) characters += word.size();
   if (characters > size || words.size() > size) std::abort();
   if (line.find('"') == std::string_view::npos && words != SplitAtBlanks(line)) std::abort();
+
+  // The program candidates: the first is the first word, each is longer than the one before, and an
+  // unquoted one with its arguments is the line from its first character.
+  const std::vector<tarvelin::ProgramCandidate> candidates = tarvelin::ProgramCandidates(line);
+  if (candidates.empty() != words.empty()) std::abort();
+  if (!candidates.empty() && candidates.front().program != words.front()) std::abort();
+  const std::size_t start = line.find_first_not_of(" \t");
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    const tarvelin::ProgramCandidate& c = candidates[i];
+    if (i > 0 && c.program.size() <= candidates[i - 1].program.size()) std::abort();
+    if (line[start] != '"' && line.substr(start) != c.program + std::string(c.arguments)) std::abort();
+  }
   return 0;
 }

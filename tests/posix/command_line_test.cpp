@@ -79,5 +79,37 @@ TEST(SplitCommandLine, ShellCharactersAndUtf8ArePlainText) {
   });
 }
 
+// Each candidate as "program|arguments".
+std::vector<std::string> Candidates(std::string_view line) {
+  std::vector<std::string> out;
+  for (const ProgramCandidate& c : ProgramCandidates(line)) out.push_back(c.program + "|" + std::string(c.arguments));
+  return out;
+}
+
+TEST(ProgramCandidates, EndAtEachBlankShortestFirst) {
+  EXPECT_EQ(Candidates(R"(Python 3\python-setup.exe /quiet)"),
+            (std::vector<std::string>{R"(Python| 3\python-setup.exe /quiet)", R"(Python 3\python-setup.exe| /quiet)",
+                                      R"(Python 3\python-setup.exe /quiet|)"}));
+  // Runs of blanks, tabs, blanks before and after: no candidate ends in or begins with a blank.
+  EXPECT_EQ(Candidates(" \ta  b\tc  "), (std::vector<std::string>{"a|  b\tc  ", "a  b|\tc  ", "a  b\tc|  "}));
+  EXPECT_EQ(Candidates("setup"), std::vector<std::string>{"setup|"});
+}
+
+TEST(ProgramCandidates, QuotedNameIsTheOnlyCandidate) {
+  EXPECT_EQ(Candidates(R"("Stand In\setup.exe" /q "a b")"), std::vector<std::string>{R"(Stand In\setup.exe| /q "a b")"});
+  EXPECT_EQ(Candidates(R"("never closed a b)"), std::vector<std::string>{"never closed a b|"});
+  EXPECT_EQ(Candidates(R"("" x)"), std::vector<std::string>{"| x"});
+}
+
+TEST(ProgramCandidates, BlankLineHasNone) {
+  EXPECT_TRUE(ProgramCandidates("").empty());
+  EXPECT_TRUE(ProgramCandidates(" \t ").empty());
+}
+
+TEST(SplitArguments, SplitsTheRestLikeTheArgumentsOfACommandLine) {
+  EXPECT_EQ(SplitArguments(R"( /q "a b" c\"d "")"), (std::vector<std::string>{"/q", "a b", R"(c"d)", ""}));
+  EXPECT_TRUE(SplitArguments("  \t").empty());
+}
+
 }  // namespace
 }  // namespace tarvelin

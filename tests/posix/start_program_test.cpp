@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -53,6 +55,12 @@ class Report {
   std::map<std::string, std::vector<std::string>> facts_;
 };
 
+// Whether a command starts, an opener's verdict included.
+bool Starts(const std::string& command_line) {
+  StartResult start = StartProgram(command_line);
+  return start.started && (!start.verdict || start.verdict->Read());
+}
+
 // The states of this process's children, one letter each ('Z' for a zombie).
 std::vector<char> ChildStates() {
   std::vector<char> states;
@@ -85,7 +93,7 @@ class StartProgramTest : public ::testing::Test {
   std::optional<Report> StartAndReport(const std::string& command_line, const std::string& name = "report") {
     const fs::path path = dir / name;
     ScopedEnv report("TARVELIN_STANDIN_REPORT", path.string());
-    if (!StartProgram(command_line)) {
+    if (!Starts(command_line)) {
       ADD_FAILURE() << "did not start: " << command_line;
       return std::nullopt;
     }
@@ -182,7 +190,7 @@ TEST_F(StartProgramTest, ClosedStandardStreamsBecomeTheNullDevice) {
   const UniqueFd saved_output(fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 10));
   ASSERT_TRUE(saved_output);
   close(STDOUT_FILENO);
-  const bool started = StartProgram(R"(tools\standin)");
+  const bool started = Starts(R"(tools\standin)");
   dup2(saved_output.get(), STDOUT_FILENO);
 
   ASSERT_TRUE(started);
@@ -203,7 +211,7 @@ TEST_F(StartProgramTest, ProgramOutlivesTheMenusProcessGroup) {
   ASSERT_GE(menu, 0);
   if (menu == 0) {
     setpgid(0, 0);
-    if (!StartProgram(R"(tools\standin)")) _exit(1);
+    if (!Starts(R"(tools\standin)")) _exit(1);
     for (;;) pause();
   }
   setpgid(menu, menu);
@@ -225,8 +233,8 @@ TEST_F(StartProgramTest, ManyStartsLeaveNoZombies) {
   constexpr int kStarts = 200;
   int started = 0;
   for (int i = 0; i < kStarts; ++i) {
-    started += StartProgram(R"(tools\standin)");
-    EXPECT_FALSE(StartProgram(R"(tools\missing)"));
+    started += Starts(R"(tools\standin)");
+    EXPECT_FALSE(Starts(R"(tools\missing)"));
   }
   EXPECT_EQ(started, kStarts);
 
@@ -266,30 +274,61 @@ TEST_F(StartProgramTest, EveryKindOfFailureIsReported) {
       {"quoted empty name", R"("" tools\standin)"},
       {"NUL byte", std::string("tools\\standin\0 x", 16)},
   };
-  for (const auto& [kind, command_line] : failures) EXPECT_FALSE(StartProgram(command_line)) << kind;
+  for (const auto& [kind, command_line] : failures) EXPECT_FALSE(Starts(command_line)) << kind;
   EXPECT_FALSE(fs::exists(dir / "ran")) << "a script without #! was run by a shell";
 }
 
-TEST_F(StartProgramTest, BareNamesAreFoundInPathOnly) {
+TEST_F(StartProgramTest, BareNamesBesideTheMenuComeFirstThenPath) {
   InstallStandIn("path dir/tarvelin-standin");
-  InstallStandIn("tarvelin-local");
+  InstallStandIn("path dir/setup");
+  InstallStandIn("setup");
   fs::create_directory(dir / "shadow");
   WriteFile(dir / "shadow" / "tarvelin-standin", "#!/bin/sh\n", fs::perms(0644));
   ASSERT_TRUE(ChangeDirectory(dir.path().string()));
 
-  {
-    // A file of the name that cannot run does not hide the one later in PATH.
-    ScopedEnv path("PATH", (dir / "shadow").string() + ":" + (dir / "path dir").string());
-    const std::optional<Report> report = StartAndReport("tarvelin-standin a");
-    ASSERT_TRUE(report);
-    EXPECT_EQ(report->All("arg"), (std::vector<std::string>{"tarvelin-standin", "a"}));
-    EXPECT_EQ(report->Get("exedir"), (dir / "path dir").string());
-    EXPECT_FALSE(StartProgram("tarvelin-local"));
-  }
-  {
-    ScopedEnv path("PATH", "/nonexistent:.");
-    EXPECT_TRUE(StartAndReport("tarvelin-local", "local"));
-  }
+  // A file of the name that cannot run does not hide the one later in PATH.
+  ScopedEnv path("PATH", (dir / "shadow").string() + ":" + (dir / "path dir").string());
+  const std::optional<Report> from_path = StartAndReport("tarvelin-standin a", "from-path");
+  ASSERT_TRUE(from_path);
+  EXPECT_EQ(from_path->All("arg"), (std::vector<std::string>{"tarvelin-standin", "a"}));
+  EXPECT_EQ(from_path->Get("exedir"), (dir / "path dir").string());
+
+  // The program beside the menu runs with its arguments, not the one of that name in PATH.
+  const std::optional<Report> beside = StartAndReport("setup /silent", "beside");
+  ASSERT_TRUE(beside);
+  EXPECT_EQ(beside->All("arg"), (std::vector<std::string>{"setup", "/silent"}));
+  EXPECT_EQ(beside->Get("exedir"), dir.path().string());
+}
+
+TEST_F(StartProgramTest, ProgramsInFoldersWithSpacesStartWithTheirArguments) {
+  InstallStandIn("Tools 2/standin");
+  InstallStandIn("Tools 2/sub dir/standin");
+  // Decoys named like the first word, beside the menu as a folder and in PATH as a program.
+  fs::create_directories(dir / "Tools");
+  InstallStandIn("path dir/Tools");
+  ScopedEnv path("PATH", (dir / "path dir").string());
+  ASSERT_TRUE(ChangeDirectory(dir.path().string()));
+
+  const std::optional<Report> report = StartAndReport(R"(Tools 2\standin /quiet "a b" c)", "spaces");
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->All("arg"), (std::vector<std::string>{"Tools 2/standin", "/quiet", "a b", "c"}));
+  EXPECT_EQ(report->Get("exedir"), (dir / "Tools 2").string());
+
+  const std::optional<Report> deeper = StartAndReport(R"(Tools 2\sub dir\standin x)", "deeper");
+  ASSERT_TRUE(deeper);
+  EXPECT_EQ(deeper->All("arg"), (std::vector<std::string>{"Tools 2/sub dir/standin", "x"}));
+
+  // The shortest name that is a file wins, as on Windows, even where a longer one is a file too.
+  InstallStandIn("Tools 2/sub");
+  const std::optional<Report> shortest = StartAndReport(R"(Tools 2\sub dir\standin x)", "shortest");
+  ASSERT_TRUE(shortest);
+  EXPECT_EQ(shortest->All("arg"), (std::vector<std::string>{"Tools 2/sub", R"(dir\standin)", "x"}));
+
+  // With the program missing from the medium, the first word is all there is to look for.
+  fs::remove_all(dir / "Tools 2");
+  const std::optional<Report> decoy = StartAndReport(R"(Tools 2\standin /quiet)", "decoy");
+  ASSERT_TRUE(decoy);
+  EXPECT_EQ(decoy->Get("exedir"), (dir / "path dir").string());
 }
 
 // Documents, folders and links open with the desktop's application; a stand-in xdg-open first in
@@ -319,32 +358,117 @@ TEST_F(OpenWithDesktopTest, DocumentsFoldersAndLinksOpenWithTheirApplication) {
   WriteFile(dir / "readme.html", "<html></html>");
   WriteFile(dir / "docs" / "install.sh", "echo hi\n", fs::perms(0755));  // no #!, so no program
 
-  EXPECT_TRUE(StartProgram(R"(docs\guide.pdf)"));
-  EXPECT_TRUE(StartProgram(R"(docs\manual)"));
-  EXPECT_TRUE(StartProgram("readme.html"));
-  EXPECT_TRUE(StartProgram(R"(docs\install.sh)"));
-  EXPECT_TRUE(StartProgram("https://example.org/get?a=1&b=2"));
-  EXPECT_TRUE(StartProgram("MAILTO:help@example.org"));
+  EXPECT_TRUE(Starts(R"(docs\guide.pdf)"));
+  EXPECT_TRUE(Starts(R"(docs\manual)"));
+  EXPECT_TRUE(Starts("readme.html"));
+  EXPECT_TRUE(Starts(R"(docs\install.sh)"));
+  EXPECT_TRUE(Starts("https://example.org/get?a=1&b=2"));
+  EXPECT_TRUE(Starts("MAILTO:help@example.org"));
   const std::string root = dir.path().string();
   EXPECT_EQ(Opened(), (std::vector<std::string>{root + "/docs/guide.pdf", root + "/docs/manual", root + "/readme.html",
                                                 root + "/docs/install.sh", "https://example.org/get?a=1&b=2",
                                                 "MAILTO:help@example.org"}));
 }
 
-TEST_F(OpenWithDesktopTest, MissingFilesAndRefusingOpenersStillFail) {
+TEST_F(OpenWithDesktopTest, DocumentsWithSpacesInTheirNamesOpen) {
+  fs::create_directories(dir / "user docs");
+  WriteFile(dir / "user docs" / "read me.pdf", "%PDF-1.4\n");
+  WriteFile(dir / "bin" / "user", "#!/bin/sh\ntouch \"$OPENED.decoy\"\n", fs::perms(0755));
+  EXPECT_TRUE(Starts(R"(user docs\read me.pdf)"));
+  EXPECT_EQ(Opened(), std::vector<std::string>{dir.path().string() + "/user docs/read me.pdf"});
+  EXPECT_FALSE(fs::exists(dir / "opened.decoy"));
+}
+
+// The body of an opener that waits for the test to let it go (for half a minute at most), then
+// refuses.
+constexpr const char* kHeldOpener =
+    "i=0\nwhile [ ! -e \"$OPENED.go\" ] && [ $i -lt 3000 ]; do /bin/sleep 0.01; i=$((i + 1)); done\n"
+    ": >\"$OPENED.done\"\nexit 4\n";
+
+TEST_F(OpenWithDesktopTest, TheVerdictComesWhileTheCallerGoesOn) {
   WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
-  EXPECT_FALSE(StartProgram(R"(docs\missing.pdf)"));
-  EXPECT_FALSE(StartProgram("missing.pdf"));
-  EXPECT_FALSE(StartProgram(""));
-  EXPECT_FALSE(StartProgram("ftp://example.org/file"));  // not a link the menu opens
+  // An opener that takes its time: it waits for the test to let it go, then refuses.
+  WriteFile(dir / "bin" / "xdg-open",
+            std::string("#!/bin/sh\n: >\"$OPENED.running\"\n") + kHeldOpener,
+            fs::perms(0755));
+  StartResult start = StartProgram("guide.pdf");
+  ASSERT_TRUE(start.started);
+  ASSERT_TRUE(start.verdict);
+  ASSERT_TRUE(WaitForFile(dir / "opened.running"));
+  pollfd verdict{start.verdict->Descriptor(), POLLIN, 0};
+  EXPECT_EQ(poll(&verdict, 1, 0), 0) << "the verdict is in before the opener has decided";
+  WriteFile(dir / "opened.go", "");
+  EXPECT_FALSE(start.verdict->Read());
+}
+
+TEST_F(OpenWithDesktopTest, VerdictsComeAlsoWhenChildrenAreIgnored) {
+  WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
+  struct sigaction ignore {}, previous {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGCHLD, &ignore, &previous);
+  const bool taken = Starts("guide.pdf");
+  bool refused;
   {
     ScopedEnv refuse("OPENER_STATUS", "4");
-    EXPECT_FALSE(StartProgram("guide.pdf"));
-    EXPECT_FALSE(StartProgram("https://example.org/"));
+    refused = !Starts("guide.pdf");
+  }
+  sigaction(SIGCHLD, &previous, nullptr);
+  EXPECT_TRUE(taken);
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(Opened().size(), 2u);
+}
+
+TEST_F(OpenWithDesktopTest, WatcherReportsEachVerdictOnceAndNothingAfterStopping) {
+  WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
+  std::mutex mutex;
+  std::vector<bool> verdicts;
+  {
+    VerdictWatcher watcher;
+    const auto record = [&](bool taken) {
+      std::lock_guard<std::mutex> lock(mutex);
+      verdicts.push_back(taken);
+    };
+    StartResult taken = StartProgram("guide.pdf");
+    ASSERT_TRUE(taken.verdict);
+    watcher.Watch(std::move(*taken.verdict), record);
+    {
+      ScopedEnv refuse("OPENER_STATUS", "4");
+      StartResult refused = StartProgram("guide.pdf");
+      ASSERT_TRUE(refused.verdict);
+      watcher.Watch(std::move(*refused.verdict), record);
+    }
+    EXPECT_TRUE(WaitUntil([&] {
+      std::lock_guard<std::mutex> lock(mutex);
+      return verdicts.size() == 2;
+    }));
+    // One still to come when the watching stops.
+    WriteFile(dir / "bin" / "xdg-open", std::string("#!/bin/sh\n") + kHeldOpener, fs::perms(0755));
+    StartResult pending = StartProgram("guide.pdf");
+    ASSERT_TRUE(pending.verdict);
+    watcher.Watch(std::move(*pending.verdict), record);
+    watcher.Stop();
+    WriteFile(dir / "opened.go", "");
+    EXPECT_TRUE(WaitForFile(dir / "opened.done"));
+  }
+  std::lock_guard<std::mutex> lock(mutex);
+  std::sort(verdicts.begin(), verdicts.end());
+  EXPECT_EQ(verdicts, (std::vector<bool>{false, true}));
+}
+
+TEST_F(OpenWithDesktopTest, MissingFilesAndRefusingOpenersStillFail) {
+  WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
+  EXPECT_FALSE(Starts(R"(docs\missing.pdf)"));
+  EXPECT_FALSE(Starts("missing.pdf"));
+  EXPECT_FALSE(Starts(""));
+  EXPECT_FALSE(Starts("ftp://example.org/file"));  // not a link the menu opens
+  {
+    ScopedEnv refuse("OPENER_STATUS", "4");
+    EXPECT_FALSE(Starts("guide.pdf"));
+    EXPECT_FALSE(Starts("https://example.org/"));
   }
   {
     ScopedEnv no_opener("PATH", (dir / "nowhere").string());
-    EXPECT_FALSE(StartProgram("guide.pdf"));
+    EXPECT_FALSE(Starts("guide.pdf"));
   }
   EXPECT_EQ(Opened().size(), 2u) << "only the refusing opener's two calls were made";
 }

@@ -44,6 +44,7 @@ struct Recorder final : FormHandlers {
   void imgHover_MouseMove(std::int16_t Index) override { Record("hot " + std::to_string(Index)); }
   void picDisplay_Click() override { Record("click"); }
   void Form_KeyPress(std::int16_t KeyAscii) override { Record("key " + std::to_string(KeyAscii)); }
+  void StartFailed(const std::string& command) override { Record("failed " + command); }
   void Record(std::string call) {
     calls.push_back(std::move(call));
     if (on_call) on_call();

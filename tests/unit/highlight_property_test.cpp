@@ -33,6 +33,7 @@ std::string Describe(const InputEvent& e) {
     case InputEvent::Type::ButtonRelease: out << "release " << e.x << "," << e.y; break;
     case InputEvent::Type::CaptureLost: out << "capture lost"; break;
     case InputEvent::Type::Character: out << "key " << static_cast<std::uint32_t>(e.code); break;
+    case InputEvent::Type::StartFailed: out << "start failed " << e.command; break;
   }
   return out.str();
 }

@@ -82,6 +82,10 @@ class RecordingHandlers final : public FormHandlers {
     Enter("Form_KeyPress " + std::to_string(KeyAscii));
     menu_.Form_KeyPress(KeyAscii);
   }
+  void StartFailed(const std::string& command) override {
+    Enter("StartFailed " + command);
+    menu_.StartFailed(command);
+  }
 
  private:
   void Enter(std::string call) {

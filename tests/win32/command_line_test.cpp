@@ -15,10 +15,13 @@ class FakeStarter final : public ProgramStarter {
   DWORD process_result = ERROR_SUCCESS;
   DWORD shell_result = ERROR_SUCCESS;
   std::vector<std::wstring> processes;
+  std::vector<std::wstring> applications;  // the full path each process was given, or ""
   std::vector<ProgramAndArguments> shell_starts;
-  std::vector<std::wstring> existing;  // files and folders there are, in the current directory
+  std::vector<std::wstring> existing;   // files and folders there are, in the current directory
+  std::vector<std::wstring> on_medium;  // files there are in the application directory D:\Disc
 
-  DWORD StartProcess(std::wstring command_line) override {
+  DWORD StartProcess(const std::wstring& application, std::wstring command_line) override {
+    applications.push_back(application);
     processes.push_back(command_line);
     return process_result;
   }
@@ -28,6 +31,10 @@ class FakeStarter final : public ProgramStarter {
   }
   std::wstring ExistingFullPath(const std::wstring& name) override {
     if (std::find(existing.begin(), existing.end(), name) == existing.end()) return {};
+    return L"D:\\Disc\\" + name;
+  }
+  std::wstring FileOnMedium(const std::wstring& name) override {
+    if (std::find(on_medium.begin(), on_medium.end(), name) == on_medium.end()) return {};
     return L"D:\\Disc\\" + name;
   }
 };
@@ -175,4 +182,72 @@ TEST(StartCommand, LinksOpenThroughTheShellWithoutCreateProcess) {
   other.process_result = ERROR_FILE_NOT_FOUND;
   EXPECT_EQ(StartCommand(L"ftp://example.org", other), StartResult::Failed);
   EXPECT_TRUE(other.shell_starts.empty());
+}
+
+TEST(StartCommand, ProgramOnTheMediumIsFoundAtTheFirstBlankThatEndsAFileName) {
+  // The system is given the program found on the medium, never left to search for it itself.
+  const struct {
+    const wchar_t* command;
+    std::vector<std::wstring> on_medium;
+    const wchar_t* application;
+    const wchar_t* command_line;
+  } cases[] = {
+      {L"Python 3\\python-setup.exe /quiet", {L"Python 3\\python-setup.exe"}, L"D:\\Disc\\Python 3\\python-setup.exe",
+       L"\"Python 3\\python-setup.exe\" /quiet"},
+      // .exe is added to a name without an extension, and the command line keeps the name as written.
+      {L"Tools 2\\setup /q  \"a b\"", {L"Tools 2\\setup.exe"}, L"D:\\Disc\\Tools 2\\setup.exe", L"\"Tools 2\\setup\" /q  \"a b\""},
+      // The shortest name that is a file wins, as in the system's own search.
+      {L"Python 3\\python-setup.exe", {L"Python.exe", L"Python 3\\python-setup.exe"}, L"D:\\Disc\\Python.exe",
+       L"Python 3\\python-setup.exe"},
+      // A program without a blank in its name gets the command line as it stands.
+      {L"tools\\standin.exe first \"second arg\"", {L"tools\\standin.exe"}, L"D:\\Disc\\tools\\standin.exe",
+       L"tools\\standin.exe first \"second arg\""},
+      {L"\"Server Setup\\setup.exe\" /x", {L"Server Setup\\setup.exe"}, L"D:\\Disc\\Server Setup\\setup.exe",
+       L"\"Server Setup\\setup.exe\" /x"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "command " << c.command);
+    FakeStarter system;
+    system.on_medium = c.on_medium;
+    EXPECT_EQ(StartCommand(c.command, system), StartResult::Started);
+    ASSERT_EQ(system.processes.size(), 1u);
+    EXPECT_EQ(system.applications[0], c.application);
+    EXPECT_EQ(system.processes[0], c.command_line);
+  }
+}
+
+TEST(StartCommand, WithNothingOnTheMediumTheSystemSearchesAsBefore) {
+  FakeStarter system;
+  EXPECT_EQ(StartCommand(L"Python 3\\python-setup.exe /quiet", system), StartResult::Started);
+  ASSERT_EQ(system.processes.size(), 1u);
+  EXPECT_EQ(system.applications[0], L"");
+  EXPECT_EQ(system.processes[0], L"Python 3\\python-setup.exe /quiet");
+}
+
+TEST(StartCommand, FileFoundOnTheMediumGoesToTheShellAsFound) {
+  // A document whose name has a space; an installer that needs administrator rights.
+  const struct {
+    const wchar_t* command;
+    const wchar_t* file;
+    DWORD error;
+    const wchar_t* arguments;
+  } cases[] = {
+      {L"docs\\user guide.pdf", L"docs\\user guide.pdf", ERROR_BAD_EXE_FORMAT, L""},
+      {L"Server Setup\\setup.exe /install now", L"Server Setup\\setup.exe", kErrorElevationRequired, L"/install now"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "command " << c.command);
+    FakeStarter system;
+    system.on_medium = {c.file};
+    system.process_result = c.error;
+    EXPECT_EQ(StartCommand(c.command, system), StartResult::Started);
+    ASSERT_EQ(system.shell_starts.size(), 1u);
+    EXPECT_EQ(system.shell_starts[0].program, L"D:\\Disc\\" + std::wstring(c.file));
+    EXPECT_EQ(system.shell_starts[0].arguments, c.arguments);
+  }
+  FakeStarter broken;
+  broken.on_medium = {L"Tools 2\\tool.exe"};
+  broken.process_result = ERROR_NOT_ENOUGH_MEMORY;
+  EXPECT_EQ(StartCommand(L"Tools 2\\tool.exe", broken), StartResult::Failed);
+  EXPECT_TRUE(broken.shell_starts.empty());
 }

@@ -506,6 +506,66 @@ case_high_dpi() {
   expect_exit 0
 }
 
+case_spaces() {
+  # The disc is drive D:. Entry 1 is a program in a folder with a space, entry 2 a document whose
+  # name has a space, and nothing quotes them. A decoy named like entry 1's first word waits in PATH
+  # and in the directory the menu starts from: the system's own search would find it first.
+  make_disc "$work/disc" 'Spaces\r\nStand In\\standin.exe /quiet "a b"\r\ndocs\\user guide.tvdoc\r\n'
+  mkdir -p "$work/disc/Stand In" "$work/disc/docs" "$work/disc/tools" "$work/decoys" "$work/elsewhere"
+  cp "$helpers/standin.exe" "$work/disc/Stand In/"
+  cp "$helpers/standin.exe" "$work/disc/tools/"
+  cp "$helpers/standin.exe" "$work/decoys/Stand.exe"
+  cp "$helpers/standin.exe" "$work/elsewhere/Stand.exe"
+  echo 'A document' >"$work/disc/docs/user guide.tvdoc"
+  drive_link=$WINEPREFIX/dosdevices/d:
+  rm -f "$drive_link"
+  ln -s "$work/disc" "$drive_link"
+  local handler='@="\"D:\\tools\\standin.exe\" \"%1\" %*"'
+  printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CLASSES_ROOT\.tvdoc]' '@="Tarvelin.TestDocument"' '' \
+    '[HKEY_CLASSES_ROOT\Tarvelin.TestDocument\shell\open\command]' "$handler" >"$work/disc/types.reg"
+  wine regedit /S 'D:\types.reg' >/dev/null 2>&1 || fail "the document type could not be registered"
+  WINEPATH=$(winepath -w "$work/decoys" 2>/dev/null | tr -d '\r')
+  export WINEPATH
+  start_menu 'D:\tarvelin.exe'
+
+  highlight 1
+  xdotool click 1
+  local record="$work/disc/Stand In/standin-record.txt" decoy
+  local deadline=$((SECONDS + 30))
+  until [ -s "$record" ] || [ -e "$work/decoys/standin-record.txt" ] || [ -e "$work/elsewhere/standin-record.txt" ]; do
+    [ $SECONDS -lt $deadline ] || fail "entry 1 started nothing"
+    sleep 0.1
+  done
+  for decoy in "$work/decoys" "$work/elsewhere"; do
+    [ ! -e "$decoy/standin-record.txt" ] || fail "the decoy in $decoy ran: $(cat "$decoy/standin-record.txt")"
+  done
+  wait_for_starts "$record" 1
+  local wanted='D:\
+"Stand In\standin.exe" /quiet "a b"
+1'
+  [ "$(tr -d '\r' <"$record")" = "$wanted" ] || fail "entry 1 started as
+$(cat "$record")
+wanted
+$wanted"
+
+  highlight 2
+  xdotool click 1
+  wait_for_starts "$work/disc/tools/standin-record.txt" 1
+  wanted='D:\
+"D:\tools\standin.exe" "D:\docs\user guide.tvdoc"
+1'
+  [ "$(tr -d '\r' <"$work/disc/tools/standin-record.txt" | sed 's/ *$//')" = "$wanted" ] || fail "the document opened as
+$(cat "$work/disc/tools/standin-record.txt")
+wanted
+$wanted"
+  expect_screen 2
+  xdotool key Escape
+  expect_exit 0
+  for decoy in "$work/decoys" "$work/elsewhere"; do
+    [ ! -e "$decoy/standin-record.txt" ] || fail "the decoy in $decoy ran: $(cat "$decoy/standin-record.txt")"
+  done
+}
+
 # shellcheck source=tests/wine/art_cases.sh
 source "$(dirname "$0")/art_cases.sh"
 
