@@ -7,8 +7,8 @@
 //    factor of the desktop's scale that fits the display; the menu keeps its own pixels
 //    (sdl_provider.cpp, the X resource read in sdl_x11.cpp);
 //  - painting: the changed rectangles of the shared framebuffer, each pixel as a factor x factor
-//    square, copied onto the window surface, everything again when the window system asks
-//    (sdl_provider.cpp);
+//    square, onto the window surface, or on Wayland through SDL's renderer at the output's buffer
+//    scale; everything again when the window system asks (sdl_presenter.cpp);
 //  - events: SDL_WaitEvent, so an idle menu sleeps; native events become the runtime's raw input
 //    events, pointer positions in the menu's pixels, nothing more (sdl_events.cpp);
 //  - message box: SDL's simple message box, modal, falling back to standard error (sdl_messagebox.cpp);
@@ -21,6 +21,7 @@
 
 #include "runtime/provider.h"
 #include "runtime/scaling.h"
+#include "runtime/sdl/sdl_presenter.h"
 
 struct SDL_Window;
 union SDL_Event;
@@ -61,10 +62,10 @@ class SdlProvider final : public Provider {
 
   bool video_ = false;
   SDL_Window* window_ = nullptr;
-  // Screen pixels per picture pixel, fixed once the window is shown.
+  // Window pixels per picture pixel, fixed once the window is shown: the unit of window sizes and
+  // pointer positions. 1 on a window sized in points, whose buffer scale the presenter follows.
   ScreenScale scale_;
-  // At a factor above 1: the framebuffer at screen size, in the framebuffer's own pixel format.
-  std::vector<std::uint32_t> screen_;
+  SdlPresenter presenter_;
   // Between SDL_WINDOWEVENT_ENTER and _LEAVE: only then is a reported movement a real one.
   bool pointer_inside_ = false;
   std::string failure_;
