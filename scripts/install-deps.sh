@@ -8,7 +8,7 @@ set -euo pipefail
 demo=(cmake make g++ pkg-config libsdl2-dev libx11-dev procps xvfb xdotool imagemagick x11-utils xfonts-base fonts-dejavu-core)
 test=("${demo[@]}" googletest libgtest-dev x11-apps x11-xserver-utils
       g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-      clang libclang-rt-dev)
+      clang libclang-rt-dev weston xwayland)
 bench=("${test[@]}" libbenchmark-dev libx11-dev libxtst-dev valgrind)
 
 case "${1:-}" in
