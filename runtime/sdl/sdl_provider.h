@@ -11,7 +11,8 @@
 //    scale; everything again when the window system asks (sdl_presenter.cpp);
 //  - events: SDL_WaitEvent, so an idle menu sleeps; native events become the runtime's raw input
 //    events, pointer positions in the menu's pixels, nothing more (sdl_events.cpp);
-//  - message box: SDL's simple message box, modal, falling back to standard error (sdl_messagebox.cpp);
+//  - message box: a window of the menu's own, modal, centred over the menu, its text drawn from a
+//    built-in font; standard error when it cannot show (sdl_messagebox.cpp, message_box_picture.cpp);
 //  - files, directories and program start: the POSIX services (sdl_provider.cpp);
 //  - a repair for SDL 2.26 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp).
 
@@ -58,6 +59,8 @@ class SdlProvider final : public Provider {
   void TranslateWindowEvent(const SDL_Event& event);
   void PostText(const char* utf8);
   void PresentAll();
+  // Shows the box and returns once it is dismissed or the menu is closed; false when it cannot show.
+  bool ShowMessageBox(const std::string& prompt, const std::string& title);
   void DiscardInputDuringMessageBox();
 
   bool video_ = false;
