@@ -43,6 +43,10 @@ void SetHintsBeforeStart() {
   // SIGINT and SIGTERM keep their default meaning: they end the process at once, even while a
   // message box is waiting, instead of queueing a quit request that nothing reads until then.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // On Wayland, plain xdg-shell windows: the menu and its box are borderless, so libdecor would
+  // draw nothing, and SDL 2.26 crashes in a libdecor callback for a window it has destroyed (the
+  // message box, once dismissed).
+  SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
 }
 
 std::optional<int> PositiveInteger(const char* text) {

@@ -3,7 +3,7 @@
 # pictures pixel for pixel, the entry under the pointer lights up, a click starts its program and
 # Escape ends the menu with exit status 0. On an output of scale 2 the menu is drawn at the
 # output's own pixels, 960 x 720, every picture pixel a 2 x 2 square, and answers to the pointer
-# at the same places.
+# at the same places. A missing program shows the message box there too, with no dialog program.
 
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "$0")/../sdl/e2e_lib.sh"
@@ -12,8 +12,12 @@ source "$(dirname "$0")/weston_lib.sh"
 
 starts_of() { grep -c -F "$1" "$STARTS" 2>/dev/null || true; }
 
+# The output shows more than the menu: a window beside it or over it.
+box_shows() { [ "$(drawn_box)" != "$((MENU_W * scale))x$((MENU_H * scale))+$menu_x+$menu_y" ] || ! screen_shows lit-4; }
+menu_alone() { [ "$(drawn_box)" = "$((MENU_W * scale))x$((MENU_H * scale))+$menu_x+$menu_y" ] && screen_shows lit-4; }
+
 start_xvfb
-make_disc 'Wayland test\r\ntools\\stand-in.sh one '"$RUN_TOKEN"'\r\ntools\\stand-in.sh two '"$RUN_TOKEN"'\r\ntools\\stand-in.sh three '"$RUN_TOKEN"'\r\n'
+make_disc 'Wayland test\r\ntools\\stand-in.sh one '"$RUN_TOKEN"'\r\ntools\\stand-in.sh two '"$RUN_TOKEN"'\r\ntools\\stand-in.sh three '"$RUN_TOKEN"'\r\ntools\\missing.exe\r\n'
 
 for scale in 1 2; do
   make_expected_pictures
@@ -38,6 +42,24 @@ for scale in 1 2; do
   else
     fail "scale $scale: a click on entry $scale started: $(cat "$STARTS" 2>/dev/null)"
   fi
+
+  # The message box: something more than the menu shows, until Return is typed into it.
+  point_at_hot_spot 4
+  expect_screen lit-4 "scale $scale: entry 4 highlighted"
+  sleep 0.6  # not a double-click with the click before
+  xdotool click 1
+  if wait_for box_shows; then
+    pass "scale $scale: a missing program shows a message box$(command -v zenity >/dev/null || echo ", no zenity installed")"
+  else
+    fail "scale $scale: no message box showed (drawn: $(drawn_box))"
+  fi
+  xdotool key Return
+  if wait_for menu_alone; then pass "scale $scale: Return dismisses the box"; else fail "scale $scale: the box stays"; fi
+  expect_screen lit-4 "scale $scale: the menu shows as before the box"
+  # weston hands the keyboard back to no window when the box goes; a click on the menu takes it.
+  point_at 20 20
+  xdotool click 1
+  expect_screen plain "scale $scale: the bare window shows the plain picture after the box"
 
   xdotool key Escape
   expect_menu_exit_status 0 "scale $scale: Escape ends the program"
