@@ -81,14 +81,40 @@ int FittingFactor(SDL_Window* window, PixelRect client, int wanted) {
   return factor;
 }
 
+// For as long as SDL starts, Xlib's input method reads an empty table of compose sequences instead
+// of the locale's (thousands of lines, two thirds of the menu's start-up): the menu acts on keys,
+// not on composed characters. Programs the menu starts later see the environment as it was.
+class NoComposeTableWhileStarting {
+ public:
+  NoComposeTableWhileStarting() {
+    if (const char* file = std::getenv(kVariable)) saved_ = file;
+    setenv(kVariable, "/dev/null", 1);
+  }
+  ~NoComposeTableWhileStarting() {
+    if (saved_) setenv(kVariable, saved_->c_str(), 1);
+    else unsetenv(kVariable);
+  }
+  NoComposeTableWhileStarting(const NoComposeTableWhileStarting&) = delete;
+  NoComposeTableWhileStarting& operator=(const NoComposeTableWhileStarting&) = delete;
+
+ private:
+  static constexpr const char* kVariable = "XCOMPOSEFILE";
+  std::optional<std::string> saved_;
+};
+
+bool StartVideo() {
+  const NoComposeTableWhileStarting no_compose;
+  // Video only: the joystick and game-controller subsystems would wake the event wait every few
+  // seconds.
+  return SDL_Init(SDL_INIT_VIDEO) == 0;
+}
+
 }  // namespace
 
 SdlProvider::SdlProvider(const Artwork& art) : Provider(art, kHotSpotLayout, kWindowColour) {
   SetHintsBeforeStart();
   IgnoreWakeupsToDestroyedWindows();
-  // Video only: the joystick and game-controller subsystems would wake the event wait every few
-  // seconds.
-  video_ = SDL_Init(SDL_INIT_VIDEO) == 0;
+  video_ = StartVideo();
   if (!video_) {
     failure_ = std::string("no display to show the menu on: ") + SDL_GetError();
     return;
