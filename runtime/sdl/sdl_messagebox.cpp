@@ -4,8 +4,8 @@
 // process, it ends with it however the menu is ended, and takes its window with it.
 //
 // Modal: while it shows, the menu's clicks, keys and movements are dropped; Return, Escape or Space
-// typed into it, a click on OK or closing it dismiss it. The menu still repaints, follows the pointer's entering
-// and leaving, and closes when asked to, which takes the box away too.
+// typed into it, a click on OK or closing it dismiss it. The menu still repaints, follows the
+// pointer's entering and leaving, and closes when asked to, which takes the box away too.
 
 #include <SDL.h>
 

@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "menu/layout.h"
 #include "runtime/posix/posix_services.h"
@@ -81,29 +81,33 @@ int FittingFactor(SDL_Window* window, PixelRect client, int wanted) {
   return factor;
 }
 
-// For as long as SDL starts, Xlib's input method reads an empty table of compose sequences instead
-// of the locale's (thousands of lines, two thirds of the menu's start-up): the menu acts on keys,
-// not on composed characters. Programs the menu starts later see the environment as it was.
-class NoComposeTableWhileStarting {
+// An environment variable set for as long as the object lives, then as it was, so that programs
+// the menu starts see the environment it was given.
+class ScopedVariable {
  public:
-  NoComposeTableWhileStarting() {
-    if (const char* file = std::getenv(kVariable)) saved_ = file;
-    setenv(kVariable, "/dev/null", 1);
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    setenv(name, value, 1);
   }
-  ~NoComposeTableWhileStarting() {
-    if (saved_) setenv(kVariable, saved_->c_str(), 1);
-    else unsetenv(kVariable);
+  ~ScopedVariable() {
+    if (saved_) setenv(name_, saved_->c_str(), 1);
+    else unsetenv(name_);
   }
-  NoComposeTableWhileStarting(const NoComposeTableWhileStarting&) = delete;
-  NoComposeTableWhileStarting& operator=(const NoComposeTableWhileStarting&) = delete;
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
 
  private:
-  static constexpr const char* kVariable = "XCOMPOSEFILE";
+  const char* name_;
   std::optional<std::string> saved_;
 };
 
 bool StartVideo() {
-  const NoComposeTableWhileStarting no_compose;
+  // SDL opens Xlib's input method in the environment's locale, which reads that locale's table of
+  // compose sequences (thousands of lines: two thirds of the menu's start-up) and its conversion
+  // tables. The menu acts on keys, not on composed or converted characters: while SDL starts,
+  // the input method gets the plain C locale and no compose table.
+  const ScopedVariable no_compose_table("XCOMPOSEFILE", "/dev/null");
+  const ScopedVariable plain_locale("LC_ALL", "C");
   // Video only: the joystick and game-controller subsystems would wake the event wait every few
   // seconds.
   return SDL_Init(SDL_INIT_VIDEO) == 0;

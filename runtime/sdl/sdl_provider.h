@@ -16,9 +16,7 @@
 //  - files, directories and program start: the POSIX services (sdl_provider.cpp);
 //  - a repair for SDL 2.26 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp).
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "runtime/provider.h"
 #include "runtime/scaling.h"
