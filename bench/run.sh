@@ -6,8 +6,9 @@
 #   bash bench/run.sh            every figure: RUNS=10 starts of each program, 3 idle runs of 10 s
 #   RUNS=20 bash bench/run.sh    more starts per figure
 #
-# On screen, each program is started RUNS times on a private Xvfb by bench/launcher, alternating
-# ours and the reference so that both see the same load: start to first paint, pointer to
+# On screen, each program is started RUNS times on a private Xvfb by bench/launcher, taking turns
+# with its references so that all see the same load (the Linux program also against the plain
+# Xlib program, bench/reference/reference_x11.c, the platform's own limit): start to first paint, pointer to
 # highlight, peak resident memory. CPU ticks while idle are taken on the first IDLE_RUNS starts
 # only (IDLE_SECONDS each). The Windows programs run under a warm Wine: a prepared prefix in
 # build/bench/wine with its server already running, the game-controller service off, and the
@@ -30,7 +31,7 @@ die() { say "$*"; exit 1; }
 # --- Build: the Linux programs and benchmarks, then the Windows programs.
 build_all() {
   cmake -S "$root" -B "$build/host" -DCMAKE_BUILD_TYPE=Release -DTARVELIN_BENCH=ON -DTARVELIN_TESTS=OFF >"$build/host.log" 2>&1 &&
-    cmake --build "$build/host" -j2 --target tarvelin memory_bench reference_sdl screen_launcher >>"$build/host.log" 2>&1 ||
+    cmake --build "$build/host" -j2 --target tarvelin memory_bench reference_sdl reference_x11 screen_launcher >>"$build/host.log" 2>&1 ||
     die "the Linux build failed, see $build/host.log"
   cmake --preset mingw -S "$root" -B "$build/mingw" -DTARVELIN_BENCH=ON -DTARVELIN_TESTS=OFF >"$build/mingw.log" 2>&1 &&
     cmake --build "$build/mingw" -j2 --target tarvelin reference_win32 >>"$build/mingw.log" 2>&1 ||
@@ -45,11 +46,12 @@ build_all
 
 sdl_menu=$build/host/runtime/sdl/tarvelin
 sdl_reference=$build/host/bench/reference_sdl
+x11_limit=$build/host/bench/reference_x11
 launcher=$build/host/bench/screen_launcher
 memory_bench=$build/host/bench/memory_bench
 win_menu=$build/mingw/tarvelin.exe
 win_reference=$build/mingw/bench/reference_win32.exe
-for f in "$sdl_menu" "$sdl_reference" "$launcher" "$memory_bench" "$win_menu" "$win_reference"; do
+for f in "$sdl_menu" "$sdl_reference" "$x11_limit" "$launcher" "$memory_bench" "$win_menu" "$win_reference"; do
   [ -x "$f" ] || [ -f "$f" ] || die "missing $f after the build"
 done
 
@@ -121,24 +123,24 @@ launch() {  # FILE [--idle S] [--process NAME] -- PROGRAM...: one start, its fig
 # One start of each program, with the launcher's options (and "--idle S") passed on.
 sdl_ours() { launch "$results/sdl_ours" "$@" -- "$discs/normal/tarvelin"; }
 sdl_reference() { launch "$results/sdl_reference" "$@" -- "$sdl_reference"; }
+x11_limit() { launch "$results/x11_limit" "$@" -- "$x11_limit"; }
 wine_ours() { launch "$results/wine_ours" --process tarvelin.exe "$@" -- wine "$discs/windows/tarvelin.exe"; }
 wine_reference() { launch "$results/wine_reference" --process reference_win32.exe "$@" -- wine "$win_reference"; }
 
-measure_pair() {  # OURS REFERENCE: RUNS starts of each, alternating, the first IDLE_RUNS with idle time
-  local i idle
+measure_pair() {  # PROGRAM...: RUNS starts of each, taking turns, the first IDLE_RUNS with idle time
+  local i idle program
   for ((i = 1; i <= RUNS; i++)); do
     idle=()
     [ "$i" -le "$IDLE_RUNS" ] && idle=(--idle "$IDLE_SECONDS")
-    "$1" "${idle[@]}"
-    "$2" "${idle[@]}"
+    for program in "$@"; do "$program" "${idle[@]}"; done
   done
 }
 
 say "in-memory benchmarks"
 "$memory_bench" --benchmark_repetitions="$RUNS" --benchmark_format=csv >"$results/memory.csv" 2>"$results/memory.log"
 
-say "SDL2 programs on Xvfb, $RUNS starts each"
-measure_pair sdl_ours sdl_reference
+say "SDL2 programs and the plain X11 limit on Xvfb, $RUNS starts each"
+measure_pair sdl_ours sdl_reference x11_limit
 
 say "Windows programs under Wine, $RUNS starts each"
 # One start first, so that Wine's own services are up for every measured one.
@@ -182,6 +184,10 @@ figure_pair() {  # LABEL OURS REFERENCE KEY SCALE TARGET CONDITION
 }
 
 figure_pair "start to first paint, SDL2 on Xvfb (ms)" sdl_ours sdl_reference start_ms 1 "<= 1.10 x ref" "o <= 1.10 * r"
+figure_pair "start to first paint, SDL2 vs plain X11 limit (ms)" sdl_ours x11_limit start_ms 1 "<= 3 x limit" "o <= 3 * r"
+figure_pair "pointer to highlight, SDL2 vs plain X11 limit (ms)" sdl_ours x11_limit hover_ms 1 "<= 1.25 x limit" "o <= 1.25 * r"
+figure_pair "peak resident memory, SDL2 vs plain X11 limit (MiB)" sdl_ours x11_limit hwm_kb 0.0009765625 "<= 2 x limit" "o <= 2 * r"
+figure_pair "CPU ticks in ${IDLE_SECONDS} s idle, SDL2 vs plain X11 limit ($IDLE_RUNS runs)" sdl_ours x11_limit idle_ticks 1 "0" "o == 0"
 figure_pair "start to first paint, Win32 under warm Wine (ms)" wine_ours wine_reference start_ms 1 "<= 1.10 x ref" "o <= 1.10 * r"
 figure_pair "pointer to highlight, SDL2 (ms)" sdl_ours sdl_reference hover_ms 1 "<= 1.25 x ref" "o <= 1.25 * r"
 figure_pair "pointer to highlight, Win32 under Wine (ms)" wine_ours wine_reference hover_ms 1 "<= 1.25 x ref" "o <= 1.25 * r"

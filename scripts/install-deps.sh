@@ -15,7 +15,7 @@ demo=(cmake make g++ pkg-config "${portable[@]}" procps xvfb xdotool imagemagick
       xfonts-base fonts-dejavu-core g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
 test=("${demo[@]}" libsdl2-dev googletest libgtest-dev x11-apps x11-xserver-utils
       binutils libc6-dev libx11-6 libxext6 libx11-data wine wine64
-      clang libclang-rt-dev)
+      clang libclang-rt-dev weston xwayland)
 bench=("${test[@]}" libbenchmark-dev libx11-dev libxtst-dev valgrind)
 
 case "${1:-}" in

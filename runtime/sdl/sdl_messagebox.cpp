@@ -1,65 +1,100 @@
+// The menu's message box: a second borderless window of the menu's own process, centred over the
+// menu, drawn like it and through the same presenter, so it shows the same on X11 and Wayland and
+// needs no dialog program, no font of the window system and no locale. Being part of the menu's
+// process, it ends with it however the menu is ended, and takes its window with it.
+//
+// Modal: while it shows, the menu's clicks, keys and movements are dropped; Return, Escape or Space
+// typed into it, a click on OK or closing it dismiss it. The menu still repaints, follows the
+// pointer's entering and leaving, and closes when asked to, which takes the box away too.
+
 #include <SDL.h>
-#include <langinfo.h>
 
-#include <clocale>
+#include <array>
 #include <cstdio>
-#include <cstdlib>
-#include <optional>
 #include <string>
-#include <string_view>
 
+#include "runtime/sdl/message_box_picture.h"
 #include "runtime/sdl/sdl_provider.h"
 #include "runtime/text.h"
+
+// Last: on X11 it brings Xlib's macros (None, KeyPress, ...), which the headers above must not see.
+#include <SDL_syswm.h>
 
 namespace tarvelin {
 namespace {
 
-// SDL's X11 message box draws its text in the locale the environment names; under one that is not
-// UTF-8 (C or POSIX, as in a bare session) it cuts the text at the first character beyond ASCII,
-// and a command from options.ini may well have one. For as long as the box shows, such an
-// environment names C.UTF-8 instead; programs started later see the environment as it was.
-class Utf8LocaleForMessageBox {
+// Where a window of |size| goes: centred over the menu window when there is one, else on the
+// first display.
+SDL_Point CentredOver(SDL_Window* menu, PixelRect size) {
+  if (!menu) return {static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED)};
+  int x = 0, y = 0, w = 0, h = 0;
+  SDL_GetWindowPosition(menu, &x, &y);
+  SDL_GetWindowSize(menu, &w, &h);
+  return {x + (w - size.w) / 2, y + (h - size.h) / 2};
+}
+
+// The height the box may take in picture pixels: the usable height of the menu's display.
+int UsableHeight(SDL_Window* menu, int factor) {
+  constexpr int kFallback = 480;
+  SDL_Rect usable;
+  const int display = menu ? SDL_GetWindowDisplayIndex(menu) : 0;
+  if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0 || usable.h <= 0) return kFallback;
+  return usable.h / factor;
+}
+
+bool IsDismissKey(SDL_Keycode key) {
+  return key == SDLK_RETURN || key == SDLK_KP_ENTER || key == SDLK_ESCAPE || key == SDLK_SPACE;
+}
+
+// Which of the menu's windows a key is typed into. SDL names the window that has its keyboard
+// focus, which on X11 without a window manager it never learns (the focus follows the pointer
+// there); the X event names the window itself, and SDL hands it over, when asked, just before the
+// key it makes of it.
+class KeyTarget {
  public:
-  Utf8LocaleForMessageBox() {
-    if (EnvironmentLocaleIsUtf8()) return;
-    if (const char* all = std::getenv("LC_ALL")) saved_ = all;
-    setenv("LC_ALL", "C.UTF-8", 1);
-    changed_ = true;
+  explicit KeyTarget(SDL_Window* box) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (SDL_GetWindowWMInfo(box, &info) && info.subsystem == SDL_SYSWM_X11) {
+      x11_box_ = info.info.x11.window;
+      SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    }
+#endif
+    box_id_ = SDL_GetWindowID(box);
   }
-  ~Utf8LocaleForMessageBox() {
-    if (!changed_) return;
-    if (saved_) setenv("LC_ALL", saved_->c_str(), 1);
-    else unsetenv("LC_ALL");
+  ~KeyTarget() {
+    if (x11_box_ == 0) return;
+    SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
+    SDL_FlushEvent(SDL_SYSWMEVENT);
   }
-  Utf8LocaleForMessageBox(const Utf8LocaleForMessageBox&) = delete;
-  Utf8LocaleForMessageBox& operator=(const Utf8LocaleForMessageBox&) = delete;
+  KeyTarget(const KeyTarget&) = delete;
+  KeyTarget& operator=(const KeyTarget&) = delete;
+
+  void Note(const SDL_SysWMmsg* message) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (message && message->subsystem == SDL_SYSWM_X11 &&
+        (message->msg.x11.event.type == KeyPress || message->msg.x11.event.type == KeyRelease))
+      last_x11_key_window_ = message->msg.x11.event.xkey.window;
+#else
+    (void)message;
+#endif
+  }
+  bool InBox(const SDL_KeyboardEvent& key) const {
+    return x11_box_ != 0 ? last_x11_key_window_ == x11_box_ : key.windowID == box_id_;
+  }
 
  private:
-  static bool EnvironmentLocaleIsUtf8() {
-    const std::string current = std::setlocale(LC_CTYPE, nullptr);
-    const bool utf8 = std::setlocale(LC_CTYPE, "") && std::string_view(nl_langinfo(CODESET)) == "UTF-8";
-    std::setlocale(LC_CTYPE, current.c_str());
-    return utf8;
-  }
-
-  bool changed_ = false;
-  std::optional<std::string> saved_;
+  Uint32 box_id_ = 0;
+  unsigned long x11_box_ = 0, last_x11_key_window_ = 0;
 };
 
 }  // namespace
 
 void SdlProvider::MsgBox(const std::string& prompt, const std::string& title) {
-  // SDL2 names only an error, a warning and an information icon; no flag at all asks for none,
-  // and the X11 and Windows back ends then draw none.
-  constexpr Uint32 kNoIcon = 0;
   const std::string text = WithVisibleNul(prompt);
-  int shown;
-  {
-    const Utf8LocaleForMessageBox utf8_text;
-    shown = SDL_ShowSimpleMessageBox(kNoIcon, title.c_str(), text.c_str(), window_);
-  }
-  if (shown != 0) {
-    // Under X the box needs the core X fonts; without them the message still reaches someone.
+  if (!ShowMessageBox(text, title)) {
+    // Without a display the message still reaches someone.
     std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
     std::fprintf(stderr, "(the message box could not be shown: %s)\n", SDL_GetError());
   }
@@ -67,10 +102,84 @@ void SdlProvider::MsgBox(const std::string& prompt, const std::string& title) {
   PostPointerPosition();
 }
 
-// The box is modal: the menu takes no clicks or keys while it shows. SDL runs the box on a
-// connection of its own, so input meant for the menu meanwhile waits in the menu's queue;
-// it is dropped here, as Windows drops input to a window that a modal box has disabled.
-// Window events stay: they carry the pointer's entering and leaving, and repaints.
+bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& title) {
+  const BoxFont* font = BoxFont::BuiltIn();
+  if (!video_ || !font) return false;
+  const int factor = scale_.factor();
+  const MessageBoxPicture picture = DrawMessageBox(*font, title, prompt, UsableHeight(window_, factor));
+  const PixelRect size = scale_.ToScreen(picture.size);
+  const SDL_Point at = CentredOver(window_, size);
+  SDL_Window* box = SDL_CreateWindow(title.c_str(), at.x, at.y, size.w, size.h,
+                                     SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN |
+                                         (SdlPresenter::UsesRenderer() ? SDL_WINDOW_ALLOW_HIGHDPI : 0));
+  if (!box) return false;
+  SdlPresenter presenter;
+  std::string failure;
+  if (!presenter.Attach(box, factor, failure)) {
+    SDL_DestroyWindow(box);
+    return false;
+  }
+  // A window manager keeps the box above the menu and may dim or shake the menu meanwhile.
+  if (window_) SDL_SetWindowModalFor(box, window_);
+  SDL_ShowWindow(box);
+  const std::array<PixelRect, 1> everything = {picture.size};
+  presenter.Present(picture.pixels, picture.size, everything);
+
+  const Uint32 box_id = SDL_GetWindowID(box);
+  KeyTarget key_target(box);
+  bool pressed_on_ok = false;
+  // The key goes on its release, as a button does; a key pressed before the box showed is not one.
+  SDL_Keycode pressed_key = SDLK_UNKNOWN;
+  const auto on_ok = [&](int x, int y) { return picture.ok_button.Contains(scale_.ToPicture(x), scale_.ToPicture(y)); };
+  for (bool open = true; open && !form().unloaded;) {
+    SDL_Event event;
+    if (!SDL_WaitEvent(&event)) break;
+    switch (event.type) {
+      case SDL_QUIT:
+        Unload();
+        break;
+      case SDL_SYSWMEVENT:
+        key_target.Note(event.syswm.msg);
+        break;
+      case SDL_KEYDOWN:
+        if (IsDismissKey(event.key.keysym.sym) && key_target.InBox(event.key)) pressed_key = event.key.keysym.sym;
+        break;
+      case SDL_KEYUP:
+        if (pressed_key == event.key.keysym.sym && key_target.InBox(event.key)) open = false;
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+        pressed_on_ok = event.button.windowID == box_id && event.button.button == SDL_BUTTON_LEFT &&
+                        on_ok(event.button.x, event.button.y);
+        break;
+      case SDL_MOUSEBUTTONUP:
+        if (pressed_on_ok && event.button.windowID == box_id && event.button.button == SDL_BUTTON_LEFT &&
+            on_ok(event.button.x, event.button.y))
+          open = false;
+        pressed_on_ok = false;
+        break;
+      case SDL_WINDOWEVENT:
+        if (event.window.windowID != box_id) TranslateWindowEvent(event);
+        else if (event.window.event == SDL_WINDOWEVENT_CLOSE) open = false;
+        else if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+          presenter.Present(picture.pixels, picture.size, everything);
+        break;
+      default:
+        // An opener's verdict waits in the menu's queue until the box is gone.
+        if (event.type == verdict_taken_ || event.type == verdict_refused_) TranslateVerdict(event);
+        break;
+    }
+  }
+  presenter.Detach();
+  SDL_DestroyWindow(box);
+  // The box took the keyboard when it showed; without a window manager to hand it back, the
+  // keyboard would go nowhere once the box is gone.
+  if (window_) SDL_SetWindowInputFocus(window_);
+  return true;
+}
+
+// Input that reached the menu's queue while the box was going away (the text of the Space that
+// dismissed it, the key's release) is dropped, as Windows drops input to a window that a modal box
+// has disabled. Window events stay: they carry the pointer's entering and leaving, and repaints.
 void SdlProvider::DiscardInputDuringMessageBox() {
   SDL_PumpEvents();
   SDL_FlushEvents(SDL_KEYDOWN, SDL_TEXTINPUT);

@@ -5,16 +5,17 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "menu/layout.h"
 #include "runtime/posix/posix_services.h"
 #include "runtime/sdl/sdl_icon.h"
+#include "runtime/sdl/sdl_presenter.h"
 #include "runtime/sdl/sdl_x11.h"
 
 namespace tarvelin {
@@ -33,8 +34,7 @@ constexpr float kUnscaledDpi = 96;
 constexpr int kDoubleClickRadius = 2;
 
 void SetHintsBeforeStart() {
-  // Plain software blits onto the window surface: no OpenGL context, which under Xvfb costs most
-  // of the start-up time and memory.
+  // Windows are drawn as sdl_presenter.cpp chooses; SDL is not to make an OpenGL context on its own.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // A menu is an ordinary window: let a compositor treat it like any other, and let the
   // screensaver run while it waits.
@@ -43,6 +43,10 @@ void SetHintsBeforeStart() {
   // SIGINT and SIGTERM keep their default meaning: they end the process at once, even while a
   // message box is waiting, instead of queueing a quit request that nothing reads until then.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // On Wayland, plain xdg-shell windows: the menu and its box are borderless, so libdecor would
+  // draw nothing, and SDL 2.26 crashes in a libdecor callback for a window it has destroyed (the
+  // message box, once dismissed).
+  SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
 }
 
 std::optional<int> PositiveInteger(const char* text) {
@@ -73,15 +77,45 @@ int FittingFactor(SDL_Window* window, PixelRect client, int wanted) {
   return ScreenScale::FittingFactor(wanted, client, usable.w, usable.h);
 }
 
+// An environment variable set for as long as the object lives, then as it was, so that programs
+// the menu starts see the environment it was given.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    setenv(name, value, 1);
+  }
+  ~ScopedVariable() {
+    if (saved_) setenv(name_, saved_->c_str(), 1);
+    else unsetenv(name_);
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+bool StartVideo() {
+  // SDL opens Xlib's input method in the environment's locale, which reads that locale's table of
+  // compose sequences (thousands of lines: two thirds of the menu's start-up) and its conversion
+  // tables. The menu acts on keys, not on composed or converted characters: while SDL starts,
+  // the input method gets the plain C locale and no compose table.
+  const ScopedVariable no_compose_table("XCOMPOSEFILE", "/dev/null");
+  const ScopedVariable plain_locale("LC_ALL", "C");
+  // Video only: the joystick and game-controller subsystems would wake the event wait every few
+  // seconds.
+  return SDL_Init(SDL_INIT_VIDEO) == 0;
+}
+
 }  // namespace
 
 SdlProvider::SdlProvider(const Artwork& art, posix::ApplicationDirectory directory)
     : Provider(art, kHotSpotLayout, kWindowColour), directory_(std::move(directory)) {
   SetHintsBeforeStart();
   IgnoreWakeupsToDestroyedWindows();
-  // Video only: the joystick and game-controller subsystems would wake the event wait every few
-  // seconds.
-  video_ = SDL_Init(SDL_INIT_VIDEO) == 0;
+  video_ = StartVideo();
   if (!video_) {
     failure_ = std::string("no display to show the menu on: ") + SDL_GetError();
     return;
@@ -105,6 +139,7 @@ SdlProvider::SdlProvider(const Artwork& art, posix::ApplicationDirectory directo
 SdlProvider::~SdlProvider() {
   // Its thread pushes SDL events, which must not happen once SDL is gone.
   verdicts_.Stop();
+  presenter_.Detach();
   if (window_) SDL_DestroyWindow(window_);
   if (video_) SDL_Quit();
 }
@@ -143,20 +178,30 @@ bool SdlProvider::Shell(const std::string& command_line) {
 
 bool SdlProvider::ShowWindow(PixelRect client) {
   if (!video_) return false;
+  // Where the presenter draws through a renderer, the window is sized in the desktop's points
+  // and the compositor tells its scale through the window's size in pixels.
+  const bool sized_in_points = SdlPresenter::UsesRenderer();
   // Hidden until the icon is set, so the window system never shows it half made.
   window_ = SDL_CreateWindow(frmMain().Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, client.w,
-                             client.h, SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+                             client.h,
+                             SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | (sized_in_points ? SDL_WINDOW_ALLOW_HIGHDPI : 0));
   if (!window_) {
     failure_ = std::string("cannot open the menu window: ") + SDL_GetError();
     return false;
   }
   // The desktop's scale is known once SDL is connected to it, so the window is made at the menu's
   // size and grown before it is shown.
-  scale_ = ScreenScale(FittingFactor(window_, client, ScreenScale::WholeFactor(DesktopScale(window_))));
+  if (!sized_in_points)
+    scale_ = ScreenScale(FittingFactor(window_, client, ScreenScale::WholeFactor(DesktopScale(window_))));
   if (scale_.factor() > 1) {
     const PixelRect screen = scale_.ToScreen(client);
     SDL_SetWindowSize(window_, screen.w, screen.h);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+  if (!presenter_.Attach(window_, scale_.factor(), failure_)) {
+    SDL_DestroyWindow(window_);
+    window_ = nullptr;
+    return false;
   }
   SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, std::to_string(kDoubleClickRadius * scale_.factor()).c_str());
   if (SDL_Surface* icon = CreateIconSurface(BuiltInIcon())) {
@@ -169,36 +214,7 @@ bool SdlProvider::ShowWindow(PixelRect client) {
 }
 
 void SdlProvider::Present(std::span<const PixelRect> changed) {
-  if (!window_ || changed.empty()) return;
-  SDL_Surface* surface = SDL_GetWindowSurface(window_);
-  if (!surface || SDL_LockSurface(surface) != 0) return;  // the next exposure paints it all again
-  const PixelRect frame = form().FrameRect();
-  const PixelRect screen = scale_.ToScreen(frame);
-  // Unscaled, the framebuffer is the picture for the screen; scaled, the changed parts are first
-  // drawn into a copy at screen size.
-  const bool scaled_copy = scale_.factor() > 1;
-  if (scaled_copy) screen_.resize(static_cast<std::size_t>(screen.w) * screen.h);
-  const std::uint32_t* pixels = scaled_copy ? screen_.data() : form().Frame().data();
-  const int bytes_per_pixel = surface->format->BytesPerPixel;
-  std::vector<SDL_Rect> updated;
-  for (const PixelRect& r : changed) {
-    const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
-    const int x1 = std::min(r.x + r.w, frame.w), y1 = std::min(r.y + r.h, frame.h);
-    if (x1 <= x0 || y1 <= y0) continue;
-    const PixelRect picture{x0, y0, x1 - x0, y1 - y0};
-    if (scaled_copy) scale_.Blit(form().Frame(), frame.w, picture, screen_.data(), screen.w);
-    // The part of it that the window surface holds, in screen pixels.
-    const PixelRect scaled = scale_.ToScreen(picture);
-    const int w = std::min(scaled.w, surface->w - scaled.x), h = std::min(scaled.h, surface->h - scaled.y);
-    if (w <= 0 || h <= 0) continue;
-    const std::uint32_t* source = pixels + static_cast<std::size_t>(scaled.y) * screen.w + scaled.x;
-    auto* target = static_cast<std::uint8_t*>(surface->pixels) + scaled.y * surface->pitch + scaled.x * bytes_per_pixel;
-    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, source, screen.w * 4, surface->format->format, target,
-                      surface->pitch);
-    updated.push_back({scaled.x, scaled.y, w, h});
-  }
-  SDL_UnlockSurface(surface);
-  if (!updated.empty()) SDL_UpdateWindowSurfaceRects(window_, updated.data(), static_cast<int>(updated.size()));
+  presenter_.Present(form().Frame(), form().FrameRect(), changed);
 }
 
 void SdlProvider::PresentAll() {
@@ -209,6 +225,7 @@ void SdlProvider::PresentAll() {
 void SdlProvider::CloseWindow() {
   if (!window_) return;
   SDL_StopTextInput();
+  presenter_.Detach();
   SDL_DestroyWindow(window_);
   window_ = nullptr;
 }

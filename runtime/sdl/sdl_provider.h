@@ -7,11 +7,12 @@
 //    factor of the desktop's scale that fits the display; the menu keeps its own pixels
 //    (sdl_provider.cpp, the X resource read in sdl_x11.cpp);
 //  - painting: the changed rectangles of the shared framebuffer, each pixel as a factor x factor
-//    square, copied onto the window surface, everything again when the window system asks
-//    (sdl_provider.cpp);
+//    square, onto the window surface, or on Wayland through SDL's renderer at the output's buffer
+//    scale; everything again when the window system asks (sdl_presenter.cpp);
 //  - events: SDL_WaitEvent, so an idle menu sleeps; native events become the runtime's raw input
 //    events, pointer positions in the menu's pixels, nothing more (sdl_events.cpp);
-//  - message box: SDL's simple message box, modal, falling back to standard error (sdl_messagebox.cpp);
+//  - message box: a window of the menu's own, modal, centred over the menu, its text drawn from a
+//    built-in font; standard error when it cannot show (sdl_messagebox.cpp, message_box_picture.cpp);
 //  - files, directories and program start: the POSIX services, the application directory held
 //    from start-up; an opener's late refusal arrives as an SDL event of the provider's own, which
 //    becomes the runtime's StartFailed event (sdl_provider.cpp, sdl_events.cpp);
@@ -20,11 +21,11 @@
 #include <cstdint>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "runtime/posix/posix_services.h"
 #include "runtime/provider.h"
 #include "runtime/scaling.h"
+#include "runtime/sdl/sdl_presenter.h"
 
 struct SDL_Window;
 union SDL_Event;
@@ -64,15 +65,17 @@ class SdlProvider final : public Provider {
   // whose own window took every movement, the highlight then follows the pointer.
   void PostPointerPosition();
   void PresentAll();
+  // Shows the box and returns once it is dismissed or the menu is closed; false when it cannot show.
+  bool ShowMessageBox(const std::string& prompt, const std::string& title);
   void DiscardInputDuringMessageBox();
   void TranslateVerdict(const SDL_Event& event);
 
   bool video_ = false;
   SDL_Window* window_ = nullptr;
-  // Screen pixels per picture pixel, fixed once the window is shown.
+  // Window pixels per picture pixel, fixed once the window is shown: the unit of window sizes and
+  // pointer positions. 1 on a window sized in points, whose buffer scale the presenter follows.
   ScreenScale scale_;
-  // At a factor above 1: the framebuffer at screen size, in the framebuffer's own pixel format.
-  std::vector<std::uint32_t> screen_;
+  SdlPresenter presenter_;
   // Between SDL_WINDOWEVENT_ENTER and _LEAVE: only then is a reported movement a real one.
   bool pointer_inside_ = false;
   std::string failure_;

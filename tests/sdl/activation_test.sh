@@ -100,9 +100,12 @@ else
 fi
 
 # While the box shows the menu takes no input: neither this click on the highlighted entry (a
-# second message) nor Escape (closing) may act, not even after the box is dismissed.
+# second message) nor Escape (closing) may act, not even after the box is dismissed. The box is
+# centred over the menu and takes the keyboard, so the click goes to the part of entry 2 right of
+# it, and Escape is typed into the menu's window.
+point_at 430 143
 xdotool click 1
-xdotool key Escape
+xdotool key --window "$menu_window" Escape
 box=$(message_box_window)
 ascii_width=$(window_width "$box")
 xdotool key --window "$box" Return

@@ -240,4 +240,5 @@ message_boxes() { xwininfo -root -tree | grep -c '^ *0x[0-9a-f]* "Tarvelin":' ||
 message_box_shown() { [ "$(message_boxes)" -ge 1 ]; }
 no_message_box() { [ "$(message_boxes)" -eq 0 ]; }
 message_box_window() { xwininfo -root -tree | awk '$2 == "\"Tarvelin\":" {print $1; exit}'; }
-window_width() { xwininfo -id "$1" | awk '/^ *Width:/ {print $2}'; }
+# Nothing for no window (xwininfo without one would wait for a click).
+window_width() { [ -n "$1" ] && xwininfo -id "$1" | awk '/^ *Width:/ {print $2}'; }

@@ -1,0 +1,122 @@
+#include "runtime/sdl/sdl_presenter.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace tarvelin {
+
+SdlPresenter::~SdlPresenter() { Detach(); }
+
+bool SdlPresenter::UsesRenderer() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && std::string_view(driver) == "wayland";
+}
+
+bool SdlPresenter::Attach(SDL_Window* window, int factor, std::string& failure) {
+  Detach();
+  window_ = window;
+  scale_ = ScreenScale(factor);
+  if (!UsesRenderer()) return true;
+  // No vertical sync: a present then never waits for the compositor's next frame.
+  renderer_ = SDL_CreateRenderer(window, -1, 0);
+  if (!renderer_) {
+    failure = std::string("cannot draw into the menu window: ") + SDL_GetError();
+    window_ = nullptr;
+    return false;
+  }
+  return true;
+}
+
+void SdlPresenter::Detach() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  texture_ = nullptr;
+  renderer_ = nullptr;
+  window_ = nullptr;
+}
+
+void SdlPresenter::Present(std::span<const std::uint32_t> frame, PixelRect size, std::span<const PixelRect> changed) {
+  if (!window_ || changed.empty() || size.Empty() || frame.size() < static_cast<std::size_t>(size.w) * size.h) return;
+  if (renderer_) PresentWithRenderer(frame, size, changed);
+  else PresentToSurface(frame, size, changed);
+}
+
+std::vector<PixelRect> SdlPresenter::Prepare(std::span<const std::uint32_t> frame, PixelRect size,
+                                             std::span<const PixelRect> changed) {
+  const bool scaled_copy = scale_.factor() > 1;
+  if (scaled_copy) {
+    const PixelRect screen = scale_.ToScreen(size);
+    screen_.resize(static_cast<std::size_t>(screen.w) * screen.h);
+  }
+  std::vector<PixelRect> clipped;
+  for (const PixelRect& r : changed) {
+    const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
+    const int x1 = std::min(r.x + r.w, size.w), y1 = std::min(r.y + r.h, size.h);
+    if (x1 <= x0 || y1 <= y0) continue;
+    const PixelRect picture{x0, y0, x1 - x0, y1 - y0};
+    if (scaled_copy) scale_.Blit(frame, size.w, picture, screen_.data(), size.w * scale_.factor());
+    clipped.push_back(scale_.ToScreen(picture));
+  }
+  return clipped;
+}
+
+const std::uint32_t* SdlPresenter::Source(std::span<const std::uint32_t> frame, PixelRect size, int& stride) const {
+  stride = size.w * scale_.factor();
+  return scale_.factor() > 1 ? screen_.data() : frame.data();
+}
+
+void SdlPresenter::PresentToSurface(std::span<const std::uint32_t> frame, PixelRect size,
+                                    std::span<const PixelRect> changed) {
+  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  if (!surface || SDL_LockSurface(surface) != 0) return;  // the next exposure paints it all again
+  const std::vector<PixelRect> screen_rects = Prepare(frame, size, changed);
+  int stride = 0;
+  const std::uint32_t* pixels = Source(frame, size, stride);
+  const int bytes_per_pixel = surface->format->BytesPerPixel;
+  std::vector<SDL_Rect> updated;
+  for (const PixelRect& r : screen_rects) {
+    // The part of it that the window surface holds.
+    const int w = std::min(r.w, surface->w - r.x), h = std::min(r.h, surface->h - r.y);
+    if (w <= 0 || h <= 0) continue;
+    const std::uint32_t* source = pixels + static_cast<std::size_t>(r.y) * stride + r.x;
+    auto* target = static_cast<std::uint8_t*>(surface->pixels) + r.y * surface->pitch + r.x * bytes_per_pixel;
+    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, source, stride * 4, surface->format->format, target,
+                      surface->pitch);
+    updated.push_back({r.x, r.y, w, h});
+  }
+  SDL_UnlockSurface(surface);
+  if (!updated.empty()) SDL_UpdateWindowSurfaceRects(window_, updated.data(), static_cast<int>(updated.size()));
+}
+
+void SdlPresenter::PresentWithRenderer(std::span<const std::uint32_t> frame, PixelRect size,
+                                       std::span<const PixelRect> changed) {
+  // The buffer scale may change while the menu shows (the window moved to another output): the
+  // texture then follows, and everything is drawn again.
+  int pixels_w = 0, pixels_h = 0;
+  SDL_GetWindowSizeInPixels(window_, &pixels_w, &pixels_h);
+  const int factor = std::max(1, std::min(pixels_w / size.w, pixels_h / size.h));
+  const std::array<PixelRect, 1> everything = {PixelRect{0, 0, size.w, size.h}};
+  if (!texture_ || factor != scale_.factor()) {
+    if (texture_) SDL_DestroyTexture(texture_);
+    scale_ = ScreenScale(factor);
+    const PixelRect screen = scale_.ToScreen(size);
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, screen.w, screen.h);
+    if (!texture_) return;
+    changed = everything;
+  }
+  int stride = 0;
+  const std::vector<PixelRect> screen_rects = Prepare(frame, size, changed);
+  const std::uint32_t* pixels = Source(frame, size, stride);
+  for (const PixelRect& r : screen_rects) {
+    const SDL_Rect rect{r.x, r.y, r.w, r.h};
+    SDL_UpdateTexture(texture_, &rect, pixels + static_cast<std::size_t>(r.y) * stride + r.x, stride * 4);
+  }
+  // The whole texture onto the whole window: one texture pixel per buffer pixel.
+  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  SDL_RenderPresent(renderer_);
+}
+
+}  // namespace tarvelin

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# The "Tarvelin" message box on an X server without a window manager: it opens centred over the
+# menu, Return, Escape and Space typed into it and a click on its OK button dismiss it, a click
+# elsewhere on it does not; and whatever ends the menu while it shows (SIGTERM, SIGINT, SIGHUP, a
+# close request to the menu's window), nothing of the menu stays: no process, no window.
+#
+# Extra argument: the send_close_request helper.
+
+# shellcheck source=tests/sdl/e2e_lib.sh
+source "$(dirname "$0")/e2e_lib.sh"
+readonly SEND_CLOSE_REQUEST=$3
+
+start_xvfb
+make_disc 'Message box test\r\ntools\\missing.exe\r\n'
+make_expected_pictures
+
+box=
+box_x=0
+box_y=0
+box_w=0
+box_h=0
+
+# Clicks entry 1, whose program is missing, and finds the box.
+show_box() {
+  point_at_hot_spot 1
+  expect_screen lit-1 "$1: entry 1 highlighted"
+  # Not the second half of a double-click with the click that showed the last box (500 ms).
+  sleep 0.6
+  xdotool click 1
+  if ! wait_for message_box_shown; then
+    fail "$1: no window titled Tarvelin appeared"
+    return 1
+  fi
+  box=$(message_box_window)
+  read -r box_x box_y box_w box_h < <(xwininfo -id "$box" | awk '/Absolute upper-left X/ {x = $NF}
+    /Absolute upper-left Y/ {y = $NF} /^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print x, y, w, h}')
+}
+
+# The processes running the disc's program: the menu and anything it left behind.
+menu_processes() { pgrep -f "^$DISC/tarvelin" || true; }
+nothing_left() { [ -z "$(menu_processes)" ] && xwininfo -root -children | grep -q '^ *0 children'; }
+
+expect_nothing_left() {
+  if wait_for nothing_left; then
+    pass "$1: no process and no window left"
+  else
+    fail "$1: left behind: processes [$(menu_processes | tr '\n' ' ')], windows: $(xwininfo -root -children |
+      grep -c '^ *0x')"
+  fi
+}
+
+dismissed() { no_message_box && menu_running; }
+
+# --- Centred over the menu, without a window manager.
+start_menu
+show_box "centring"
+centre_x=$((box_x + box_w / 2 - menu_x - MENU_W / 2))
+centre_y=$((box_y + box_h / 2 - menu_y - MENU_H / 2))
+if [ "${centre_x#-}" -le 1 ] && [ "${centre_y#-}" -le 1 ]; then
+  pass "the box ($box_w x $box_h at $box_x,$box_y) is centred over the menu"
+else
+  fail "the box ($box_w x $box_h at $box_x,$box_y) is off the menu's centre by $centre_x,$centre_y"
+fi
+if [ "$box_w" -lt "$MENU_W" ] && [ "$box_h" -lt "$MENU_H" ]; then
+  pass "the box fits inside the menu"
+else
+  fail "the box is $box_w x $box_h"
+fi
+
+# --- Ways to dismiss it, and a click that does not.
+xdotool mousemove $((box_x + 10)) $((box_y + box_h / 2)) click 1
+sleep 0.3
+if message_box_shown; then pass "a click beside the OK button leaves the box"; else fail "a click beside OK dismissed the box"; fi
+# The OK button is centred at the bottom, 12 pixels above the edge and 23 high.
+xdotool mousemove $((box_x + box_w / 2)) $((box_y + box_h - 24)) click 1
+if wait_for dismissed; then pass "a click on OK dismisses the box"; else fail "a click on OK left the box"; fi
+
+for key in Escape space Return; do
+  show_box "$key"
+  xdotool key --window "$box" "$key"
+  if wait_for dismissed; then pass "$key typed into the box dismisses it"; else fail "$key left the box"; fi
+done
+xdotool key Escape
+expect_menu_exit_status 0 "Escape after the box ends the program"
+
+# --- Ended while the box shows.
+for signal in TERM INT HUP; do
+  start_menu
+  show_box "SIG$signal" || continue
+  kill -s "$signal" "$menu_pid"
+  wait "$menu_pid" 2>/dev/null || true
+  menu_pid=
+  expect_nothing_left "SIG$signal while the box shows"
+done
+
+start_menu
+if show_box "close request"; then
+  "$SEND_CLOSE_REQUEST" "$menu_window"
+  expect_menu_exit_status 0 "a close request to the menu's window while the box shows ends the program"
+  expect_nothing_left "close request while the box shows"
+fi
+
+finish
