@@ -79,6 +79,8 @@ ProgramAndArguments SplitProgramFromArguments(std::wstring_view command_line) {
 }
 
 StartResult StartCommand(std::wstring_view command_line, ProgramStarter& starter) {
+  // The system would take the line only up to a NUL and start what that part names.
+  if (command_line.find(L'\0') != std::wstring_view::npos) return StartResult::Failed;
   const ProgramAndArguments command = SplitProgramFromArguments(command_line);
   if (command.program.empty()) return StartResult::Failed;
   if (IsDesktopLink(WideToUtf8(command.program))) return OpenThroughShell(command, starter);

@@ -82,6 +82,15 @@ TEST(StartCommand, BlankCommandStartsNothingAndFails) {
   EXPECT_TRUE(system.shell_starts.empty());
 }
 
+TEST(StartCommand, CommandWithANulStartsNothingAndFails) {
+  FakeStarter system;
+  using namespace std::string_view_literals;
+  EXPECT_EQ(StartCommand(L"tools\\setup.exe\0 /S"sv, system), StartResult::Failed);
+  EXPECT_EQ(StartCommand(L"http://example.org/\0x"sv, system), StartResult::Failed);
+  EXPECT_TRUE(system.processes.empty());
+  EXPECT_TRUE(system.shell_starts.empty());
+}
+
 TEST(StartCommand, MissingProgramFailsWithoutAskingTheShell) {
   FakeStarter system;
   for (const DWORD error : {DWORD{ERROR_FILE_NOT_FOUND}, DWORD{ERROR_PATH_NOT_FOUND}, DWORD{ERROR_BAD_EXE_FORMAT},
