@@ -1,12 +1,16 @@
 // The rules for a pair of pictures that fits the menu. Kept apart from the pictures compiled into
 // the program, so that the build's own check (tools/check-art) can link them before those exist.
 
-#include <cstdio>
+#include <cmath>
 
 #include "runtime/artwork.h"
 
 namespace tarvelin {
 namespace {
+
+// A hot spot's edge, in the whole pixels the layout is drawn in. (No printf: on Windows its
+// floating-point formatting would be a third of the program.)
+std::string Pixels(float value) { return std::to_string(std::lround(value)); }
 
 std::string Size(std::int64_t width, std::int64_t height) {
   return std::to_string(width) + " x " + std::to_string(height);
@@ -58,10 +62,9 @@ ArtworkFit FitArtwork(std::span<const std::uint8_t> background, const std::strin
   }
   for (const HotSpotDesign& spot : layout) {
     if (Inside(spot, *back)) continue;
-    char where[120];
-    std::snprintf(where, sizeof where, "hot spot %d (%g, %g, %g x %g) lies outside the ", spot.Index, spot.Left,
-                  spot.Top, spot.Width, spot.Height);
-    fit.fault = background_name + ": " + where + Size(back->width, back->height) + " picture";
+    fit.fault = background_name + ": hot spot " + std::to_string(spot.Index) + " (" + Pixels(spot.Left) + ", " +
+                Pixels(spot.Top) + ", " + Pixels(spot.Width) + " x " + Pixels(spot.Height) + ") lies outside the " +
+                Size(back->width, back->height) + " picture";
     return fit;
   }
   fit.art = Artwork{std::move(*back), std::move(*high)};

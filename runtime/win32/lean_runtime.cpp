@@ -25,6 +25,7 @@ void __throw_logic_error(const char*) { abort(); }
 void __throw_out_of_range(const char*) { abort(); }
 void __throw_out_of_range_fmt(const char*, ...) { abort(); }
 void __throw_invalid_argument(const char*) { abort(); }
+void __throw_bad_function_call() { abort(); }
 }  // namespace std
 
 void* operator new(std::size_t size) {

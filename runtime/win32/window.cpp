@@ -10,6 +10,10 @@
 namespace tarvelin {
 namespace {
 
+// The system's error number in decimal. (std::to_wstring goes through the C library's wide printf,
+// which would add a tenth to the program.)
+std::wstring ErrorNumber(DWORD error) { return Utf8ToWide(std::to_string(error)); }
+
 constexpr wchar_t kWindowClass[] = L"TarvelinMenu";
 constexpr float kTwipsPerInch = 1440;
 constexpr unsigned kStandardDpi = 96;  // 100 %: one picture pixel is one screen pixel
@@ -116,7 +120,7 @@ bool Win32Provider::ShowWindow(PixelRect client) {
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.lpszClassName = kWindowClass;
   if (!RegisterClassExW(&window_class))
-    return StartFailed(L"the window class cannot be registered (error " + std::to_wstring(GetLastError()) + L")");
+    return StartFailed(L"the window class cannot be registered (error " + ErrorNumber(GetLastError()) + L")");
 
   // Created hidden on the primary monitor, then sized for that monitor's DPI and shown.
   constexpr DWORD kStyle = WS_POPUP;
@@ -124,7 +128,7 @@ bool Win32Provider::ShowWindow(PixelRect client) {
   const std::wstring title = Utf8ToWide(frmMain().Caption);
   window_ = CreateWindowExW(0, kWindowClass, title.c_str(), kStyle, first.left, first.top, first.right - first.left,
                             first.bottom - first.top, nullptr, nullptr, instance_, this);
-  if (!window_) return StartFailed(L"the window cannot be created (error " + std::to_wstring(GetLastError()) + L")");
+  if (!window_) return StartFailed(L"the window cannot be created (error " + ErrorNumber(GetLastError()) + L")");
   if (HDC dc = GetDC(window_))
     ReleaseDC(window_, dc);
   else
