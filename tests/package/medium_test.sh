@@ -104,5 +104,32 @@ for _ in $(seq 100); do
 done
 [ -n "$window" ] || fail "the menu on the medium did not open as \"My Product 2.0\""
 
+# It shows the converted pair beside it, pixel for pixel: at rest, and with entry 1 highlighted.
+# Differing pixels of |shot| against the same rectangle of |picture|, cropped to WxH+X+Y.
+differing() {
+  convert "$1" -crop "$3" +repage shown.png && convert "$2" -crop "$3" +repage wanted.png &&
+    compare -metric AE shown.png wanted.png null: 2>&1 | cut -d' ' -f1
+}
+# Waits for the window's pixels in |rect| to equal |picture|'s; prints the last count.
+shows() {
+  local picture=$1 rect=$2 count=
+  for _ in $(seq 50); do
+    DISPLAY=":$display" import -window "$window" shot.png 2>/dev/null &&
+      count=$(differing shot.png "$picture" "$rect") && [ "$count" = 0 ] && break
+    sleep 0.1
+  done
+  echo "${count:-no screenshot}"
+}
+if [ -n "$window" ]; then
+  eval "$(DISPLAY=":$display" xdotool getwindowgeometry --shell "$window")"
+  # Onto the bare window: the screen's pointer starts in the middle, where an entry may lie.
+  DISPLAY=":$display" xdotool mousemove $((X + 5)) $((Y + 5))
+  at_rest=$(shows disc/background.bmp 480x360+0+0)
+  [ "$at_rest" = 0 ] || fail "the menu does not show the converted background.bmp: $at_rest pixels differ"
+  DISPLAY=":$display" xdotool mousemove $((X + 100)) $((Y + 100))
+  lit=$(shows disc/highlight.bmp 380x22+60+93)
+  [ "$lit" = 0 ] || fail "entry 1 does not show the converted highlight.bmp: $lit pixels differ"
+fi
+
 [ "$failures" -eq 0 ] && echo "all checks passed"
 exit "$failures"
