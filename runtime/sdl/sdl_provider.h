@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 
 #include "runtime/posix/posix_services.h"
@@ -34,7 +35,7 @@ namespace tarvelin {
 
 class SdlProvider final : public Provider {
  public:
-  SdlProvider(const Artwork& art, posix::ApplicationDirectory directory);
+  SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::ApplicationDirectory directory);
   ~SdlProvider() override;
 
   // Why the window could not be shown or events stopped arriving; empty while all is well.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "menu/layout.h"
 #include "runtime/win32/resource.h"
 #include "runtime/win32/wide_text.h"
 
@@ -84,16 +83,16 @@ ArtFile ReadArtFile(const std::string& path) {
   return result;
 }
 
-Artwork LoadArtwork(HMODULE module, const std::string& directory) {
+Artwork LoadArtwork(HMODULE module, const std::string& directory, std::span<const HotSpotDesign> design) {
   // A pair beside the program that cannot be used leaves the menu as it would be without it; a
   // program with a window has nowhere to say why, and tarvelin-art tells the author.
   std::string fault;
-  if (std::optional<Artwork> beside = ArtworkInFolder(directory, '\\', ReadArtFile, kHotSpotLayout, fault))
+  if (std::optional<Artwork> beside = ArtworkInFolder(directory, '\\', ReadArtFile, design, fault))
     return std::move(*beside);
   const auto background = BitmapResource(module, IDB_BACKGROUND);
   const auto highlight = BitmapResource(module, IDB_HIGHLIGHT);
   if (background && highlight) {
-    ArtworkFit fit = FitArtwork(*background, "Bitmap 101", *highlight, "Bitmap 102", kHotSpotLayout);
+    ArtworkFit fit = FitArtwork(*background, "Bitmap 101", *highlight, "Bitmap 102", design);
     if (fit.art) return std::move(*fit.art);
   }
   return BuiltInArtwork();

@@ -27,7 +27,9 @@ namespace tarvelin {
 
 class Win32Provider final : public Provider {
  public:
-  Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design);
+  // |app_title| heads the message box that says the menu cannot start.
+  Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design,
+                std::string app_title);
   ~Win32Provider() override;
 
   // The directory of the running program, from GetModuleFileNameW, however long its path.
@@ -72,6 +74,7 @@ class Win32Provider final : public Provider {
   void Paint();
 
   HINSTANCE instance_;
+  std::string app_title_;
   std::string app_path_;
   float twips_per_pixel_x_ = 15, twips_per_pixel_y_ = 15;
   HWND window_ = nullptr;

@@ -2,7 +2,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "menu/layout.h"
 #include "runtime/win32/resource.h"
 #include "runtime/win32/wide_text.h"
 #include "runtime/win32/win32_provider.h"
@@ -75,8 +74,9 @@ std::uint32_t SystemWindowColour() {
   return (std::uint32_t{GetRValue(colour)} << 16) | (std::uint32_t{GetGValue(colour)} << 8) | GetBValue(colour);
 }
 
-Win32Provider::Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design)
-    : Provider(art, design, SystemWindowColour()), instance_(instance) {
+Win32Provider::Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design,
+                             std::string app_title)
+    : Provider(art, design, SystemWindowColour()), instance_(instance), app_title_(std::move(app_title)) {
   // Window units per picture pixel, where a picture pixel covers a whole factor of screen pixels.
   // Fixed from here on: the form keeps its size in picture pixels on a monitor of another DPI.
   const unsigned dpi = SystemDpi();
@@ -145,7 +145,7 @@ bool Win32Provider::ShowWindow(PixelRect client) {
 
 bool Win32Provider::StartFailed(const std::wstring& what) const {
   const std::wstring text = L"The menu cannot start: " + what + L".";
-  MessageBoxW(nullptr, text.c_str(), Utf8ToWide(kAppTitle).c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  MessageBoxW(nullptr, text.c_str(), Utf8ToWide(app_title_).c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
   return false;
 }
 
