@@ -7,7 +7,8 @@
 //                     closing
 //   events.cpp        the message pump and the window procedure
 //   files.cpp         App Path, options file input, current drive and directory
-//   process.cpp       program start, with the consent prompt for programs that need it
+//   process.cpp       program start through the system, with the consent prompt for programs
+//                     that need it; which program a command line names is program_start.cpp's
 //   message_box.cpp   the message box
 // Decisions about hot spots, the highlight box and clicks stay in the shared runtime.
 
