@@ -1,5 +1,8 @@
 #pragma once
 
+// The form model every provider shares: the window, its hot spots, the pictures and the highlight
+// box, hit-testing, and one framebuffer with the rectangles that changed since it was last shown.
+
 #include <algorithm>
 #include <cstdint>
 #include <span>

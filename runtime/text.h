@@ -1,5 +1,7 @@
 #pragma once
 
+// Text decoding: the menu's strings are UTF-8 whatever the encoding of the file they came from.
+
 #include <optional>
 #include <string>
 #include <string_view>
