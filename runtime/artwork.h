@@ -1,5 +1,8 @@
 #pragma once
 
+// The menu's two pictures: where they come from (a folder beside the program, or the pair built
+// in) and whether a pair fits the hot spots it must show.
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>

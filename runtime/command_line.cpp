@@ -71,6 +71,16 @@ std::vector<ProgramCandidate> ProgramCandidates(std::string_view line) {
   return candidates;
 }
 
+ProgramCandidate ProgramName(std::string_view line) {
+  std::vector<ProgramCandidate> candidates = ProgramCandidates(line);
+  if (candidates.empty()) return {};
+  return {std::move(candidates.front().program), SkipBlanks(candidates.front().arguments)};
+}
+
+std::string_view SkipBlanks(std::string_view text) {
+  return text.substr(std::min(text.find_first_not_of(kBlanks), text.size()));
+}
+
 std::vector<std::string> SplitArguments(std::string_view arguments) {
   std::vector<std::string> words;
   std::size_t pos = 0;

@@ -40,6 +40,13 @@ struct ProgramCandidate {
 // A blank line has none.
 std::vector<ProgramCandidate> ProgramCandidates(std::string_view line);
 
+// The program name as the system finds it, the first of ProgramCandidates, and its arguments from
+// their first character that is no blank. A blank line gives an empty name.
+ProgramCandidate ProgramName(std::string_view line);
+
+// |text| from its first character that is no blank (a space or a tab).
+std::string_view SkipBlanks(std::string_view text);
+
 // The arguments after a program name, split by the rules of SplitCommandLine.
 std::vector<std::string> SplitArguments(std::string_view arguments);
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// The event router: raw pointer, button and key events from a provider in, calls of frmMain's
+// handlers out, with a pump that a handler may run again (DoEvents) kept safe.
+
 #include <cstdint>
 #include <deque>
 #include <optional>

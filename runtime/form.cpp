@@ -96,10 +96,8 @@ void Form::Draw(PixelRect area) {
 std::vector<PixelRect> Form::Compose(PixelRect size) {
   std::vector<PixelRect> changed;
   auto redraw = [&](PixelRect r) {
-    const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
-    const int x1 = std::min(r.x + r.w, frame_rect_.w), y1 = std::min(r.y + r.h, frame_rect_.h);
-    if (x1 <= x0 || y1 <= y0) return;
-    const PixelRect clipped{x0, y0, x1 - x0, y1 - y0};
+    const PixelRect clipped = r.Intersect({0, 0, frame_rect_.w, frame_rect_.h});
+    if (clipped.Empty()) return;
     Draw(clipped);
     changed.push_back(clipped);
   };

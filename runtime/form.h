@@ -1,5 +1,9 @@
 #pragma once
 
+// The form model every provider shares: the window, its hot spots, the pictures and the highlight
+// box, hit-testing, and one framebuffer with the rectangles that changed since it was last shown.
+
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -14,6 +18,13 @@ struct PixelRect {
   int x = 0, y = 0, w = 0, h = 0;
   bool Empty() const { return w <= 0 || h <= 0; }
   bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
+  // The part of this rectangle inside |other|; all zero when they do not meet.
+  PixelRect Intersect(PixelRect other) const {
+    const int x0 = std::max(x, other.x), y0 = std::max(y, other.y);
+    const int x1 = std::min(x + w, other.x + other.w), y1 = std::min(y + h, other.y + other.h);
+    if (x1 <= x0 || y1 <= y0) return {};
+    return {x0, y0, x1 - x0, y1 - y0};
+  }
   bool operator==(const PixelRect&) const = default;
 };
 

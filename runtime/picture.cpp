@@ -2,19 +2,14 @@
 
 #include <algorithm>
 
+#include "runtime/little_endian.h"
+
 namespace tarvelin {
 namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiRle8 = 1;
-
-std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
 
 // Rows arrive bottom first unless the height is negative; |row| counts in file order.
 int PictureRow(const Picture& p, bool bottom_up, int row) { return bottom_up ? p.height - 1 - row : row; }
@@ -80,17 +75,17 @@ DecodedBitmap DecodeBitmap(std::span<const std::uint8_t> file) {
   if (file.size() < 2) return fail(BitmapError::Truncated);
   if (file[0] != 'B' || file[1] != 'M') return fail(BitmapError::NotABitmap);
   if (file.size() < kFileHeaderSize + 4) return fail(BitmapError::Truncated);
-  const std::uint32_t pixel_offset = U32(file, 10);
-  const std::uint32_t header_size = U32(file, kFileHeaderSize);
+  const std::uint32_t pixel_offset = ReadLe32(file, 10);
+  const std::uint32_t header_size = ReadLe32(file, kFileHeaderSize);
   if (header_size != 40 && header_size != 108 && header_size != 124) return fail(BitmapError::UnsupportedHeader);
   if (file.size() < kFileHeaderSize + header_size) return fail(BitmapError::Truncated);
 
-  const std::int32_t width = static_cast<std::int32_t>(U32(file, 18));
-  const std::int32_t raw_height = static_cast<std::int32_t>(U32(file, 22));
-  const std::uint16_t planes = U16(file, 26);
-  const std::uint16_t bits = U16(file, 28);
-  const std::uint32_t compression = U32(file, 30);
-  const std::uint32_t colours_used = U32(file, 46);
+  const std::int32_t width = static_cast<std::int32_t>(ReadLe32(file, 18));
+  const std::int32_t raw_height = static_cast<std::int32_t>(ReadLe32(file, 22));
+  const std::uint16_t planes = ReadLe16(file, 26);
+  const std::uint16_t bits = ReadLe16(file, 28);
+  const std::uint32_t compression = ReadLe32(file, 30);
+  const std::uint32_t colours_used = ReadLe32(file, 46);
 
   // The magnitude test comes before negating, so INT32_MIN never overflows.
   if (width <= 0 || width > kMaxBitmapSide || raw_height == 0 || raw_height > kMaxBitmapSide ||
@@ -139,8 +134,8 @@ DecodedBitmap DecodeBitmap(std::span<const std::uint8_t> file) {
 
 std::optional<BitmapHeader> ReadBitmapHeader(std::span<const std::uint8_t> file) {
   if (file.size() < 30 || file[0] != 'B' || file[1] != 'M') return std::nullopt;
-  const std::int64_t height = static_cast<std::int32_t>(U32(file, 22));
-  return BitmapHeader{static_cast<std::int32_t>(U32(file, 18)), height < 0 ? -height : height, U16(file, 28)};
+  const std::int64_t height = static_cast<std::int32_t>(ReadLe32(file, 22));
+  return BitmapHeader{static_cast<std::int32_t>(ReadLe32(file, 18)), height < 0 ? -height : height, ReadLe16(file, 28)};
 }
 
 bool SameSizeAndColours(const Picture& a, const Picture& b) {

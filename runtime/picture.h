@@ -1,5 +1,8 @@
 #pragma once
 
+// The bitmap decoder: 8-bit indexed BMP files, uncompressed or RLE8, into one picture type; a
+// damaged file gives an error value, never a crash.
+
 #include <array>
 #include <cstddef>
 #include <cstdint>

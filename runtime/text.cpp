@@ -34,28 +34,30 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-namespace {
-
-// The length of the valid UTF-8 sequence at |at|, 0 when invalid; -1 when it is cut by the end.
-int Utf8SequenceLength(std::string_view s, std::size_t at) {
+Utf8Character Utf8CharacterAt(std::string_view s, std::size_t at, bool keep_surrogates) {
   const auto lead = static_cast<std::uint8_t>(s[at]);
   int length;
   char32_t min;
-  if (lead < 0x80) return 1;
+  if (lead < 0x80) return {lead, 1};
   if (lead >= 0xC2 && lead <= 0xDF) length = 2, min = 0x80;
   else if (lead >= 0xE0 && lead <= 0xEF) length = 3, min = 0x800;
   else if (lead >= 0xF0 && lead <= 0xF4) length = 4, min = 0x10000;
-  else return 0;
+  else return {};
   char32_t c = lead & (0x3F >> (length - 1));
   for (int i = 1; i < length; ++i) {
-    if (at + i >= s.size()) return -1;
+    if (at + i >= s.size()) return {0, -1};
     const auto next = static_cast<std::uint8_t>(s[at + i]);
-    if ((next & 0xC0) != 0x80) return 0;
+    if ((next & 0xC0) != 0x80) return {};
     c = (c << 6) | (next & 0x3F);
   }
-  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-  return length;
+  if (c < min || c > 0x10FFFF || (!keep_surrogates && c >= 0xD800 && c <= 0xDFFF)) return {};
+  return {c, length};
 }
+
+namespace {
+
+// The length of the valid UTF-8 sequence at |at|, 0 when invalid; -1 when it is cut by the end.
+int Utf8SequenceLength(std::string_view s, std::size_t at) { return Utf8CharacterAt(s, at).length; }
 
 // True when the bytes are valid UTF-8 and not plain ASCII.
 bool IsUtf8BeyondAscii(std::string_view s, bool complete) {
@@ -124,17 +126,14 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
 std::u32string CodePoints(std::string_view utf8) {
   std::u32string out;
   for (std::size_t at = 0; at < utf8.size();) {
-    const int length = Utf8SequenceLength(utf8, at);
-    if (length <= 0) {
+    const Utf8Character c = Utf8CharacterAt(utf8, at);
+    if (c.length <= 0) {
       out += kReplacement;
       ++at;
       continue;
     }
-    const auto lead = static_cast<std::uint8_t>(utf8[at]);
-    char32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
-    for (int i = 1; i < length; ++i) code = (code << 6) | (static_cast<std::uint8_t>(utf8[at + i]) & 0x3F);
-    out += code;
-    at += static_cast<std::size_t>(length);
+    out += c.code_point;
+    at += static_cast<std::size_t>(c.length);
   }
   return out;
 }

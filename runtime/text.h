@@ -1,5 +1,7 @@
 #pragma once
 
+// Text decoding: the menu's strings are UTF-8 whatever the encoding of the file they came from.
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +11,17 @@ namespace tarvelin {
 // Text from an 8-bit file in the Windows-1252 code page, as UTF-8. The five bytes that code page
 // leaves undefined map to the control characters of the same value, as Windows itself does.
 std::string Windows1252ToUtf8(std::string_view bytes);
+
+// One character read from UTF-8 text: its code point and the bytes it takes; a length of 0 when the
+// bytes there are not a valid sequence, -1 when the text ends inside one.
+struct Utf8Character {
+  char32_t code_point = 0;
+  int length = 0;
+};
+
+// The character at |at|. A surrogate written as three bytes is refused, unless
+// |keep_surrogates|: a name the system holds as unpaired UTF-16 comes through UTF-8 that way.
+Utf8Character Utf8CharacterAt(std::string_view utf8, std::size_t at, bool keep_surrogates = false);
 
 // The code points of UTF-8 text; each byte that is not part of a valid sequence is one U+FFFD.
 std::u32string CodePoints(std::string_view utf8);

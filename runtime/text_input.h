@@ -14,7 +14,8 @@ inline constexpr std::size_t kMaxFieldBytes = 32 * 1024;
 
 // A text file opened for sequential input: the end-of-file test and the read of the next field.
 //
-// The field rules, as the classic sequential-input read has them, with these settled details:
+// How a field is read, the way the classic sequential-input statement reads a file of fields
+// separated by commas and line ends:
 //  - spaces and tabs before a field are skipped;
 //  - a field that starts with a double quote runs to the next double quote, commas and line ends
 //    included; the quotes are not part of it; a quote never closed takes the rest of the file;

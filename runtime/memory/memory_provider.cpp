@@ -77,11 +77,10 @@ void MemoryProvider::Present(std::span<const PixelRect> changed) {
   const std::vector<std::uint32_t>& frame = form().Frame();
   const int width = form().FrameRect().w;
   for (const PixelRect& r : changed) {
-    const int columns = std::min(r.x + r.w, window.w) - r.x;
-    if (columns <= 0) continue;
-    for (int y = r.y; y < r.y + r.h && y < window.h; ++y) {
-      const auto* from = &frame[static_cast<std::size_t>(y) * width + r.x];
-      std::copy(from, from + columns, &screen_[static_cast<std::size_t>(y) * window.w + r.x]);
+    const PixelRect shown = r.Intersect({0, 0, window.w, window.h});
+    for (int y = shown.y; y < shown.y + shown.h; ++y) {
+      const auto* from = &frame[static_cast<std::size_t>(y) * width + shown.x];
+      std::copy(from, from + shown.w, &screen_[static_cast<std::size_t>(y) * window.w + shown.x]);
     }
   }
 }

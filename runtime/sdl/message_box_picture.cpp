@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "runtime/text.h"
+
 namespace tarvelin {
 
 std::span<const std::uint8_t> BoxFontFile();  // art/box-font.bin, embedded by the build
@@ -39,29 +41,6 @@ std::uint32_t Blend(std::uint32_t paper, std::uint32_t ink, unsigned coverage) {
     out |= static_cast<std::uint32_t>(p + ((i - p) * static_cast<int>(coverage) + 127) / 255) << shift;
   }
   return out;
-}
-
-// Length of a well-formed UTF-8 character at the start of |s|, 0 when there is none.
-std::size_t WellFormedLength(std::string_view s, char32_t& c) {
-  const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-  const unsigned lead = b(0);
-  if (lead < 0x80) {
-    c = lead;
-    return 1;
-  }
-  std::size_t length;
-  char32_t min;
-  if (lead >= 0xC2 && lead <= 0xDF) length = 2, c = lead & 0x1F, min = 0x80;
-  else if (lead >= 0xE0 && lead <= 0xEF) length = 3, c = lead & 0x0F, min = 0x800;
-  else if (lead >= 0xF0 && lead <= 0xF4) length = 4, c = lead & 0x07, min = 0x10000;
-  else return 0;
-  if (s.size() < length) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((b(i) & 0xC0) != 0x80) return 0;
-    c = c << 6 | (b(i) & 0x3F);
-  }
-  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-  return length;
 }
 
 void FillRect(MessageBoxPicture& picture, PixelRect r, std::uint32_t colour) {
@@ -155,21 +134,6 @@ void BoxFont::Draw(char32_t c, std::uint32_t ink, std::span<std::uint32_t> pixel
   }
 }
 
-std::u32string DecodeUtf8(std::string_view text) {
-  std::u32string out;
-  while (!text.empty()) {
-    char32_t c = 0;
-    std::size_t length = WellFormedLength(text, c);
-    if (length == 0) {
-      c = BoxFont::kReplacement;
-      length = 1;
-    }
-    out.push_back(c);
-    text.remove_prefix(length);
-  }
-  return out;
-}
-
 std::vector<std::u32string> WrapText(const BoxFont& font, std::u32string_view text, int max_width, int max_lines) {
   max_lines = std::max(max_lines, 1);
   std::vector<std::u32string> lines(1);
@@ -223,7 +187,7 @@ MessageBoxPicture DrawMessageBox(const BoxFont& font, std::string_view title, st
   const int line = font.LineHeight();
   const int chrome = 2 * kBorder + kTitleBar + 2 * kTextGap + kButtonH + kButtonBelow;
   const std::vector<std::u32string> lines =
-      WrapText(font, DecodeUtf8(prompt), kMaxTextWidth, (max_height - chrome) / line);
+      WrapText(font, CodePoints(prompt), kMaxTextWidth, (max_height - chrome) / line);
   int text_width = 0;
   for (const std::u32string& l : lines) text_width = std::max(text_width, font.Width(l));
 
@@ -233,7 +197,7 @@ MessageBoxPicture DrawMessageBox(const BoxFont& font, std::string_view title, st
   picture.pixels.assign(static_cast<std::size_t>(picture.size.w) * picture.size.h, kFace);
   FillRect(picture, {0, 0, picture.size.w, kBorder + kTitleBar}, kTitleFace);
   FrameRect(picture, picture.size, kEdge);
-  const std::u32string title_text = WrapText(font, DecodeUtf8(title), picture.size.w - 2 * kTitleLeft, 1).front();
+  const std::u32string title_text = WrapText(font, CodePoints(title), picture.size.w - 2 * kTitleLeft, 1).front();
   DrawText(font, picture, title_text, kBorder + kTitleLeft, kBorder + (kTitleBar - line) / 2);
 
   int y = kBorder + kTitleBar + kTextGap;

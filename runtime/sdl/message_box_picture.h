@@ -50,9 +50,6 @@ class BoxFont {
   std::span<const std::uint8_t> strip_;
 };
 
-// UTF-8 as code points; every byte that does not start a well-formed character becomes U+FFFD.
-std::u32string DecodeUtf8(std::string_view text);
-
 // The text in lines no wider than |max_width|: broken at spaces (the space where a line breaks is
 // not shown), inside words only when a word alone is wider, and after every line feed. At most
 // |max_lines| lines (at least one); text that does not fit then ends in "...".

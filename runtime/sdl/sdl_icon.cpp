@@ -4,19 +4,13 @@
 
 #include <cstddef>
 
+#include "runtime/little_endian.h"
+
 namespace tarvelin {
 namespace {
 
 constexpr std::size_t kDirectorySize = 6, kEntrySize = 16, kInfoHeaderSize = 40;
 constexpr int kLargestSide = 256;
-
-std::uint32_t Read16(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return bytes[at] | bytes[at + 1] << 8;
-}
-
-std::uint32_t Read32(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return Read16(bytes, at) | Read16(bytes, at + 2) << 16;
-}
 
 std::size_t RowBytes(std::size_t width, std::size_t bits_per_pixel) { return (width * bits_per_pixel + 31) / 32 * 4; }
 
@@ -31,19 +25,19 @@ unsigned PixelIndex(const std::uint8_t* row, int x, unsigned bits_per_pixel) {
 
 SDL_Surface* CreateIconSurface(std::span<const std::uint8_t> file) {
   if (file.size() < kDirectorySize + kEntrySize) return nullptr;
-  if (Read16(file, 0) != 0 || Read16(file, 2) != 1 || Read16(file, 4) == 0) return nullptr;
-  const std::size_t image_size = Read32(file, kDirectorySize + 8);
-  const std::size_t image_offset = Read32(file, kDirectorySize + 12);
+  if (ReadLe16(file, 0) != 0 || ReadLe16(file, 2) != 1 || ReadLe16(file, 4) == 0) return nullptr;
+  const std::size_t image_size = ReadLe32(file, kDirectorySize + 8);
+  const std::size_t image_offset = ReadLe32(file, kDirectorySize + 12);
   if (image_offset > file.size() || image_size > file.size() - image_offset) return nullptr;
   const std::span<const std::uint8_t> image = file.subspan(image_offset, image_size);
 
   // A PNG-compressed image, or any other header, is not an icon this decoder knows.
   if (image.size() < kInfoHeaderSize) return nullptr;
-  const std::size_t header_size = Read32(image, 0);
-  const auto width = static_cast<std::int32_t>(Read32(image, 4));
-  const auto double_height = static_cast<std::int32_t>(Read32(image, 8));
-  const unsigned planes = Read16(image, 12), bits_per_pixel = Read16(image, 14);
-  const std::uint32_t compression = Read32(image, 16), colours_used = Read32(image, 32);
+  const std::size_t header_size = ReadLe32(image, 0);
+  const auto width = static_cast<std::int32_t>(ReadLe32(image, 4));
+  const auto double_height = static_cast<std::int32_t>(ReadLe32(image, 8));
+  const unsigned planes = ReadLe16(image, 12), bits_per_pixel = ReadLe16(image, 14);
+  const std::uint32_t compression = ReadLe32(image, 16), colours_used = ReadLe32(image, 32);
   if (header_size < kInfoHeaderSize || header_size > image.size()) return nullptr;
   if (width < 1 || width > kLargestSide || double_height < 2 || double_height > 2 * kLargestSide ||
       double_height % 2 != 0)

@@ -53,10 +53,8 @@ std::vector<PixelRect> SdlPresenter::Prepare(std::span<const std::uint32_t> fram
   }
   std::vector<PixelRect> clipped;
   for (const PixelRect& r : changed) {
-    const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
-    const int x1 = std::min(r.x + r.w, size.w), y1 = std::min(r.y + r.h, size.h);
-    if (x1 <= x0 || y1 <= y0) continue;
-    const PixelRect picture{x0, y0, x1 - x0, y1 - y0};
+    const PixelRect picture = r.Intersect({0, 0, size.w, size.h});
+    if (picture.Empty()) continue;
     if (scaled_copy) scale_.Blit(frame, size.w, picture, screen_.data(), size.w * scale_.factor());
     clipped.push_back(scale_.ToScreen(picture));
   }

@@ -2,24 +2,25 @@
 
 // The SDL2 provider, for Linux and other desktops SDL2 runs on.
 //  - window: borderless, the client size Form_Load gives, centred on the first display, the title
-//    as UTF-8, the built-in icon; created hidden and shown once it is complete (sdl_provider.cpp);
+//    as UTF-8, the built-in icon; created hidden and shown once it is complete (window.cpp);
 //  - scaling: on a desktop that scales, the window is the client size times the largest whole
 //    factor of the desktop's scale that fits the display; the menu keeps its own pixels
-//    (sdl_provider.cpp, the X resource read in sdl_x11.cpp);
+//    (window.cpp, the X resource read in sdl_x11.cpp);
 //  - painting: the changed rectangles of the shared framebuffer, each pixel as a factor x factor
 //    square, onto the window surface, or on Wayland through SDL's renderer at the output's buffer
 //    scale; everything again when the window system asks (sdl_presenter.cpp);
 //  - events: SDL_WaitEvent, so an idle menu sleeps; native events become the runtime's raw input
-//    events, pointer positions in the menu's pixels, nothing more (sdl_events.cpp);
+//    events, pointer positions in the menu's pixels, nothing more (events.cpp);
 //  - message box: a window of the menu's own, modal, centred over the menu, its text drawn from a
-//    built-in font; standard error when it cannot show (sdl_messagebox.cpp, message_box_picture.cpp);
+//    built-in font; standard error when it cannot show (message_box.cpp, message_box_picture.cpp);
 //  - files, directories and program start: the POSIX services, the application directory held
 //    from start-up; an opener's late refusal arrives as an SDL event of the provider's own, which
-//    becomes the runtime's StartFailed event (sdl_provider.cpp, sdl_events.cpp);
+//    becomes the runtime's StartFailed event (window.cpp, events.cpp);
 //  - a repair for SDL 2.26 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp).
 
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 
 #include "runtime/posix/posix_services.h"
@@ -34,7 +35,7 @@ namespace tarvelin {
 
 class SdlProvider final : public Provider {
  public:
-  SdlProvider(const Artwork& art, posix::ApplicationDirectory directory);
+  SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::ApplicationDirectory directory);
   ~SdlProvider() override;
 
   // Why the window could not be shown or events stopped arriving; empty while all is well.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "menu/layout.h"
+#include "runtime/little_endian.h"
 #include "runtime/win32/resource.h"
 #include "runtime/win32/wide_text.h"
 
@@ -13,10 +13,6 @@ namespace {
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kBitFields = 3;
-
-std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
 
 void PutU32(std::vector<std::uint8_t>& b, std::size_t at, std::uint64_t value) {
   const auto v = static_cast<std::uint32_t>(value);
@@ -37,10 +33,10 @@ std::optional<std::vector<std::uint8_t>> BitmapResource(HMODULE module, int id) 
 
 std::vector<std::uint8_t> BitmapFileFromDib(std::span<const std::uint8_t> dib) {
   if (dib.size() < kInfoHeaderSize) return {};
-  const std::uint64_t header_size = U32(dib, 0);
+  const std::uint64_t header_size = ReadLe32(dib, 0);
   const std::uint32_t bits = dib[14] | (dib[15] << 8);
-  const std::uint32_t compression = U32(dib, 16);
-  const std::uint64_t colours_used = U32(dib, 32);
+  const std::uint32_t compression = ReadLe32(dib, 16);
+  const std::uint64_t colours_used = ReadLe32(dib, 32);
   std::uint64_t table = colours_used != 0 ? colours_used * 4 : bits <= 8 ? (std::uint64_t{1} << bits) * 4 : 0;
   if (header_size == kInfoHeaderSize && compression == kBitFields) table += 12;  // the three colour masks
 
@@ -84,16 +80,16 @@ ArtFile ReadArtFile(const std::string& path) {
   return result;
 }
 
-Artwork LoadArtwork(HMODULE module, const std::string& directory) {
+Artwork LoadArtwork(HMODULE module, const std::string& directory, std::span<const HotSpotDesign> design) {
   // A pair beside the program that cannot be used leaves the menu as it would be without it; a
   // program with a window has nowhere to say why, and tarvelin-art tells the author.
   std::string fault;
-  if (std::optional<Artwork> beside = ArtworkInFolder(directory, '\\', ReadArtFile, kHotSpotLayout, fault))
+  if (std::optional<Artwork> beside = ArtworkInFolder(directory, '\\', ReadArtFile, design, fault))
     return std::move(*beside);
   const auto background = BitmapResource(module, IDB_BACKGROUND);
   const auto highlight = BitmapResource(module, IDB_HIGHLIGHT);
   if (background && highlight) {
-    ArtworkFit fit = FitArtwork(*background, "Bitmap 101", *highlight, "Bitmap 102", kHotSpotLayout);
+    ArtworkFit fit = FitArtwork(*background, "Bitmap 101", *highlight, "Bitmap 102", design);
     if (fit.art) return std::move(*fit.art);
   }
   return BuiltInArtwork();

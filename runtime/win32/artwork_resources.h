@@ -23,7 +23,7 @@ ArtFile ReadArtFile(const std::string& path);
 // The pictures the menu shows, the first pair that fits the menu (FitArtwork) of: background.bmp
 // and highlight.bmp in |directory| (the program's own), so a disc author only copies them there;
 // the module's bitmap resources IDB_BACKGROUND and IDB_HIGHLIGHT, which a resource editor can
-// swap; the pictures compiled into the program.
-Artwork LoadArtwork(HMODULE module, const std::string& directory);
+// swap; the pictures compiled into the program. A pair fits when |design|'s hot spots lie on it.
+Artwork LoadArtwork(HMODULE module, const std::string& directory, std::span<const HotSpotDesign> design);
 
 }  // namespace tarvelin

@@ -1,4 +1,4 @@
-#include "runtime/win32/command_line.h"
+#include "runtime/win32/program_start.h"
 
 #include <shellapi.h>
 

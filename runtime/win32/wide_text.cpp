@@ -11,8 +11,6 @@ namespace {
 
 constexpr wchar_t kReplacement = 0xFFFD;
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
 void AppendUtf16(std::wstring& out, char32_t c) {
   if (c < 0x10000) {
     out += static_cast<wchar_t>(c);
@@ -29,22 +27,10 @@ std::wstring Utf8ToWide(std::string_view text) {
   std::wstring out;
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    int length = 0;
-    char32_t c = 0, min = 0;
-    if (lead < 0x80) length = 1, c = lead;
-    else if (lead >= 0xC2 && lead <= 0xDF) length = 2, c = lead & 0x1F, min = 0x80;
-    else if (lead >= 0xE0 && lead <= 0xEF) length = 3, c = lead & 0x0F, min = 0x800;
-    else if (lead >= 0xF0 && lead <= 0xF4) length = 4, c = lead & 0x07, min = 0x10000;
-    bool valid = length > 0 && at + length <= text.size();
-    for (int i = 1; valid && i < length; ++i) {
-      const auto next = static_cast<unsigned char>(text[at + i]);
-      valid = IsContinuation(next);
-      c = (c << 6) | (next & 0x3F);
-    }
-    if (valid && c >= min && c <= 0x10FFFF) {
-      AppendUtf16(out, c);
-      at += static_cast<std::size_t>(length);
+    const Utf8Character c = Utf8CharacterAt(text, at, true);
+    if (c.length > 0) {
+      AppendUtf16(out, c.code_point);
+      at += static_cast<std::size_t>(c.length);
     } else {
       out += kReplacement;
       ++at;

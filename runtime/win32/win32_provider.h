@@ -7,7 +7,8 @@
 //                     closing
 //   events.cpp        the message pump and the window procedure
 //   files.cpp         App Path, options file input, current drive and directory
-//   process.cpp       program start, with the consent prompt for programs that need it
+//   process.cpp       program start through the system, with the consent prompt for programs
+//                     that need it; which program a command line names is program_start.cpp's
 //   message_box.cpp   the message box
 // Decisions about hot spots, the highlight box and clicks stay in the shared runtime.
 
@@ -27,7 +28,9 @@ namespace tarvelin {
 
 class Win32Provider final : public Provider {
  public:
-  Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design);
+  // |app_title| heads the message box that says the menu cannot start.
+  Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design,
+                std::string app_title);
   ~Win32Provider() override;
 
   // The directory of the running program, from GetModuleFileNameW, however long its path.
@@ -72,6 +75,7 @@ class Win32Provider final : public Provider {
   void Paint();
 
   HINSTANCE instance_;
+  std::string app_title_;
   std::string app_path_;
   float twips_per_pixel_x_ = 15, twips_per_pixel_y_ = 15;
   HWND window_ = nullptr;

@@ -2,7 +2,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "menu/layout.h"
 #include "runtime/win32/resource.h"
 #include "runtime/win32/wide_text.h"
 #include "runtime/win32/win32_provider.h"
@@ -75,8 +74,9 @@ std::uint32_t SystemWindowColour() {
   return (std::uint32_t{GetRValue(colour)} << 16) | (std::uint32_t{GetGValue(colour)} << 8) | GetBValue(colour);
 }
 
-Win32Provider::Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design)
-    : Provider(art, design, SystemWindowColour()), instance_(instance) {
+Win32Provider::Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design,
+                             std::string app_title)
+    : Provider(art, design, SystemWindowColour()), instance_(instance), app_title_(std::move(app_title)) {
   // Window units per picture pixel, where a picture pixel covers a whole factor of screen pixels.
   // Fixed from here on: the form keeps its size in picture pixels on a monitor of another DPI.
   const unsigned dpi = SystemDpi();
@@ -145,7 +145,7 @@ bool Win32Provider::ShowWindow(PixelRect client) {
 
 bool Win32Provider::StartFailed(const std::wstring& what) const {
   const std::wstring text = L"The menu cannot start: " + what + L".";
-  MessageBoxW(nullptr, text.c_str(), Utf8ToWide(kAppTitle).c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  MessageBoxW(nullptr, text.c_str(), Utf8ToWide(app_title_).c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
   return false;
 }
 
@@ -165,10 +165,9 @@ void Win32Provider::ScaleIntoCopy(PixelRect r) {
   if (!scaled_) return;
   const std::vector<std::uint32_t>& frame = form().Frame();
   const PixelRect frame_rect = form().FrameRect();
-  const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
-  const int x1 = std::min({r.x + r.w, frame_rect.w, client_.w}), y1 = std::min({r.y + r.h, frame_rect.h, client_.h});
-  if (x1 <= x0 || y1 <= y0) return;
-  scale_.Blit(frame, frame_rect.w, {x0, y0, x1 - x0, y1 - y0}, scaled_.get(), scale_.ToScreen(client_).w);
+  const PixelRect copied = r.Intersect({0, 0, frame_rect.w, frame_rect.h}).Intersect({0, 0, client_.w, client_.h});
+  if (copied.Empty()) return;
+  scale_.Blit(frame, frame_rect.w, copied, scaled_.get(), scale_.ToScreen(client_).w);
 }
 
 void Win32Provider::Draw(HDC dc, const RECT& area) {
@@ -176,9 +175,10 @@ void Win32Provider::Draw(HDC dc, const RECT& area) {
   const bool scaled = scale_.factor() > 1;
   const PixelRect whole = scaled ? scale_.ToScreen(client_) : form().FrameRect();
   const std::uint32_t* pixels = scaled ? scaled_.get() : form().Frame().data();
-  const int x0 = std::max<int>(area.left, 0), y0 = std::max<int>(area.top, 0);
-  const int x1 = std::min<int>(area.right, whole.w), y1 = std::min<int>(area.bottom, whole.h);
-  if (!pixels || x1 <= x0 || y1 <= y0) return;
+  const PixelRect area_rect{static_cast<int>(area.left), static_cast<int>(area.top),
+                            static_cast<int>(area.right - area.left), static_cast<int>(area.bottom - area.top)};
+  const PixelRect drawn = area_rect.Intersect({0, 0, whole.w, whole.h});
+  if (!pixels || drawn.Empty()) return;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = whole.w;
@@ -187,7 +187,8 @@ void Win32Provider::Draw(HDC dc, const RECT& area) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   // The source's y counts from the bottom row, as for a bottom-up picture, whichever way up it is.
-  SetDIBitsToDevice(dc, x0, y0, x1 - x0, y1 - y0, x0, whole.h - y1, 0, whole.h, pixels, &info, DIB_RGB_COLORS);
+  SetDIBitsToDevice(dc, drawn.x, drawn.y, drawn.w, drawn.h, drawn.x, whole.h - (drawn.y + drawn.h), 0, whole.h, pixels,
+                    &info, DIB_RGB_COLORS);
 }
 
 RECT Win32Provider::ScreenArea(PixelRect picture_rect) const {

@@ -106,6 +106,18 @@ TEST(ProgramCandidates, BlankLineHasNone) {
   EXPECT_TRUE(ProgramCandidates(" \t ").empty());
 }
 
+TEST(ProgramName, IsTheFirstCandidateWithItsArgumentsFromTheFirstNonBlank) {
+  auto name = [](std::string_view line) {
+    const ProgramCandidate c = ProgramName(line);
+    return c.program + "|" + std::string(c.arguments);
+  };
+  EXPECT_EQ(name("   setup.exe \t a  b "), "setup.exe|a  b ");
+  EXPECT_EQ(name(R"("a b"c d)"), "a b|c d");
+  EXPECT_EQ(name(R"("never closed.exe arg)"), "never closed.exe arg|");
+  EXPECT_EQ(name(R"("" x)"), "|x");
+  EXPECT_EQ(name(" \t "), "|");
+}
+
 TEST(SplitArguments, SplitsTheRestLikeTheArgumentsOfACommandLine) {
   EXPECT_EQ(SplitArguments(R"( /q "a b" c\"d "")"), (std::vector<std::string>{"/q", "a b", R"(c"d)", ""}));
   EXPECT_TRUE(SplitArguments("  \t").empty());

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/text.h"
+
 namespace tarvelin {
 namespace {
 
@@ -54,16 +56,6 @@ TEST(BoxFont, RejectsDamagedFontFiles) {
   EXPECT_FALSE(BoxFont::Parse(cut));
   whole.push_back(0);
   EXPECT_FALSE(BoxFont::Parse(whole));
-}
-
-TEST(DecodeUtf8, KeepsEveryCharacterAndReplacesEveryBadByte) {
-  EXPECT_EQ(DecodeUtf8("caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80"), U"caf\u00E9 \u4E2D \U0001F600");
-  // Windows-1252 e acute, a lone continuation byte, an overlong slash, a surrogate, a cut character.
-  EXPECT_EQ(DecodeUtf8("mis\xE9ing"), U"mis\uFFFDing");
-  EXPECT_EQ(DecodeUtf8("a\x80z"), U"a\uFFFDz");
-  EXPECT_EQ(DecodeUtf8("\xC0\xAF"), U"\uFFFD\uFFFD");
-  EXPECT_EQ(DecodeUtf8("\xED\xA0\x80"), U"\uFFFD\uFFFD\uFFFD");
-  EXPECT_EQ(DecodeUtf8("end\xE4\xB8"), U"end\uFFFD\uFFFD");
 }
 
 TEST(WrapText, BreaksAtSpacesWithinTheWidthAndLosesNoText) {
@@ -160,7 +152,7 @@ TEST_F(MessageBoxPictureTest, ALongerMessageGrowsTheBoxDownwardsWithinTheHeightG
 TEST_F(MessageBoxPictureTest, NonAsciiLettersTakeTheirOwnWidthNotAReplacement) {
   // The same message with a Latin-1, a Latin Extended-A and a CJK letter in the command.
   const auto text_width = [](const char* letter) {
-    return Font().Width(DecodeUtf8(std::string("The file mis") + letter + "ing.exe could not be found."));
+    return Font().Width(CodePoints(std::string("The file mis") + letter + "ing.exe could not be found."));
   };
   const int ascii = text_width("s");
   EXPECT_NEAR(text_width("\xC3\xA9"), ascii, 3);  // e acute

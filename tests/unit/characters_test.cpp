@@ -57,6 +57,16 @@ TEST(CodePoints, DecodesUtf8AndReplacesWhatIsNot) {
   EXPECT_EQ(CodePoints("\xED\xA0\x80"), U"\xFFFD\xFFFD\xFFFD");
 }
 
+TEST(CodePoints, KeepsEveryCharacterAndReplacesEveryBadByte) {
+  EXPECT_EQ(CodePoints("caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80"), U"caf\u00E9 \u4E2D \U0001F600");
+  // Windows-1252 e acute, a lone continuation byte, an overlong slash, a surrogate, a cut character.
+  EXPECT_EQ(CodePoints("mis\xE9ing"), U"mis\uFFFDing");
+  EXPECT_EQ(CodePoints("a\x80z"), U"a\uFFFDz");
+  EXPECT_EQ(CodePoints("\xC0\xAF"), U"\uFFFD\uFFFD");
+  EXPECT_EQ(CodePoints("\xED\xA0\x80"), U"\uFFFD\uFFFD\uFFFD");
+  EXPECT_EQ(CodePoints("end\xE4\xB8"), U"end\uFFFD\uFFFD");
+}
+
 TEST(WithVisibleNul, ShowsEveryNulAsAReplacementCharacter) {
   EXPECT_EQ(WithVisibleNul("The file missing\0tail.exe could not be found."s),
             "The file missing\xEF\xBF\xBDtail.exe could not be found.");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "menu/layout.h"
 #include "runtime/win32/wide_text.h"
 
 using namespace tarvelin;
@@ -62,7 +63,7 @@ TEST(BitmapFileFromDib, MalformedResourceIsRefusedByTheDecoder) {
 
 TEST(LoadArtwork, TakesThePicturesFromTheBitmapResources) {
   // This test program carries the art folder's pictures as IDB_BACKGROUND and IDB_HIGHLIGHT.
-  const Artwork art = LoadArtwork(GetModuleHandleW(nullptr), "");
+  const Artwork art = LoadArtwork(GetModuleHandleW(nullptr), "", kHotSpotLayout);
   const Artwork built_in = BuiltInArtwork();
   ExpectSamePicture(art.background, built_in.background);
   ExpectSamePicture(art.highlight, built_in.highlight);
@@ -70,7 +71,7 @@ TEST(LoadArtwork, TakesThePicturesFromTheBitmapResources) {
 }
 
 TEST(LoadArtwork, ModuleWithoutThePicturesFallsBackToTheBuiltInPair) {
-  const Artwork art = LoadArtwork(GetModuleHandleW(L"kernel32.dll"), "");
+  const Artwork art = LoadArtwork(GetModuleHandleW(L"kernel32.dll"), "", kHotSpotLayout);
   const Artwork built_in = BuiltInArtwork();
   ExpectSamePicture(art.background, built_in.background);
   ExpectSamePicture(art.highlight, built_in.highlight);
@@ -110,7 +111,7 @@ TEST(LoadArtwork, PairsThatDoNotFitFallBackToTheBuiltInPair) {
     SCOPED_TRACE(WideToUtf8(name));
     const ResourceModule resources(name);
     ASSERT_NE(resources.get(), nullptr);
-    const Artwork art = LoadArtwork(resources.get(), "");
+    const Artwork art = LoadArtwork(resources.get(), "", kHotSpotLayout);
     ExpectSamePicture(art.background, built_in.background);
     ExpectSamePicture(art.highlight, built_in.highlight);
   }
@@ -154,7 +155,7 @@ TEST(LoadArtwork, APairBesideTheProgramComesFirst) {
   const Folder folder;
   folder.Write(L"background.bmp", BuiltInHighlightBitmap());
   folder.Write(L"highlight.bmp", BuiltInBackgroundBitmap());
-  const Artwork art = LoadArtwork(GetModuleHandleW(nullptr), folder.Utf8());
+  const Artwork art = LoadArtwork(GetModuleHandleW(nullptr), folder.Utf8(), kHotSpotLayout);
   const Artwork built_in = BuiltInArtwork();
   ExpectSamePicture(art.background, built_in.highlight);
   ExpectSamePicture(art.highlight, built_in.background);
@@ -168,7 +169,7 @@ TEST(LoadArtwork, APairBesideTheProgramThatDoesNotFitLeavesTheResources) {
   folder.Write(L"highlight.bmp", other_colours);
   const ResourceModule outside(L"outside_art.dll");
   for (HMODULE module : {GetModuleHandleW(nullptr), outside.get()}) {
-    const Artwork art = LoadArtwork(module, folder.Utf8());
+    const Artwork art = LoadArtwork(module, folder.Utf8(), kHotSpotLayout);
     const Artwork built_in = BuiltInArtwork();
     ExpectSamePicture(art.background, built_in.background);
     ExpectSamePicture(art.highlight, built_in.highlight);

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <vector>
 
+#include "runtime/little_endian.h"
 #include "runtime/picture.h"
 #include "tools/bmp-rle8/rle8.h"
 
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
   if (!input) return Fail(argv[1], tarvelin::Describe(input.error));
 
   // The same number of colour table entries as the input has.
-  const std::uint32_t used = bytes[46] | (bytes[47] << 8) | (bytes[48] << 16) | (std::uint32_t{bytes[49]} << 24);
+  const std::uint32_t used = tarvelin::ReadLe32(bytes, 46);
   const std::vector<std::uint8_t> packed = tarvelin::Rle8BitmapFile(input.picture, used == 0 ? 256 : static_cast<int>(used));
 
   const tarvelin::DecodedBitmap check = tarvelin::DecodeBitmap(packed);

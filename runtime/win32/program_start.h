@@ -10,9 +10,9 @@
 
 namespace tarvelin {
 
-// A command line split the way Windows finds the program in it: a first word in double quotes
-// runs to the closing quote, otherwise to the first space or tab. The arguments are the rest,
-// after the blanks that separate them, unchanged.
+// A command line split the way Windows finds the program in it (ProgramName): a first word in
+// double quotes runs to the closing quote, otherwise to the first space or tab. The arguments are
+// the rest, after the blanks that separate them, unchanged.
 struct ProgramAndArguments {
   std::wstring program;
   std::wstring arguments;

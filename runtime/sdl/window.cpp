@@ -12,7 +12,6 @@
 #include <string>
 #include <string_view>
 
-#include "menu/layout.h"
 #include "runtime/posix/posix_services.h"
 #include "runtime/sdl/sdl_icon.h"
 #include "runtime/sdl/sdl_presenter.h"
@@ -111,8 +110,8 @@ bool StartVideo() {
 
 }  // namespace
 
-SdlProvider::SdlProvider(const Artwork& art, posix::ApplicationDirectory directory)
-    : Provider(art, kHotSpotLayout, kWindowColour), directory_(std::move(directory)) {
+SdlProvider::SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::ApplicationDirectory directory)
+    : Provider(art, design, kWindowColour), directory_(std::move(directory)) {
   SetHintsBeforeStart();
   IgnoreWakeupsToDestroyedWindows();
   video_ = StartVideo();

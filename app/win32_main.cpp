@@ -28,8 +28,9 @@ void LoadDllsFromSystemDirectoryOnly() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   LoadDllsFromSystemDirectoryOnly();
   const tarvelin::Artwork art =
-      tarvelin::LoadArtwork(instance, tarvelin::WideToUtf8(tarvelin::Win32Provider::ProgramDirectory()));
-  tarvelin::Win32Provider runtime(instance, art, tarvelin::kHotSpotLayout);
+      tarvelin::LoadArtwork(instance, tarvelin::WideToUtf8(tarvelin::Win32Provider::ProgramDirectory()),
+                            tarvelin::kHotSpotLayout);
+  tarvelin::Win32Provider runtime(instance, art, tarvelin::kHotSpotLayout, tarvelin::kAppTitle);
   tarvelin::frmMain menu(runtime);
   return runtime.Run(menu);
 }

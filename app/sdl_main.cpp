@@ -28,7 +28,7 @@ int main(int, char** argv) {
   tarvelin::posix::ApplicationDirectory directory = tarvelin::posix::ApplicationDirectory::Find(argv[0]);
   if (!directory.Problem().empty()) std::fprintf(stderr, "tarvelin: %s\n", directory.Problem().c_str());
   const tarvelin::Artwork art = ChooseArtwork(directory.Path());
-  tarvelin::SdlProvider provider(art, std::move(directory));
+  tarvelin::SdlProvider provider(art, tarvelin::kHotSpotLayout, std::move(directory));
   tarvelin::frmMain menu(provider);
   const int status = provider.Run(menu);
   if (!provider.Failure().empty()) std::fprintf(stderr, "tarvelin: %s\n", provider.Failure().c_str());

@@ -1,4 +1,4 @@
-#include "runtime/win32/command_line.h"
+#include "runtime/win32/program_start.h"
 
 #include <algorithm>
 #include <optional>
@@ -8,8 +8,6 @@
 
 namespace tarvelin {
 namespace {
-
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 bool CannotBeStartedAsAProgram(DWORD error) {
   return error == ERROR_BAD_EXE_FORMAT || error == ERROR_BAD_FORMAT || error == ERROR_ACCESS_DENIED ||
@@ -35,9 +33,7 @@ std::optional<FoundProgram> FindOnMedium(std::wstring_view command_line, Program
     if (name.empty()) continue;
     std::wstring path = starter.FileOnMedium(HasExtension(name) ? name : name + L".exe");
     if (path.empty()) continue;
-    std::wstring arguments = Utf8ToWide(candidate.arguments);
-    arguments.erase(0, std::min(arguments.find_first_not_of(L" \t"), arguments.size()));
-    return FoundProgram{std::move(path), std::move(name), std::move(arguments)};
+    return FoundProgram{std::move(path), std::move(name), Utf8ToWide(SkipBlanks(candidate.arguments))};
   }
   return std::nullopt;
 }
@@ -60,22 +56,10 @@ StartResult OpenThroughShell(const ProgramAndArguments& command, ProgramStarter&
 }  // namespace
 
 ProgramAndArguments SplitProgramFromArguments(std::wstring_view command_line) {
-  std::size_t at = 0;
-  while (at < command_line.size() && IsBlank(command_line[at])) ++at;
-  ProgramAndArguments out;
-  if (at < command_line.size() && command_line[at] == L'"') {
-    const std::size_t close = command_line.find(L'"', at + 1);
-    const std::size_t end = close == std::wstring_view::npos ? command_line.size() : close;
-    out.program = command_line.substr(at + 1, end - at - 1);
-    at = close == std::wstring_view::npos ? end : close + 1;
-  } else {
-    const std::size_t start = at;
-    while (at < command_line.size() && !IsBlank(command_line[at])) ++at;
-    out.program = command_line.substr(start, at - start);
-  }
-  while (at < command_line.size() && IsBlank(command_line[at])) ++at;
-  out.arguments = command_line.substr(at);
-  return out;
+  // UTF-8 and back is lossless, unpaired surrogates included (wide_text.h).
+  const std::string line = WideToUtf8(command_line);
+  const ProgramCandidate name = ProgramName(line);
+  return {Utf8ToWide(name.program), Utf8ToWide(name.arguments)};
 }
 
 StartResult StartCommand(std::wstring_view command_line, ProgramStarter& starter) {
