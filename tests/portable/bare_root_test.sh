@@ -60,13 +60,7 @@ start_menu_in_root() {
     mount -t proc proc "$1/proc" && mount --bind /tmp/.X11-unix "$1/tmp/.X11-unix" && exec chroot "$1" /disc/tarvelin
   ' sh "$ROOT" 2>"$WORK/menu.err" &
   menu_pid=$!
-  if ! wait_for find_menu_window; then
-    cat "$WORK/menu.err" >&2
-    echo "the menu window did not appear" >&2
-    exit 1
-  fi
-  read -r menu_x menu_y < <(xwininfo -id "$menu_window" |
-    awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')
+  await_menu_window
 }
 
 start_xvfb
@@ -85,13 +79,7 @@ else
 fi
 
 start_menu_in_root
-read -r width height < <(xwininfo -id "$menu_window" | awk '/^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print w, h}')
-if [ "$width x $height" = "$MENU_W x $MENU_H" ]; then pass "window is 480 x 360"; else fail "window is $width x $height"; fi
-if [ "$menu_x,$menu_y" = "$(((SCREEN_W - MENU_W) / 2)),$(((SCREEN_H - MENU_H) / 2))" ]; then
-  pass "window is centred on the screen"
-else
-  fail "window is at $menu_x,$menu_y on a $SCREEN_W x $SCREEN_H screen"
-fi
+expect_centred_window
 expect_screen plain "window shows background.bmp pixel for pixel"
 
 point_at_hot_spot 3

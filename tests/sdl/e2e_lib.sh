@@ -116,6 +116,11 @@ start_menu() {
   xdotool mousemove 0 0
   (cd "$ELSEWHERE" && exec "$DISC/tarvelin") 2>"$WORK/menu.err" &
   menu_pid=$!
+  await_menu_window
+}
+
+# Finds the window of the menu started as $menu_pid and where it is; ends the test when none shows.
+await_menu_window() {
   if ! wait_for find_menu_window; then
     cat "$WORK/menu.err" >&2
     echo "the menu window did not appear" >&2
@@ -123,6 +128,18 @@ start_menu() {
   fi
   read -r menu_x menu_y < <(xwininfo -id "$menu_window" |
     awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')
+}
+
+# The menu's window is 480 x 360 and centred on the screen.
+expect_centred_window() {
+  local width height
+  read -r width height < <(xwininfo -id "$menu_window" | awk '/^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print w, h}')
+  if [ "$width x $height" = "$MENU_W x $MENU_H" ]; then pass "window is 480 x 360"; else fail "window is $width x $height"; fi
+  if [ "$menu_x,$menu_y" = "$(((SCREEN_W - MENU_W) / 2)),$(((SCREEN_H - MENU_H) / 2))" ]; then
+    pass "window is centred on the screen"
+  else
+    fail "window is at $menu_x,$menu_y on a $SCREEN_W x $SCREEN_H screen"
+  fi
 }
 
 find_menu_window() {

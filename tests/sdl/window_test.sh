@@ -17,13 +17,7 @@ xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0
 start_menu
 
 # --- Size and place.
-read -r width height < <(xwininfo -id "$menu_window" | awk '/^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print w, h}')
-if [ "$width x $height" = "$MENU_W x $MENU_H" ]; then pass "window is 480 x 360"; else fail "window is $width x $height"; fi
-if [ "$menu_x,$menu_y" = "$(((SCREEN_W - MENU_W) / 2)),$(((SCREEN_H - MENU_H) / 2))" ]; then
-  pass "window is centred on the screen"
-else
-  fail "window is at $menu_x,$menu_y on a $SCREEN_W x $SCREEN_H screen"
-fi
+expect_centred_window
 motif_hints=$(xprop -id "$menu_window" -notype _MOTIF_WM_HINTS)
 # flags: decorations given; decorations: none.
 if [[ "$motif_hints" == "_MOTIF_WM_HINTS = 0x2, 0x0,"* ]]; then pass "window asks for no frame"; else fail "frame hints: $motif_hints"; fi
