@@ -8,6 +8,8 @@
 #include <cwchar>
 #include <string>
 
+#include "utf8.h"
+
 namespace {
 
 struct Found {
@@ -35,14 +37,6 @@ BOOL CALLBACK InspectControl(HWND control, LPARAM context) {
 void Print(const std::string& text) {
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
-
-std::string Utf8(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                       nullptr);
-  std::string out(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
 }
 
 }  // namespace
