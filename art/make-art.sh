@@ -70,6 +70,21 @@ EXIT_RECT="386 318 82 22 Exit"
 # Tiles: each entry is drawn into a picture of exactly its rectangle's size
 # and laid on top of the backdrop, so nothing can spill outside it.
 
+# lit_bar W H: the lit form's rounded bar with its top gloss, written once
+# for each size; prints the file.
+lit_bar() {
+    local w=$1 h=$2 r=5 x1=$(($1 - 1)) y1=$(($2 - 1))
+    local out="$tmp/lit-bar-${w}x${h}.miff"
+    [ -e "$out" ] || "$IM" \
+        \( -size "${w}x${h}" gradient:"$LIT_TOP-$LIT_BOTTOM" -alpha set \) \
+        \( -size "${w}x${h}" xc:none -fill white \
+           -draw "roundrectangle 0,0 $x1,$y1 $r,$r" \) \
+        -compose DstIn -composite -compose Over \
+        -fill 'rgba(255,255,255,0.35)' -draw "line 5,1 $((x1 - 5)),1" \
+        "$out"
+    echo "$out"
+}
+
 # entry_tile OUT W H LABEL normal|lit
 entry_tile() {
     local out=$1 w=$2 h=$3 label=$4 state=$5
@@ -84,12 +99,7 @@ entry_tile() {
             -gravity West -annotate +28+0 "$label" \
             "$tmp/$out.miff"
     else
-        "$IM" \
-            \( -size "${w}x${h}" gradient:"$LIT_TOP-$LIT_BOTTOM" -alpha set \) \
-            \( -size "${w}x${h}" xc:none -fill white \
-               -draw "roundrectangle 0,0 $x1,$y1 $r,$r" \) \
-            -compose DstIn -composite -compose Over \
-            -fill 'rgba(255,255,255,0.35)' -draw "line 5,1 $((x1 - 5)),1" \
+        "$IM" "$(lit_bar "$w" "$h")" \
             -fill "$LIT_INK" -stroke none \
             -draw "polygon 10,$((cy - 5)) 10,$((cy + 5)) 19,$cy" \
             -font "$FONT_BOLD" -pointsize 14 \
@@ -110,12 +120,7 @@ button_tile() {
             -gravity Center -annotate +0+0 "$label" \
             "$tmp/$out.miff"
     else
-        "$IM" \
-            \( -size "${w}x${h}" gradient:"$LIT_TOP-$LIT_BOTTOM" -alpha set \) \
-            \( -size "${w}x${h}" xc:none -fill white \
-               -draw "roundrectangle 0,0 $x1,$y1 $r,$r" \) \
-            -compose DstIn -composite -compose Over \
-            -fill 'rgba(255,255,255,0.35)' -draw "line 5,1 $((x1 - 5)),1" \
+        "$IM" "$(lit_bar "$w" "$h")" \
             -fill "$LIT_INK" -stroke none -font "$FONT_BOLD" -pointsize 14 \
             -gravity Center -annotate +0+0 "$label" \
             "$tmp/$out.miff"
