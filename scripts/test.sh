@@ -37,10 +37,11 @@ stage() {
   [ "$status" -eq 0 ] || failures+=("$name")
 }
 
+# A compiler warning fails the build here.
 build() {
   local preset=$1
   shift
-  cmake --preset "$preset" "$@" >/dev/null && cmake --build --preset "$preset"
+  cmake --preset "$preset" -DTARVELIN_WARNINGS_AS_ERRORS=ON "$@" >/dev/null && cmake --build --preset "$preset"
 }
 
 # The Windows program first: the Linux build's Wine tests start it.
@@ -50,7 +51,7 @@ stage "build tarvelin" build default -DTARVELIN_TESTS=ON
 stage "Linux tests" ctest --preset default
 stage "build with sanitizers" build sanitize -DTARVELIN_TESTS=ON
 stage "unit tests with sanitizers" ctest --preset sanitize
-stage "fuzz targets, short runs" bash tests/fuzz/run.sh all smoke
+stage "fuzz targets, short runs" env TARVELIN_WARNINGS_AS_ERRORS=ON bash tests/fuzz/run.sh all smoke
 
 echo
 [ ${#failures[@]} -eq 0 ] || echo "Failed stages: ${failures[*]}"
