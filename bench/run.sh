@@ -72,7 +72,8 @@ cp "$win_menu" "$discs/windows/tarvelin.exe"
 cp "$root/examples/disc/options.ini" "$discs/windows/options.ini"
 
 # --- A private X server and, for the Windows programs, a warm Wine.
-xvfb_pid=
+# shellcheck source=scripts/xvfb.sh
+source "$root/scripts/xvfb.sh"
 wineserver_pid=
 cleanup() {
   # Every Windows process of this prefix (Wine's own services too) ends with its server.
@@ -80,25 +81,11 @@ cleanup() {
     wineserver --kill 2>/dev/null
     wait "$wineserver_pid" 2>/dev/null
   fi
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  xvfb_stop
 }
 trap cleanup EXIT
 
-wait_for() {  # SECONDS COMMAND...: runs the command until it succeeds or the time is up
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.05
-  done
-}
-
-exec 3>"$build/display"
-Xvfb -displayfd 3 -noreset -nolisten tcp -br -screen 0 1024x768x24 >"$build/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-wait_for 10 grep -q '[0-9]' "$build/display" || die "Xvfb did not start, see $build/xvfb.log"
-export DISPLAY=:$(head -n1 "$build/display")
+xvfb_start 1024x768x24 "$build/xvfb.log" -noreset -br || die "no X display for the programs"
 export SDL_VIDEODRIVER=x11
 
 export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

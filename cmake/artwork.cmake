@@ -21,7 +21,8 @@ set(bmp_rle8_sources "${PROJECT_SOURCE_DIR}/tools/bmp-rle8/main.cpp" "${PROJECT_
                      "${PROJECT_SOURCE_DIR}/runtime/picture.cpp")
 add_custom_command(
   OUTPUT "${bmp_rle8}"
-  COMMAND "${TARVELIN_HOST_CXX}" -std=c++20 -O2 "-I${PROJECT_SOURCE_DIR}" -o "${bmp_rle8}" ${bmp_rle8_sources}
+  COMMAND "${TARVELIN_HOST_CXX}" -std=c++20 -O2 ${TARVELIN_WARNING_FLAGS} "-I${PROJECT_SOURCE_DIR}" -o "${bmp_rle8}"
+          ${bmp_rle8_sources}
   DEPENDS ${bmp_rle8_sources} "${PROJECT_SOURCE_DIR}/tools/bmp-rle8/rle8.h" "${PROJECT_SOURCE_DIR}/runtime/picture.h"
           "${PROJECT_SOURCE_DIR}/runtime/little_endian.h"
   WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"

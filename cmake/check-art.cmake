@@ -21,7 +21,7 @@ function(tarvelin_check_art dir host_cxx)
   endforeach()
   if(stale)
     execute_process(
-      COMMAND "${host_cxx}" -std=c++20 -O1 "-I${source}" -o "${tool}" ${sources}
+      COMMAND "${host_cxx}" -std=c++20 -O1 ${TARVELIN_WARNING_FLAGS} "-I${source}" -o "${tool}" ${sources}
       RESULT_VARIABLE status ERROR_VARIABLE errors OUTPUT_QUIET)
     if(NOT status EQUAL 0)
       file(REMOVE "${tool}")

@@ -19,20 +19,21 @@ if [ -n "${DISPLAY:-}" ]; then
   exec "$disc/tarvelin"
 fi
 
-pids=()
-cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; }
+# shellcheck source=scripts/xvfb.sh
+source scripts/xvfb.sh
+menu_pid=
+cleanup() {
+  [ -z "$menu_pid" ] || kill "$menu_pid" 2>/dev/null || true
+  xvfb_stop
+}
 trap cleanup EXIT
-exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -noreset -nolisten tcp 2>/dev/null & echo "pid $!")
-read -r _ xvfb_pid <&3
-pids+=("$xvfb_pid")
-read -r display <&3
-export DISPLAY=":$display"
+xvfb_start 1024x768x24 /dev/null -noreset
 
 xdotool mousemove 0 0  # the pointer starts mid-screen, where it would light an entry up
 "$disc/tarvelin" &
-pids=("$!" "${pids[@]}")
+menu_pid=$!
 for _ in $(seq 100); do
-  window=$(xdotool search --onlyvisible --pid "${pids[0]}" 2>/dev/null | head -n 1 || true)
+  window=$(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null | head -n 1 || true)
   [ -n "$window" ] && break
   sleep 0.1
 done

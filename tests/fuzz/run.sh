@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang (AddressSanitizer and UndefinedBehaviorSanitizer) in
 # build/fuzz and runs them.
 #
-#   tests/fuzz/run.sh TARGET|all smoke       the short fixed run count of the tests (ctest in build/fuzz)
+#   tests/fuzz/run.sh TARGET|all smoke [CTEST_OPTION...]
+#                                            the short fixed run count of the tests (ctest in build/fuzz)
 #   tests/fuzz/run.sh TARGET|all RUNS        e.g. "all 10000000": that many inputs each, one at a time
 #   tests/fuzz/run.sh TARGET|all SECONDSs    e.g. "bitmap 600s": that long each
 #
@@ -16,18 +17,20 @@ root=$(cd "$here/../.." && pwd)
 build="$root/build/fuzz"
 
 usage() {
-  sed -n '4,7p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
+  sed -n '4,8p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 
-[ $# -eq 2 ] || usage
+[ $# -eq 2 ] || { [ $# -gt 2 ] && [ "$2" = smoke ]; } || usage
 
-CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+# TARVELIN_WARNINGS_AS_ERRORS=ON in the environment makes a compiler warning fail the build (CI).
+CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTARVELIN_WARNINGS_AS_ERRORS="${TARVELIN_WARNINGS_AS_ERRORS:-OFF}" >/dev/null || exit 1
 cmake --build "$build" -j2 >/dev/null || exit 1
 
 if [ "$2" = smoke ]; then
-  if [ "$1" = all ]; then exec ctest --test-dir "$build" --output-on-failure; fi
-  exec ctest --test-dir "$build" --output-on-failure --no-tests=error -R "^fuzz_$1\$"
+  if [ "$1" = all ]; then exec ctest --test-dir "$build" --output-on-failure "${@:3}"; fi
+  exec ctest --test-dir "$build" --output-on-failure --no-tests=error -R "^fuzz_$1\$" "${@:3}"
 fi
 
 case "$2" in

@@ -4,11 +4,14 @@
 # author's title.
 #   medium_test.sh TARVELIN_ART LINUX_PROGRAM WINDOWS_PROGRAM
 set -uo pipefail
+# shellcheck source=scripts/xvfb.sh
+source "$(dirname "$0")/../../scripts/xvfb.sh"
 tool=$1 linux=$2 windows=$3
 work=$(mktemp -d)
-xvfb_pid= menu_pid=
+menu_pid=
 cleanup() {
-  for pid in $menu_pid $xvfb_pid; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+  [ -z "$menu_pid" ] || { kill "$menu_pid" 2>/dev/null && wait "$menu_pid" 2>/dev/null; }
+  xvfb_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -87,18 +90,12 @@ refuse 2 "--highlight needs --background" refused4 --highlight high.png
 refuse 2 "give the medium's folder" --options options.ini
 
 # The medium opens on Linux under the author's title.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>display 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  display=$(cat display)
-  [ -n "$display" ] && break
-  sleep 0.1
-done
-DISPLAY=":$display" disc/autorun.sh &
+xvfb_start 1024x768x24 /dev/null || fail "no X display to open the medium on"
+disc/autorun.sh &
 menu_pid=$!
 window=
 for _ in $(seq 100); do
-  window=$(DISPLAY=":$display" xdotool search --onlyvisible --name '^My Product 2\.0$' 2>/dev/null | head -n 1)
+  window=$(xdotool search --onlyvisible --name '^My Product 2\.0$' 2>/dev/null | head -n 1)
   [ -n "$window" ] && break
   sleep 0.1
 done
@@ -114,19 +111,19 @@ differing() {
 shows() {
   local picture=$1 rect=$2 count=
   for _ in $(seq 50); do
-    DISPLAY=":$display" import -window "$window" shot.png 2>/dev/null &&
+    import -window "$window" shot.png 2>/dev/null &&
       count=$(differing shot.png "$picture" "$rect") && [ "$count" = 0 ] && break
     sleep 0.1
   done
   echo "${count:-no screenshot}"
 }
 if [ -n "$window" ]; then
-  eval "$(DISPLAY=":$display" xdotool getwindowgeometry --shell "$window")"
+  eval "$(xdotool getwindowgeometry --shell "$window")"
   # Onto the bare window: the screen's pointer starts in the middle, where an entry may lie.
-  DISPLAY=":$display" xdotool mousemove $((X + 5)) $((Y + 5))
+  xdotool mousemove $((X + 5)) $((Y + 5))
   at_rest=$(shows disc/background.bmp 480x360+0+0)
   [ "$at_rest" = 0 ] || fail "the menu does not show the converted background.bmp: $at_rest pixels differ"
-  DISPLAY=":$display" xdotool mousemove $((X + 100)) $((Y + 100))
+  xdotool mousemove $((X + 100)) $((Y + 100))
   lit=$(shows disc/highlight.bmp 380x22+60+93)
   [ "$lit" = 0 ] || fail "entry 1 does not show the converted highlight.bmp: $lit pixels differ"
 fi

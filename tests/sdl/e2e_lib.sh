@@ -7,6 +7,8 @@
 # Everything it starts is stopped by process id when it exits, also on failure.
 
 set -euo pipefail
+# shellcheck source=scripts/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
 
 readonly PROGRAM=$1 ART_DIR=$2
 readonly SCREEN_W=1024 SCREEN_H=768 MENU_W=480 MENU_H=360
@@ -22,7 +24,6 @@ readonly STARTS=$WORK/starts.log
 # A word unique to this run, passed to the stand-ins so that their processes can be told apart.
 readonly RUN_TOKEN=${WORK##*/}
 
-xvfb_pid=
 menu_pid=
 menu_window=
 menu_x=0
@@ -30,14 +31,13 @@ menu_y=0
 failures=0
 
 cleanup() {
-  local status=$? pid
+  local status=$?
   set +e
-  for pid in "$menu_pid" "$xvfb_pid"; do
-    if [ -n "$pid" ]; then
-      kill "$pid" 2>/dev/null
-      wait "$pid" 2>/dev/null
-    fi
-  done
+  if [ -n "$menu_pid" ]; then
+    kill "$menu_pid" 2>/dev/null
+    wait "$menu_pid" 2>/dev/null
+  fi
+  xvfb_stop
   rm -rf "$WORK"
   exit "$status"
 }
@@ -68,20 +68,9 @@ wait_for() {
   done
 }
 
-# Starts an X server of its own on a free display number.
+# Starts an X server of its own, on which SDL uses X11.
 start_xvfb() {
-  local display_file=$WORK/display
-  : >"$display_file"
-  Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "${SCREEN_W}x${SCREEN_H}x24" \
-    3>"$display_file" >"$WORK/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  if ! wait_for grep -q '[0-9]' "$display_file"; then
-    cat "$WORK/xvfb.log" >&2
-    echo "Xvfb did not start" >&2
-    exit 1
-  fi
-  DISPLAY=:$(head -n1 "$display_file")
-  export DISPLAY
+  xvfb_start "${SCREEN_W}x${SCREEN_H}x24" "$WORK/xvfb.log" -noreset || exit 1
   export SDL_VIDEODRIVER=x11
   unset WAYLAND_DISPLAY
   # The desktop scale of the session running the tests is not the test's.

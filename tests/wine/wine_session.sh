@@ -6,6 +6,8 @@
 # SESSION_DIR/env then holds the environment the cases run in. Only processes started here are
 # stopped, by process id (Xvfb) or through this prefix's own wineserver.
 set -euo pipefail
+# shellcheck source=scripts/xvfb.sh
+source "$(dirname "$0")/../../scripts/xvfb.sh"
 
 action=$1
 session=$2
@@ -18,10 +20,8 @@ stop_session() {
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
   fi
-  if [ -n "${TARVELIN_XVFB_PID:-}" ] && kill -0 "$TARVELIN_XVFB_PID" 2>/dev/null; then
-    kill "$TARVELIN_XVFB_PID" 2>/dev/null || true
-    wait "$TARVELIN_XVFB_PID" 2>/dev/null || true
-  fi
+  XVFB_PID=${TARVELIN_XVFB_PID:-}
+  xvfb_stop
   if [ -n "${TARVELIN_WINE_TMP:-}" ]; then rm -rf "$TARVELIN_WINE_TMP"; fi
   rm -f "$session/env"
 }
@@ -45,21 +45,11 @@ mkdir -p "$session"
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/tarvelin-wine.XXXXXX")
 trap 'status=$?; [ $status -eq 0 ] || stop_session; exit $status' EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$tmp/display" >/dev/null 2>"$tmp/xvfb.log" &
-xvfb_pid=$!
+echo "export TARVELIN_WINE_TMP='$tmp'" >"$session/env"
+xvfb_start 1024x768x24 "$tmp/xvfb.log" -noreset || { echo "FAIL: no X display for the Wine cases" >&2; exit 1; }
 {
-  echo "export TARVELIN_WINE_TMP='$tmp'"
-  echo "export TARVELIN_XVFB_PID=$xvfb_pid"
-} >"$session/env"
-deadline=$((SECONDS + 30))
-until [ -s "$tmp/display" ]; do
-  kill -0 "$xvfb_pid" 2>/dev/null || { echo "FAIL: Xvfb did not start:" >&2; cat "$tmp/xvfb.log" >&2; exit 1; }
-  [ $SECONDS -lt $deadline ] || { echo "FAIL: Xvfb gave no display number" >&2; exit 1; }
-  sleep 0.1
-done
-
-{
-  echo "export DISPLAY=:$(head -n1 "$tmp/display")"
+  echo "export TARVELIN_XVFB_PID=$XVFB_PID"
+  echo "export DISPLAY=$DISPLAY"
   echo "export WINEPREFIX='$tmp/prefix'"
   echo "export WINEDEBUG=-all"
   # No Mono or Gecko installer, which a new prefix would otherwise offer in a dialog.
