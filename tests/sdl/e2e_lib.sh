@@ -3,7 +3,8 @@
 # "disc" folder holding the program, its options.ini and stand-in programs, screenshots of the
 # menu window compared with pictures built from the artwork, and waiting with timeouts.
 #
-# A test script is run as: bash SCRIPT PROGRAM ART_DIR [HELPER...]
+# A test script is run as: bash SCRIPT PROGRAM ART_DIR [HELPER...], with TARVELIN_HOT_SPOTS naming
+# the build's table of hot spots (one a line: index left top width height).
 # Everything it starts is stopped by process id when it exits, also on failure.
 
 set -euo pipefail
@@ -171,12 +172,8 @@ expect_menu_exit_status() {
 point_at() { xdotool mousemove $((menu_x + $1)) $((menu_y + $2)); }
 
 # The six hot spots: index left top width height.
-readonly HOT_SPOTS="1 60 93 380 22
-2 60 132 380 22
-3 60 171 380 22
-4 60 210 380 22
-5 60 249 380 22
-8 386 318 82 22"
+HOT_SPOTS=$(cat "${TARVELIN_HOT_SPOTS:?must name the table of hot spots that the build writes}")
+readonly HOT_SPOTS
 
 hot_spot() { awk -v k="$1" '$1 == k {print $2, $3, $4, $5}' <<<"$HOT_SPOTS"; }
 

@@ -3,6 +3,7 @@
 # than ImageMagick's own 256-colour reduction of both pictures side by side; a single picture gets
 # a drawn highlight; every refusal names the file and the fault.
 #   convert_test.sh TARVELIN_ART
+# with TARVELIN_HOT_SPOTS naming the build's table of hot spots.
 set -uo pipefail
 tool=$1
 work=$(mktemp -d)
@@ -12,7 +13,9 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # The hot spots: width x height + left + top.
-spots=(380x22+60+93 380x22+60+132 380x22+60+171 380x22+60+210 380x22+60+249 82x22+386+318)
+hot_spots=${TARVELIN_HOT_SPOTS:?must name the table of hot spots that the build writes}
+mapfile -t spots < <(awk '{print $4 "x" $5 "+" $2 "+" $3}' "$hot_spots")
+[ "${#spots[@]}" -gt 0 ] || { echo "FAIL: no hot spots in $hot_spots"; exit 1; }
 
 # Photo-like pictures, 8 bits a channel as the tool reads every picture: two crossed gradients
 # under noise, and the same picture with every hot spot tinted and a noise of its own, as an
@@ -90,16 +93,19 @@ printout=$("$tool" convert --out drawn --no-dither --highlight-colour '#00ccff' 
   fail "convert with a drawn highlight: $printout"
 [ "$(identify -format '%wx%h' drawn.png 2>&1)" = 480x720 ] || fail "no preview of the converted pair"
 grep -q "highlight drawn in #00ccff" <<<"$printout" || fail "drawn highlight not reported: $printout"
+# The top-left pixel of a hot spot given as width x height + left + top, as "left top".
+corner() { tr '+' ' ' <<<"${1#*+}"; }
 for spot in "${spots[@]}"; do
-  read -r left top <<<"$(tr '+' ' ' <<<"${spot#*+}")"
+  read -r left top <<<"$(corner "$spot")"
   [ "$(pixel drawn/highlight.bmp "$left" "$top")" = 00CCFF ] ||
     fail "hot spot at $left,$top: outline $(pixel drawn/highlight.bmp "$left" "$top"), wanted 00CCFF"
   at_least "$(mean drawn/highlight.bmp "$spot")" "$(mean drawn/background.bmp "$spot")" ||
     fail "hot spot at $left,$top is not brighter in the highlight"
 done
 "$tool" convert --out drawn-default back.png >/dev/null 2>&1 || fail "convert with the default highlight colour"
-[ "$(pixel drawn-default/highlight.bmp 60 93)" = FFCC00 ] ||
-  fail "default outline $(pixel drawn-default/highlight.bmp 60 93), wanted FFCC00"
+read -r left top <<<"$(corner "${spots[0]}")"
+[ "$(pixel drawn-default/highlight.bmp "$left" "$top")" = FFCC00 ] ||
+  fail "default outline $(pixel drawn-default/highlight.bmp "$left" "$top"), wanted FFCC00"
 
 # Every format an author may have, at any depth, with or without transparency.
 convert back.png -quality 90 back.jpg

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end cases of tarvelin.exe under Wine, in the session wine_session.sh started.
 #   wine_cases.sh CASE SESSION_DIR WIN32_BUILD_DIR ART_DIR
+# with TARVELIN_HOT_SPOTS naming the build's table of hot spots.
 # Each case copies the program onto a "disc" folder of its own, starts it from another current
 # directory, drives it with xdotool and checks what a user would see: the window, its pixels,
 # the program started, the message shown, the exit status.
@@ -91,8 +92,8 @@ expect_running() {
 # Screen pixels per picture pixel: 2 in the high-DPI case, whose prefix reports 192 DPI.
 scale=1
 
-# The hot spots: index left top width height.
-hot_spots=("1 60 93 380 22" "2 60 132 380 22" "3 60 171 380 22" "4 60 210 380 22" "5 60 249 380 22" "8 386 318 82 22")
+# The hot spots: index left top width height, from the build's table.
+mapfile -t hot_spots <"${TARVELIN_HOT_SPOTS:?must name the table of hot spots that the build writes}"
 
 # expected_picture INDEX: the background with hot spot INDEX shown from the highlight picture
 # (0: the plain background), each pixel a scale x scale square, as a file name.
