@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end cases of tarvelin.exe under Wine about input: entries behave like buttons, and a
-# command holding a NUL byte shows in full in the message. Run as wine_cases.sh is, whose helpers
-# they use:
-#   input_cases.sh CASE SESSION_DIR WIN32_BUILD_DIR ART_DIR
+# command holding a NUL byte shows in full in the message.
+
+# shellcheck source=tests/wine/wine_lib.sh
+source "$(dirname "$0")/wine_lib.sh"
 
 # expect_screen_stays INDEX: the window keeps showing expected_picture INDEX over a series of
 # screenshots (no event tells when it would have changed).
@@ -121,5 +122,4 @@ case_nul_message() {
   expect_exit 0
 }
 
-# shellcheck source=tests/wine/wine_cases.sh
-source "$(dirname "$0")/wine_cases.sh"
+run_case
