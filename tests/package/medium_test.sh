@@ -25,7 +25,8 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # A medium folder that already holds the author's own setup program.
 mkdir -p disc/setup
 echo "the author's setup" >disc/setup/setup.exe
-printf 'My Product 2.0\r\nsetup\\setup.exe\r\n' >options.ini
+fixtures=$(cd "$(dirname "$0")/fixtures" && pwd)
+cp "$fixtures/medium.ini" options.ini
 convert -size 480x360 -seed 3 plasma:steelblue-navy -depth 8 back.png
 convert back.png -region "$entry1" -fill white -colorize 40 -depth 8 high.png
 convert -size 100x100 xc:red small.png
@@ -70,7 +71,7 @@ grep -q "shows its built-in ones" <<<"$output" && [ ! -e plain/background.bmp ] 
   fail "medium without pictures: $output"
 
 # A title Windows would misread in autorun.inf leaves the label to the volume's name.
-printf 'Sch\xc3\xb6n\n' >umlaut.ini
+cp "$fixtures/umlaut.ini" umlaut.ini
 "$tool" medium umlaut --options umlaut.ini --linux "$linux" --windows "$windows" >/dev/null 2>&1 ||
   fail "medium with a non-ASCII title"
 grep -q '^label=' umlaut/autorun.inf && fail "autorun.inf labelled with a non-ASCII title"

@@ -20,6 +20,9 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/tarvelin-e2e.XXXXXX")
 readonly WORK DISC=$WORK/disc ELSEWHERE=$WORK/elsewhere EXPECTED=$WORK/expected
 # Every stand-in start is one line here.
 readonly STARTS=$WORK/starts.log
+# The options files of the tests, byte for byte.
+FIXTURES=$(cd "$(dirname "${BASH_SOURCE[0]}")/fixtures" && pwd)
+readonly FIXTURES
 # A word unique to this run, passed to the stand-ins so that their processes can be told apart.
 readonly RUN_TOKEN=${WORK##*/}
 
@@ -89,14 +92,14 @@ start_xvfb() {
   unset GDK_SCALE
 }
 
-# Makes the disc: the program, options.ini with these bytes (printf format), and a stand-in
-# program in tools/ that records its current directory, its LC_ALL and its arguments. A decoy with the same
-# path in the directory the menu starts from records "decoy".
+# Makes the disc: the program, a copy of this file as options.ini (a fixture, or <(printf ...)
+# where the file holds this run's paths or token), and a stand-in program in tools/ that records
+# its current directory, its LC_ALL and its arguments. A decoy with the same path in the directory
+# the menu starts from records "decoy".
 make_disc() {
   mkdir -p "$DISC/tools" "$ELSEWHERE/tools" "$EXPECTED"
   cp "$PROGRAM" "$DISC/tarvelin"
-  # shellcheck disable=SC2059  # the caller's bytes are a printf format on purpose
-  printf "$1" >"$DISC/options.ini"
+  cat "$1" >"$DISC/options.ini"
   write_stand_in "$DISC/tools/stand-in.sh" 'started'
   write_stand_in "$ELSEWHERE/tools/stand-in.sh" 'decoy'
 }

@@ -6,7 +6,7 @@
 source "$(dirname "$0")/e2e_lib.sh"
 
 start_xvfb
-make_disc 'Hover test\r\n'
+make_disc "$FIXTURES/hover.ini"
 make_expected_pictures
 start_menu
 expect_screen plain "nothing is highlighted at start"

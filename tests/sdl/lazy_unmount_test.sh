@@ -17,7 +17,7 @@ fi
 source "$(dirname "$0")/e2e_lib.sh"
 
 start_xvfb
-make_disc 'Lazy unmount\r\n'
+make_disc "$FIXTURES/lazy_unmount.ini"
 make_expected_pictures
 readonly MEDIUM=$WORK/medium
 mkdir -p "$MEDIUM"

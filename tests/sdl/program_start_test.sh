@@ -15,7 +15,7 @@
 source "$(dirname "$0")/e2e_lib.sh"
 
 start_xvfb
-make_disc ''
+make_disc /dev/null
 # The entries, with entry 3's command as given.
 write_options() {
   printf 'Program start\r\ntools\\chatty.sh %s\r\nStand In\\stand-in.sh one "two words" %s\r\n%s\r\nsetup /silent %s\r\ntools\\stand-in.sh five %s\r\n' \

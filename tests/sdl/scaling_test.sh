@@ -39,7 +39,7 @@ close_menu() {
 starts_of() { grep -c -F "$1" "$STARTS" 2>/dev/null || true; }
 
 start_xvfb
-make_disc 'Scaling test\r\ntools\\stand-in.sh one '"$RUN_TOKEN"'\r\ntools\\stand-in.sh two '"$RUN_TOKEN"'\r\ntools\\stand-in.sh three '"$RUN_TOKEN"'\r\n'
+make_disc <(printf 'Scaling test\r\ntools\\stand-in.sh one %s\r\ntools\\stand-in.sh two %s\r\ntools\\stand-in.sh three %s\r\n' "$RUN_TOKEN" "$RUN_TOKEN" "$RUN_TOKEN")
 scale=2
 make_expected_pictures
 

@@ -25,7 +25,7 @@ case_art_beside() {
   invert_colours "$built_in/highlight.bmp" "$work/pair/highlight.bmp"
 
   # A pair that fits, beside the program: it shows instead of the bitmap resources.
-  make_disc "$work/disc" 'Pictures beside\r\n'
+  make_disc "$work/disc" art_beside.ini
   cp "$work/pair/background.bmp" "$work/pair/highlight.bmp" "$work/disc/"
   use_pictures "$work/pair"
   start_menu "$work/disc/tarvelin.exe"
@@ -66,7 +66,7 @@ case_misfit_resources() {
   # Either way the built-in pictures show, at the menu's own size.
   local misfit
   for misfit in outside huge; do
-    make_disc "$work/$misfit" 'Resources\r\n'
+    make_disc "$work/$misfit" misfit_resources.ini
     cp "$build/wine-helpers/tarvelin_${misfit}_art.exe" "$work/$misfit/tarvelin.exe"
     start_menu "$work/$misfit/tarvelin.exe"
     expect_geometry 480 360
@@ -79,7 +79,7 @@ case_misfit_resources() {
 case_high_dpi_small_screen() {
   # At 300 % (288 DPI) the window would be 1440 x 1080, more than the 1024 x 768 screen: the
   # factor shrinks to 2, the largest at which the whole menu is on screen.
-  start_at_dpi 288 'Small screen\r\n'
+  start_at_dpi 288 high_dpi_small_screen.ini
   every_hot_spot
   xdotool click 1
   expect_exit 0

@@ -6,7 +6,7 @@
 source "$(dirname "$0")/wine_lib.sh"
 
 case_hover() {
-  make_disc "$work/disc" 'Hover\r\n'
+  make_disc "$work/disc" hover.ini
   start_menu "$work/disc/tarvelin.exe"
   expect_screen 0
   local spot index rest

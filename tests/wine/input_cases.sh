@@ -19,7 +19,7 @@ expect_screen_stays() {
 }
 
 case_press_release() {
-  make_disc "$work/disc" 'Press and release\r\ntools\\standin.exe one\r\ntools\\standin.exe two\r\ntools\\standin.exe three\r\ntools\\standin.exe four\r\ntools\\standin.exe five\r\n'
+  make_disc "$work/disc" press_release.ini
   mkdir -p "$work/disc/tools"
   cp "$helpers/standin.exe" "$work/disc/tools/"
   start_menu "$work/disc/tarvelin.exe"
@@ -111,7 +111,7 @@ case_press_release() {
 }
 
 case_nul_message() {
-  make_disc "$work/disc" 'NUL\r\nmissing\0tail.exe\r\n'
+  make_disc "$work/disc" nul_message.ini
   start_menu "$work/disc/tarvelin.exe"
   highlight 1
   xdotool click 1

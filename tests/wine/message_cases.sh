@@ -5,7 +5,7 @@
 source "$(dirname "$0")/wine_lib.sh"
 
 case_missing_command() {
-  make_disc "$work/disc" 'Missing\r\nmissing\\nothing.exe /x\r\n""\r\n'
+  make_disc "$work/disc" missing_command.ini
   start_menu "$work/disc/tarvelin.exe"
   highlight 1
   xdotool click 1

@@ -9,7 +9,7 @@ source "$(dirname "$0")/wine_lib.sh"
 case_activation() {
   # The disc is drive D: and the program sits at its root, so the application directory is "D:\";
   # the menu starts with the current directory on another drive (Z:).
-  make_disc "$work/disc" 'Activation\r\ntools\\standin.exe first "second arg"\r\n'
+  make_disc "$work/disc" activation.ini
   mkdir -p "$work/disc/tools"
   cp "$helpers/standin.exe" "$work/disc/tools/"
   disc_is_drive_d "$work/disc"
@@ -58,20 +58,14 @@ $wanted"
 case_documents() {
   # The disc is drive D:. The prefix opens .tvdoc documents, https: links and folders with the
   # stand-in, as a system would with a viewer, a browser and a file manager.
-  make_disc "$work/disc" 'Documents\r\ndocs\\guide.tvdoc\r\ndocs\\missing.tvdoc\r\nhttps://example.org/guide?a=1\r\ndocs\r\ndocs\\guide.tvdoc /p 2\r\n'
+  make_disc "$work/disc" documents.ini
   mkdir -p "$work/disc/tools" "$work/disc/docs"
   cp "$helpers/standin.exe" "$work/disc/tools/"
   echo 'A document' >"$work/disc/docs/guide.tvdoc"
   disc_is_drive_d "$work/disc"
   # Into HKEY_CLASSES_ROOT itself: Wine 8 does not look at the user's Software\Classes. Wine's own
   # folder opener talks DDE to its explorer, which answers no one here, so that part goes.
-  local handler='@="\"D:\\tools\\standin.exe\" \"%1\" %*"'
-  printf '%s\r\n' 'REGEDIT4' '' \
-    '[HKEY_CLASSES_ROOT\.tvdoc]' '@="Tarvelin.TestDocument"' '' \
-    '[HKEY_CLASSES_ROOT\Tarvelin.TestDocument\shell\open\command]' "$handler" '' \
-    '[HKEY_CLASSES_ROOT\https\shell\open\command]' "$handler" '' \
-    '[HKEY_CLASSES_ROOT\Folder\shell\open\command]' "$handler" '' \
-    '[-HKEY_CLASSES_ROOT\Folder\shell\open\ddeexec]' >"$work/disc/types.reg"
+  cp "$fixtures/documents.reg" "$work/disc/types.reg"
   wine regedit /S 'D:\types.reg' >/dev/null 2>&1 || fail "the document types could not be registered"
   start_menu 'D:\tarvelin.exe'
   local record=$work/disc/tools/standin-record.txt
@@ -118,7 +112,7 @@ case_spaces() {
   # The disc is drive D:. Entry 1 is a program in a folder with a space, entry 2 a document whose
   # name has a space, and nothing quotes them. A decoy named like entry 1's first word waits in PATH
   # and in the directory the menu starts from: the system's own search would find it first.
-  make_disc "$work/disc" 'Spaces\r\nStand In\\standin.exe /quiet "a b"\r\ndocs\\user guide.tvdoc\r\n'
+  make_disc "$work/disc" spaces.ini
   mkdir -p "$work/disc/Stand In" "$work/disc/docs" "$work/disc/tools" "$work/decoys" "$work/elsewhere"
   cp "$helpers/standin.exe" "$work/disc/Stand In/"
   cp "$helpers/standin.exe" "$work/disc/tools/"
@@ -126,9 +120,7 @@ case_spaces() {
   cp "$helpers/standin.exe" "$work/elsewhere/Stand.exe"
   echo 'A document' >"$work/disc/docs/user guide.tvdoc"
   disc_is_drive_d "$work/disc"
-  local handler='@="\"D:\\tools\\standin.exe\" \"%1\" %*"'
-  printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CLASSES_ROOT\.tvdoc]' '@="Tarvelin.TestDocument"' '' \
-    '[HKEY_CLASSES_ROOT\Tarvelin.TestDocument\shell\open\command]' "$handler" >"$work/disc/types.reg"
+  cp "$fixtures/spaces.reg" "$work/disc/types.reg"
   wine regedit /S 'D:\types.reg' >/dev/null 2>&1 || fail "the document type could not be registered"
   WINEPATH=$(winepath -w "$work/decoys" 2>/dev/null | tr -d '\r')
   export WINEPATH
@@ -202,7 +194,7 @@ case_planted_dll() {
   # is told to prefer a DLL of those names found on the search path over its own, as Windows
   # does for DLLs that are not KnownDLLs.
   local planted=(uxtheme dwmapi shcore shlwapi version)
-  make_disc "$work/disc" 'Planted\r\nmissing.exe\r\n'
+  make_disc "$work/disc" planted_dll.ini
   local name
   for name in "${planted[@]}"; do cp "$helpers/planted.dll" "$work/disc/$name.dll"; done
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;uxtheme,dwmapi=n,b"

@@ -8,7 +8,7 @@ source "$(dirname "$0")/wine_lib.sh"
 
 case_window() {
   # The title holds é as the single byte 0xE9 of the Windows-1252 code page.
-  make_disc "$work/disc" 'Disc Caf\xe9, the demo\r\nguide\\guide.exe\r\n'
+  make_disc "$work/disc" window.ini
   start_menu "$work/disc/tarvelin.exe"
 
   expect_geometry 480 360
@@ -63,7 +63,7 @@ case_encodings() {
 
 case_high_dpi() {
   # The prefix reports 200 % (192 DPI) to the programs started from now on, until the case ends.
-  start_at_dpi 192 'High DPI\r\n'
+  start_at_dpi 192 high_dpi.ini
   # From entry to entry, each showing only its own highlight.
   every_hot_spot
   # The screen pixels of entry 3's first picture column belong to the entry, the ones just left of
@@ -80,7 +80,7 @@ case_high_dpi() {
 }
 
 case_exit_button() {
-  make_disc "$work/disc" 'Exit\r\n'
+  make_disc "$work/disc" exit_button.ini
   start_menu "$work/disc/tarvelin.exe"
   highlight 8
   xdotool click 1
@@ -91,7 +91,7 @@ case_start_failure() {
   # With the menu's window refused by a hook, as on a system out of window handles, the menu says
   # what failed in a box titled with its own title, and ends. The hook hinders only a menu in a
   # folder named "nowindow".
-  make_disc "$work/nowindow" 'Start failure\r\n'
+  make_disc "$work/nowindow" start_failure.ini
   wine "$helpers/nowindow_hook.exe" 30 >"$work/hook.log" 2>&1 &
   hook_pid=$!
   trap 'kill "$hook_pid" 2>/dev/null || true; cleanup' EXIT

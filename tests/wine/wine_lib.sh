@@ -46,12 +46,14 @@ fail() {
 
 # --- The disc and the program ------------------------------------------------------------------
 
-# make_disc DIR OPTIONS_BYTES: the program and an options.ini (printf format) in DIR.
+# The files the cases put on their discs, byte for byte.
+fixtures=$(cd "$(dirname "${BASH_SOURCE[0]}")/fixtures" && pwd)
+
+# make_disc DIR FIXTURE: the program in DIR, with the fixture of that name as its options.ini.
 make_disc() {
   mkdir -p "$1"
   cp "$build/tarvelin.exe" "$1/"
-  # shellcheck disable=SC2059
-  printf "$2" >"$1/options.ini"
+  cp "$fixtures/$2" "$1/options.ini"
 }
 
 # disc_is_drive_d DIR: DIR is the prefix's drive D: until the case ends.
@@ -186,7 +188,7 @@ every_hot_spot() {
   done
 }
 
-# start_at_dpi DPI OPTIONS_BYTES: the menu on a disc of its own, started while the prefix reports
+# start_at_dpi DPI FIXTURE: the menu on a disc of its own, started while the prefix reports
 # DPI dots per inch (96 again when the case ends); it shows the picture doubled, 960 x 720, centred.
 start_at_dpi() {
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
