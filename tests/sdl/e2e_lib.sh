@@ -187,6 +187,14 @@ point_at_hot_spot() {
   point_at $(((left + width / 2) * scale)) $(((top + height / 2) * scale))
 }
 
+# Points at the middle of the bare gap between entries k and k + 1 (at the expected scale).
+point_at_gap_below() {
+  local left top width height next_top
+  read -r left top width height < <(hot_spot "$1")
+  read -r _ next_top _ < <(hot_spot $(($1 + 1)))
+  point_at $(((left + width / 2) * scale)) $(((top + height + next_top) / 2 * scale))
+}
+
 # The pictures a user should see: the background alone, and the background with one hot spot's
 # rectangle taken from the highlight picture; at the expected scale, each pixel a square. From the
 # pictures in the folder given, else the ones the program was built with.

@@ -20,8 +20,10 @@ case_hover() {
   highlight 2
   pointer_to_spot 4
   expect_screen 4
-  # Across the 17-pixel gap below entry 4 to entry 5.
-  pointer_to 250 240
+  # Across the gap below entry 4 to entry 5.
+  local gap_x gap_y
+  read -r gap_x gap_y <<<"$(gap_below 4)"
+  pointer_to "$gap_x" "$gap_y"
   expect_screen 0
   highlight 5
   xdotool key Escape

@@ -37,9 +37,11 @@ $wanted"
   # A double-click starts the program once (its second press is no click); a click after it
   # starts it again. Each lands a few pixels from the last, so the system pairs only the two
   # presses of the double-click. The pointer's move to the bare window is handled after them.
-  pointer_to 80 104
+  local left top width height
+  read -r left top width height <<<"$(hot_spot 1)"
+  pointer_to $((left + 20)) $((top + height / 2))
   xdotool click --repeat 2 --delay 60 1
-  pointer_to 420 104
+  pointer_to $((left + width - 20)) $((top + height / 2))
   xdotool click 1
   pointer_to "$bare_x" "$bare_y"
   expect_screen 0

@@ -68,11 +68,13 @@ case_high_dpi() {
   every_hot_spot
   # The screen pixels of entry 3's first picture column belong to the entry, the ones just left of
   # them to the bare window.
-  pointer_to_screen 120 $((171 * 2 + 1))
+  local left top width height
+  read -r left top width height <<<"$(hot_spot 3)"
+  pointer_to_screen $((left * 2)) $((top * 2 + 1))
   expect_screen 3
-  pointer_to_screen 119 $((171 * 2 + 1))
+  pointer_to_screen $((left * 2 - 1)) $((top * 2 + 1))
   expect_screen 0
-  pointer_to_screen 121 $((193 * 2 - 1))
+  pointer_to_screen $((left * 2 + 1)) $(((top + height) * 2 - 1))
   expect_screen 3
   highlight 8
   xdotool click 1

@@ -105,6 +105,16 @@ scale=1
 # The hot spots: index left top width height, from the build's table.
 mapfile -t hot_spots <"${TARVELIN_HOT_SPOTS:?must name the table of hot spots that the build writes}"
 
+# hot_spot INDEX: "left top width height" of a hot spot.
+hot_spot() {
+  local spot index rest
+  for spot in "${hot_spots[@]}"; do
+    read -r index rest <<<"$spot"
+    [ "$index" = "$1" ] && { echo "$rest"; return; }
+  done
+  fail "no hot spot $1"
+}
+
 # expected_picture INDEX: the background with hot spot INDEX shown from the highlight picture
 # (0: the plain background), each pixel a scale x scale square, as a file name.
 expected_picture() {
@@ -114,11 +124,8 @@ expected_picture() {
     if [ "$1" = 0 ]; then
       convert "$art/background.bmp" -scale "$((scale * 100))%" "$file"
     else
-      local spot index left top width height
-      for spot in "${hot_spots[@]}"; do
-        read -r index left top width height <<<"$spot"
-        [ "$index" = "$1" ] && break
-      done
+      local left top width height
+      read -r left top width height <<<"$(hot_spot "$1")"
       convert "$art/background.bmp" \( "$art/highlight.bmp" -crop "${width}x${height}+${left}+${top}" +repage \) \
         -geometry "+${left}+${top}" -composite -scale "$((scale * 100))%" "$file"
     fi
@@ -149,12 +156,9 @@ pointer_to_screen() { xdotool mousemove $((window_x + $1)) $((window_y + $2)); }
 
 # pointer_to_spot INDEX: the pointer to the middle of a hot spot.
 pointer_to_spot() {
-  local spot index left top width height
-  for spot in "${hot_spots[@]}"; do
-    read -r index left top width height <<<"$spot"
-    [ "$index" = "$1" ] && { pointer_to $((left + width / 2)) $((top + height / 2)); return; }
-  done
-  fail "no hot spot $1"
+  local left top width height
+  read -r left top width height <<<"$(hot_spot "$1")"
+  pointer_to $((left + width / 2)) $((top + height / 2))
 }
 
 # highlight INDEX: points at a hot spot and waits for its highlight.
@@ -163,9 +167,16 @@ highlight() {
   expect_screen "$1"
 }
 
-# A client pixel of the bare window, in the gap between entries 1 and 2.
-bare_x=250
-bare_y=124
+# gap_below INDEX: "x y" of the middle of the bare gap between entries INDEX and INDEX + 1.
+gap_below() {
+  local left top width height next_top
+  read -r left top width height <<<"$(hot_spot "$1")"
+  read -r _ next_top _ <<<"$(hot_spot $(($1 + 1)))"
+  echo $((left + width / 2)) $(((top + height + next_top) / 2))
+}
+
+# A picture pixel of the bare window, in the gap between entries 1 and 2.
+read -r bare_x bare_y <<<"$(gap_below 1)"
 
 # expect_geometry W H: the window is W x H pixels, centred on the screen (which has no task bar).
 expect_geometry() {
