@@ -18,7 +18,8 @@ std::span<const std::uint8_t> ReferenceHighlightBitmap();
 namespace {
 
 constexpr int kWidth = 480, kHeight = 360;
-constexpr RECT kEntry1{TARVELIN_HOT_SPOT_1_LEFT, TARVELIN_HOT_SPOT_1_TOP, TARVELIN_HOT_SPOT_1_LEFT + TARVELIN_HOT_SPOT_1_WIDTH,
+constexpr RECT kEntry1{TARVELIN_HOT_SPOT_1_LEFT, TARVELIN_HOT_SPOT_1_TOP,
+                       TARVELIN_HOT_SPOT_1_LEFT + TARVELIN_HOT_SPOT_1_WIDTH,
                        TARVELIN_HOT_SPOT_1_TOP + TARVELIN_HOT_SPOT_1_HEIGHT};
 
 // A bitmap file as the header and pixels that SetDIBitsToDevice takes.

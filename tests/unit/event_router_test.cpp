@@ -87,7 +87,9 @@ TEST(EventRouter, AClickIsAPressAndReleaseOnTheShownBox) {
     Calls expected;
   } cases[] = {
       {"press and release on the box", {Press(CentreOf(3)), Release(CentreOf(3))}, {"click"}},
-      {"release elsewhere on the box", {Press({entry3.x, entry3.y}), Release({entry3.x + entry3.w - 1, entry3.y + entry3.h - 1})}, {"click"}},
+      {"release elsewhere on the box",
+       {Press({entry3.x, entry3.y}), Release({entry3.x + entry3.w - 1, entry3.y + entry3.h - 1})},
+       {"click"}},
       {"off the box and back while held", {Press(CentreOf(3)), Move(kGap), Move(kOutside), Move(CentreOf(3)),
                                            Release(CentreOf(3))}, {"click"}},
       // Any other release inside the window is a movement to where it happened.

@@ -15,7 +15,8 @@ const std::vector<Point> kBarePoints = [] {
   for (const std::int16_t k : kHotSpotIndices) {
     const PixelRect r = RectOf(k);
     const Point middle = CentreOf(k);
-    points.insert(points.end(), {{r.x - 1, middle.y}, {r.x + r.w, middle.y}, {middle.x, r.y - 1}, {middle.x, r.y + r.h}});
+    points.insert(points.end(),
+                  {{r.x - 1, middle.y}, {r.x + r.w, middle.y}, {middle.x, r.y - 1}, {middle.x, r.y + r.h}});
   }
   return points;
 }();
