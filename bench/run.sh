@@ -100,10 +100,15 @@ wineserver --foreground --persistent >>"$build/wine.log" 2>&1 &
 wineserver_pid=$!
 
 # --- Measurements.
+# The pixel the launcher watches: the middle of entry 1, from the table the build wrote from
+# menu/layout.h.
+probe=$(awk '$1 == 1 {print int($2 + $4 / 2) "," int($3 + $5 / 2)}' "$build/host/hot_spots.txt")
+[ -n "$probe" ] || die "no entry 1 in $build/host/hot_spots.txt"
 launch() {  # FILE [--idle S] [--process NAME] -- PROGRAM...: one start, its figures appended to FILE
   local file=$1
   shift
-  "$launcher" --background "$art/background.bmp" --highlight "$art/highlight.bmp" "$@" >>"$file" 2>>"$results/launcher.log" ||
+  "$launcher" --background "$art/background.bmp" --highlight "$art/highlight.bmp" --probe "$probe" "$@" >>"$file" \
+    2>>"$results/launcher.log" ||
     tail -n1 "$file" | sed "s|^|$(basename "$file"): |" >>"$results/launcher.log"
 }
 

@@ -2,6 +2,10 @@
 # fault named. The rules are the programs' own: check-art is compiled here from the runtime's
 # sources and menu/layout.h, with the build machine's compiler, so the hot spots it checks are the
 # ones the compiler reads, however the layout is written.
+#
+# The same tool writes the hot spots into the build tree, one a line as INDEX LEFT TOP WIDTH HEIGHT,
+# in the file TARVELIN_HOT_SPOTS names: test scripts and benchmarks read their rectangles there,
+# so a hot spot moves by an edit of menu/layout.h alone.
 
 function(tarvelin_check_art dir host_cxx)
   set(source "${PROJECT_SOURCE_DIR}")
@@ -28,6 +32,15 @@ function(tarvelin_check_art dir host_cxx)
       message(FATAL_ERROR "check-art could not be compiled with ${host_cxx}:\n${errors}")
     endif()
   endif()
+
+  execute_process(COMMAND "${tool}" --hot-spots RESULT_VARIABLE status OUTPUT_VARIABLE table)
+  if(NOT status EQUAL 0 OR table STREQUAL "")
+    message(FATAL_ERROR "check-art --hot-spots gave no table of hot spots")
+  endif()
+  # Written only when it changes, so that what is built from it is not built again for nothing.
+  set(hot_spots "${PROJECT_BINARY_DIR}/hot_spots.txt")
+  file(CONFIGURE OUTPUT "${hot_spots}" CONTENT "${table}" @ONLY)
+  set(TARVELIN_HOT_SPOTS "${hot_spots}" PARENT_SCOPE)
 
   execute_process(COMMAND "${tool}" "${dir}/background.bmp" "${dir}/highlight.bmp"
                   RESULT_VARIABLE status ERROR_VARIABLE fault OUTPUT_QUIET)

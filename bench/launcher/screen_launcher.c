@@ -4,7 +4,7 @@
  *
  *   --background FILE  8-bit bitmap the window shows at rest (its probe pixel ends the start)
  *   --highlight FILE   8-bit bitmap of the highlighted entries (its probe pixel ends the hover)
- *   --probe X,Y        client pixel inside entry 1 to watch (default 100,100)
+ *   --probe X,Y        client pixel inside entry 1 to watch
  *   --process NAME     measure the process, started by PROGRAM, whose command line holds NAME (for
  *                      Wine: the program's own process, not wineserver); default: the started process
  *   --idle SECONDS     CPU time to measure while the menu sits untouched (default 0: not measured)
@@ -157,8 +157,8 @@ static pid_t FindProcess(const char* name, pid_t child) {
 }
 
 int main(int argc, char** argv) {
-  const char *background = NULL, *highlight = NULL, *process = NULL;
-  int probe_x = 100, probe_y = 100;
+  const char *background = NULL, *highlight = NULL, *process = NULL, *probe = NULL;
+  int probe_x, probe_y;
   double idle = 0, timeout = 20;
   int i = 1;
   for (; i < argc && strcmp(argv[i], "--") != 0; i += 2) {
@@ -168,16 +168,16 @@ int main(int argc, char** argv) {
     else if (!strcmp(argv[i], "--process")) process = argv[i + 1];
     else if (!strcmp(argv[i], "--idle")) idle = atof(argv[i + 1]);
     else if (!strcmp(argv[i], "--timeout")) timeout = atof(argv[i + 1]);
-    else if (!strcmp(argv[i], "--probe")) {
-      if (sscanf(argv[i + 1], "%d,%d", &probe_x, &probe_y) != 2) return Fail("bad-probe");
-    } else return Fail("unknown-option");
+    else if (!strcmp(argv[i], "--probe")) probe = argv[i + 1];
+    else return Fail("unknown-option");
   }
-  if (i + 1 >= argc || !background || !highlight) {
-    fprintf(stderr, "usage: %s --background BMP --highlight BMP [--probe X,Y] [--process NAME] "
+  if (i + 1 >= argc || !background || !highlight || !probe) {
+    fprintf(stderr, "usage: %s --background BMP --highlight BMP --probe X,Y [--process NAME] "
                     "[--idle S] [--timeout S] -- PROGRAM [ARGS...]\n", argv[0]);
     return 2;
   }
   char** command = argv + i + 1;
+  if (sscanf(probe, "%d,%d", &probe_x, &probe_y) != 2) return Fail("bad-probe");
 
   const long rest = BitmapColour(background, probe_x, probe_y);
   const long lit = BitmapColour(highlight, probe_x, probe_y);

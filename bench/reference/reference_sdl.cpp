@@ -1,13 +1,15 @@
 // The least SDL2 program that does the menu's visible job, as the limit the menu is measured
 // against: a borderless 480 x 360 window in the middle of the screen showing the background
-// picture, and on every pointer movement one 380 x 22 piece of the highlight picture (entry 1's)
-// copied into it. Same hints as the menu: video only, no accelerated framebuffer, and the menu's
+// picture, and on every pointer movement the piece of the highlight picture at entry 1 copied into
+// it. Same hints as the menu: video only, no accelerated framebuffer, and the menu's
 // other hints, so that both programs ask SDL for the same work.
 
 #include <SDL.h>
 
 #include <cstdint>
 #include <span>
+
+#include "hot_spots.h"
 
 namespace tarvelin {
 std::span<const std::uint8_t> ReferenceBackgroundBitmap();
@@ -16,7 +18,8 @@ std::span<const std::uint8_t> ReferenceHighlightBitmap();
 
 namespace {
 
-constexpr SDL_Rect kEntry1{60, 93, 380, 22};
+constexpr SDL_Rect kEntry1{TARVELIN_HOT_SPOT_1_LEFT, TARVELIN_HOT_SPOT_1_TOP, TARVELIN_HOT_SPOT_1_WIDTH,
+                           TARVELIN_HOT_SPOT_1_HEIGHT};
 
 SDL_Surface* LoadEmbedded(std::span<const std::uint8_t> bytes, const SDL_PixelFormat* format) {
   SDL_Surface* loaded = SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);

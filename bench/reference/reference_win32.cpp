@@ -1,12 +1,14 @@
 // The least Win32 program that does the menu's visible job, as the limit the menu is measured
 // against: a 480 x 360 popup window in the middle of the screen painted from the background
-// picture, and on every pointer movement one 380 x 22 piece of the highlight picture (entry 1's)
-// drawn into it. Built with the menu's toolchain and link options.
+// picture, and on every pointer movement the piece of the highlight picture at entry 1 drawn into
+// it. Built with the menu's toolchain and link options.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <span>
+
+#include "hot_spots.h"
 
 namespace tarvelin {
 std::span<const std::uint8_t> ReferenceBackgroundBitmap();
@@ -16,7 +18,9 @@ std::span<const std::uint8_t> ReferenceHighlightBitmap();
 namespace {
 
 constexpr int kWidth = 480, kHeight = 360;
-constexpr RECT kEntry1{60, 93, 60 + 380, 93 + 22};
+constexpr RECT kEntry1{TARVELIN_HOT_SPOT_1_LEFT, TARVELIN_HOT_SPOT_1_TOP,
+                       TARVELIN_HOT_SPOT_1_LEFT + TARVELIN_HOT_SPOT_1_WIDTH,
+                       TARVELIN_HOT_SPOT_1_TOP + TARVELIN_HOT_SPOT_1_HEIGHT};
 
 // A bitmap file as the header and pixels that SetDIBitsToDevice takes.
 struct Dib {

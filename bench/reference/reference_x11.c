@@ -1,6 +1,6 @@
 /* The least X11 program that does the menu's visible job, as the platform's limit: a borderless
  * 480 x 360 window in the middle of the screen showing the background picture, and on every pointer
- * movement the 380 x 22 piece of the highlight picture at entry 1 put into it; Escape or a close
+ * movement the piece of the highlight picture at entry 1 put into it; Escape or a close
  * request ends it. Plain Xlib: one XImage per picture, XPutImage to draw, no toolkit. */
 
 #include <X11/Xatom.h>
@@ -11,10 +11,18 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "hot_spots.h"
+
 extern const unsigned char kReferenceBackground[], kReferenceHighlight[];
 extern const unsigned long kReferenceBackgroundSize, kReferenceHighlightSize;
 
-enum { kWidth = 480, kHeight = 360, kEntryX = 60, kEntryY = 93, kEntryW = 380, kEntryH = 22 };
+enum { kWidth = 480, kHeight = 360 };
+enum {
+  kEntryX = TARVELIN_HOT_SPOT_1_LEFT,
+  kEntryY = TARVELIN_HOT_SPOT_1_TOP,
+  kEntryW = TARVELIN_HOT_SPOT_1_WIDTH,
+  kEntryH = TARVELIN_HOT_SPOT_1_HEIGHT
+};
 
 static uint32_t Read32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24; }
 

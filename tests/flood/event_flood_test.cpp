@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
-#include <random>
 
 #include "menu/frmMain.h"
 #include "menu/layout.h"
 #include "runtime/memory/memory_provider.h"
+#include "tests/support/random_input.h"
 
 // Every allocation of this test program is counted, so that the heap's size can be compared
 // between two points of the flood.
@@ -40,8 +40,9 @@ void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
 namespace tarvelin {
 namespace {
 
+using testing::RandomInput;
+
 constexpr int kEvents = 1'000'000;
-constexpr int kWindowWidth = 480, kWindowHeight = 360;
 
 // Passes every handler call on to the menu and checks the highlight each time a handler that the
 // main loop called (not one run by a pump inside another handler) returns.
@@ -97,69 +98,6 @@ class CheckingHandlers final : public FormHandlers {
   int depth_ = 0;
 };
 
-// Random input with the weight on the places where the menu decides something: inside hot spots,
-// on their edges, in the gaps between entries, off the window.
-class RandomInput {
- public:
-  explicit RandomInput(unsigned seed) : random_(seed) {}
-
-  InputEvent Move() {
-    const int kind = Below(100);
-    const HotSpotDesign& spot = kHotSpotLayout[Below(static_cast<int>(kHotSpotLayout.size()))];
-    const int left = static_cast<int>(spot.Left), top = static_cast<int>(spot.Top);
-    const int width = static_cast<int>(spot.Width), height = static_cast<int>(spot.Height);
-    if (kind < 40) return At(left + Below(width), top + Below(height));
-    if (kind < 60) {  // one pixel either side of an edge
-      const bool vertical_edge = Below(2) == 0;
-      const int edge_x = left + (Below(2) ? width : 0) + Below(3) - 2;
-      const int edge_y = top + (Below(2) ? height : 0) + Below(3) - 2;
-      return vertical_edge ? At(edge_x, top + Below(height)) : At(left + Below(width), edge_y);
-    }
-    if (kind < 85) return At(60 + Below(380), top + height + Below(17));  // the gap below a row
-    if (kind < 90) return At(Below(kWindowWidth + 200) - 100, Below(2) ? -1 - Below(50) : kWindowHeight + Below(50));
-    return At(Below(kWindowWidth), Below(kWindowHeight));
-  }
-
-  InputEvent Any(const HighlightBox& box) {
-    // A press holds the pointer until its release, as a user's click or short drag does; while it
-    // is held no movement reaches a handler, so the release follows within two events.
-    if (release_due_ > 0 && --release_due_ == 0) return Release(box);
-    const int kind = Below(100);
-    if (kind < 70) return Move();
-    if (kind < 80) {  // a press, mostly on the box, sometimes the second press of a double-click
-      InputEvent press = Below(4) && box.Visible() ? OnBox(box) : Move();
-      press.type = InputEvent::Type::ButtonPress;
-      press.clicks = Below(10) ? 1 : 2;
-      release_due_ = 1 + Below(2);
-      return press;
-    }
-    if (kind < 90) return Release(box);
-    // Character keys; Escape rarely, so that the menu mostly stays open.
-    InputEvent key{InputEvent::Type::Character};
-    key.code = static_cast<char32_t>(Below(256));
-    if (key.code == kEscape && Below(50)) key.code = 13;
-    return key;
-  }
-
-  int Below(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
-
- private:
-  static InputEvent At(int x, int y) { return {InputEvent::Type::PointerMove, x, y}; }
-  InputEvent OnBox(const HighlightBox& box) {
-    const PixelRect r = box.Rect();
-    return At(r.x + Below(std::max(1, r.w)), r.y + Below(std::max(1, r.h)));
-  }
-
-  InputEvent Release(const HighlightBox& box) {
-    InputEvent release = Below(4) && box.Visible() ? OnBox(box) : Move();
-    release.type = InputEvent::Type::ButtonRelease;
-    return release;
-  }
-
-  std::mt19937 random_;
-  int release_due_ = 0;  // events until the release of the last press; 0 when none is due
-};
-
 // One run of the menu, from start to Escape or the exit button.
 struct Session {
   explicit Session(const Artwork& art, RandomInput& input) : rt(art, kHotSpotLayout), menu(rt), checking(rt, menu) {
@@ -168,7 +106,7 @@ struct Session {
     // Events keep arriving while handlers pump, so pumps run handlers that pump again.
     rt.on_pump = [this, &input] {
       deepest_pump = std::max(deepest_pump, rt.router().Depth());
-      for (int n = input.Below(4); n > 0; --n) rt.router().Post(input.Any(rt.picDisplay()));
+      for (int n = input.Below(4); n > 0; --n) rt.router().Post(input.Next(rt.picDisplay()));
     };
     started = rt.Start(checking);
   }
@@ -198,7 +136,7 @@ TEST(EventFlood, HighlightStaysConsistentNestingBoundedAndHeapFlat) {
   constexpr int kWarmUp = kEvents / 10;
 
   for (int event = 0; event < kEvents; ++event) {
-    session->rt.Send(input.Any(session->rt.picDisplay()));
+    session->rt.Send(input.Next(session->rt.picDisplay()));
     if (!session->checking.first_fault.empty())
       FAIL() << "after event " << event << ": " << session->checking.first_fault;
     ASSERT_FALSE(session->rt.router().HasPending()) << "events left behind after event " << event;

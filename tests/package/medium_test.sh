@@ -3,10 +3,16 @@
 # Windows and Linux, beside what the folder held already; the Linux program opens from it under the
 # author's title.
 #   medium_test.sh TARVELIN_ART LINUX_PROGRAM WINDOWS_PROGRAM
+# with TARVELIN_HOT_SPOTS naming the build's table of hot spots.
 set -uo pipefail
 # shellcheck source=scripts/xvfb.sh
 source "$(dirname "$0")/../../scripts/xvfb.sh"
 tool=$1 linux=$2 windows=$3
+# Entry 1 as ImageMagick's geometry (width x height + left + top), and its middle.
+hot_spots=${TARVELIN_HOT_SPOTS:?must name the table of hot spots that the build writes}
+read -r _ left top width height < <(awk '$1 == 1' "$hot_spots")
+entry1=${width}x${height}+${left}+${top}
+entry1_x=$((left + width / 2)) entry1_y=$((top + height / 2))
 work=$(mktemp -d)
 menu_pid=
 cleanup() {
@@ -22,9 +28,10 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # A medium folder that already holds the author's own setup program.
 mkdir -p disc/setup
 echo "the author's setup" >disc/setup/setup.exe
-printf 'My Product 2.0\r\nsetup\\setup.exe\r\n' >options.ini
+fixtures=$(cd "$(dirname "$0")/fixtures" && pwd)
+cp "$fixtures/medium.ini" options.ini
 convert -size 480x360 -seed 3 plasma:steelblue-navy -depth 8 back.png
-convert back.png -region 380x22+60+93 -fill white -colorize 40 -depth 8 high.png
+convert back.png -region "$entry1" -fill white -colorize 40 -depth 8 high.png
 convert -size 100x100 xc:red small.png
 # Unless told otherwise the tool takes the programs the builds made.
 if [ -f "$windows" ]; then
@@ -67,7 +74,7 @@ grep -q "shows its built-in ones" <<<"$output" && [ ! -e plain/background.bmp ] 
   fail "medium without pictures: $output"
 
 # A title Windows would misread in autorun.inf leaves the label to the volume's name.
-printf 'Sch\xc3\xb6n\n' >umlaut.ini
+cp "$fixtures/umlaut.ini" umlaut.ini
 "$tool" medium umlaut --options umlaut.ini --linux "$linux" --windows "$windows" >/dev/null 2>&1 ||
   fail "medium with a non-ASCII title"
 grep -q '^label=' umlaut/autorun.inf && fail "autorun.inf labelled with a non-ASCII title"
@@ -123,8 +130,8 @@ if [ -n "$window" ]; then
   xdotool mousemove $((X + 5)) $((Y + 5))
   at_rest=$(shows disc/background.bmp 480x360+0+0)
   [ "$at_rest" = 0 ] || fail "the menu does not show the converted background.bmp: $at_rest pixels differ"
-  xdotool mousemove $((X + 100)) $((Y + 100))
-  lit=$(shows disc/highlight.bmp 380x22+60+93)
+  xdotool mousemove $((X + entry1_x)) $((Y + entry1_y))
+  lit=$(shows disc/highlight.bmp "$entry1")
   [ "$lit" = 0 ] || fail "entry 1 does not show the converted highlight.bmp: $lit pixels differ"
 fi
 

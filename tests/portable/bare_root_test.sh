@@ -64,7 +64,7 @@ start_menu_in_root() {
 }
 
 start_xvfb
-make_disc 'Bare root\r\ntools\\recorder /starts.log one "two words"\r\ntools\\missing\r\n'
+make_disc "$(dirname "$0")/fixtures/bare_root.ini"
 cp "$RECORDER" "$DISC/tools/recorder"
 # shellcheck disable=SC2086  # one word per package
 make_root "$ROOT" $PACKAGES

@@ -13,7 +13,7 @@ readonly SEND_CLOSE_REQUEST=$3
 
 start_xvfb
 # Entry 5 names a missing program with a non-ASCII letter in Windows-1252 (e acute).
-make_disc 'Activation test\r\ntools\\stand-in.sh one "two words" '"$RUN_TOKEN"'\r\ntools\\missing.exe\r\ntools\\stand-in.sh three '"$RUN_TOKEN"'\r\ntools\\stand-in.sh four '"$RUN_TOKEN"'\r\ntools\\mis\351ing.exe\r\n'
+make_disc <(printf 'Activation test\r\ntools\\stand-in.sh one "two words" %s\r\ntools\\missing.exe\r\ntools\\stand-in.sh three %s\r\ntools\\stand-in.sh four %s\r\ntools\\mis\351ing.exe\r\n' "$RUN_TOKEN" "$RUN_TOKEN" "$RUN_TOKEN")
 # The bare locale of a session that sets none: SDL's message box must still show all the text.
 export LC_ALL=C
 make_expected_pictures
@@ -35,7 +35,7 @@ starts_of() { grep -c -F "$1" "$STARTS" 2>/dev/null || true; }
 # --- A click anywhere but on the shown box does nothing.
 point_at 20 20
 xdotool click 1
-point_at 200 123
+point_at_gap_below 1
 xdotool click 1
 starts_recorded_after 4 "clicks on the bare window and the gap handled"
 if [ "$(start_count)" -eq 0 ]; then pass "clicks off the highlight start nothing"; else fail "clicks off the highlight started: $(cat "$STARTS")"; fi
@@ -70,11 +70,14 @@ xdotool click --repeat 2 --delay 700 1
 starts_recorded_after 5 "two separate clicks handled"
 if [ "$(starts_of "[three]")" -eq 3 ]; then pass "two separate clicks start it twice"; else fail "two separate clicks: $(starts_of "[three]") starts in all"; fi
 
-# Two quick clicks on neighbouring entries, 18 pixels apart and well within the double-click
-# time, are two clicks, not a double-click. The pause lets entry 4's box show before the press.
-point_at 200 192
+# Two quick clicks on neighbouring entries, on the bottom row of one and the top row of the next
+# (the gap between them apart) and well within the double-click time, are two clicks, not a
+# double-click. The pause lets entry 4's box show before the press.
+read -r left top width height < <(hot_spot 3)
+read -r _ top4 _ < <(hot_spot 4)
+point_at $((left + width / 2)) $((top + height - 1))
 expect_screen lit-3 "bottom row of entry 3 highlighted"
-xdotool click 1 mousemove $((menu_x + 200)) $((menu_y + 210)) sleep 0.3 click 1
+xdotool click 1 mousemove $((menu_x + left + width / 2)) $((menu_y + top4)) sleep 0.3 click 1
 starts_recorded_after 5 "quick clicks on entries 3 and 4 handled"
 if [ "$(starts_of "[three]")" -eq 4 ] && [ "$(starts_of "[four]")" -eq 1 ]; then
   pass "quick clicks on two neighbouring entries start both"
@@ -103,7 +106,8 @@ fi
 # second message) nor Escape (closing) may act, not even after the box is dismissed. The box is
 # centred over the menu and takes the keyboard, so the click goes to the part of entry 2 right of
 # it, and Escape is typed into the menu's window.
-point_at 430 143
+read -r left top width height < <(hot_spot 2)
+point_at $((left + width - 10)) $((top + height / 2))
 xdotool click 1
 xdotool key --window "$menu_window" Escape
 box=$(message_box_window)

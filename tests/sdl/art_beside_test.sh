@@ -54,7 +54,7 @@ expect_stderr() {
 }
 
 start_xvfb
-make_disc 'Pictures beside the program\r\n'
+make_disc "$FIXTURES/art_beside.ini"
 
 # --- A fitting pair.
 make_expected_pictures "$PAIR"

@@ -3,7 +3,8 @@
 # "disc" folder holding the program, its options.ini and stand-in programs, screenshots of the
 # menu window compared with pictures built from the artwork, and waiting with timeouts.
 #
-# A test script is run as: bash SCRIPT PROGRAM ART_DIR [HELPER...]
+# A test script is run as: bash SCRIPT PROGRAM ART_DIR [HELPER...], with TARVELIN_HOT_SPOTS naming
+# the build's table of hot spots (one a line: index left top width height).
 # Everything it starts is stopped by process id when it exits, also on failure.
 
 set -euo pipefail
@@ -21,6 +22,9 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/tarvelin-e2e.XXXXXX")
 readonly WORK DISC=$WORK/disc ELSEWHERE=$WORK/elsewhere EXPECTED=$WORK/expected
 # Every stand-in start is one line here.
 readonly STARTS=$WORK/starts.log
+# The options files of the tests, byte for byte.
+FIXTURES=$(cd "$(dirname "${BASH_SOURCE[0]}")/fixtures" && pwd)
+readonly FIXTURES
 # A word unique to this run, passed to the stand-ins so that their processes can be told apart.
 readonly RUN_TOKEN=${WORK##*/}
 
@@ -77,14 +81,14 @@ start_xvfb() {
   unset GDK_SCALE
 }
 
-# Makes the disc: the program, options.ini with these bytes (printf format), and a stand-in
-# program in tools/ that records its current directory, its LC_ALL and its arguments. A decoy with the same
-# path in the directory the menu starts from records "decoy".
+# Makes the disc: the program, a copy of this file as options.ini (a fixture, or <(printf ...)
+# where the file holds this run's paths or token), and a stand-in program in tools/ that records
+# its current directory, its LC_ALL and its arguments. A decoy with the same path in the directory
+# the menu starts from records "decoy".
 make_disc() {
   mkdir -p "$DISC/tools" "$ELSEWHERE/tools" "$EXPECTED"
   cp "$PROGRAM" "$DISC/tarvelin"
-  # shellcheck disable=SC2059  # the caller's bytes are a printf format on purpose
-  printf "$1" >"$DISC/options.ini"
+  cat "$1" >"$DISC/options.ini"
   write_stand_in "$DISC/tools/stand-in.sh" 'started'
   write_stand_in "$ELSEWHERE/tools/stand-in.sh" 'decoy'
 }
@@ -160,12 +164,8 @@ expect_menu_exit_status() {
 point_at() { xdotool mousemove $((menu_x + $1)) $((menu_y + $2)); }
 
 # The six hot spots: index left top width height.
-readonly HOT_SPOTS="1 60 93 380 22
-2 60 132 380 22
-3 60 171 380 22
-4 60 210 380 22
-5 60 249 380 22
-8 386 318 82 22"
+HOT_SPOTS=$(cat "${TARVELIN_HOT_SPOTS:?must name the table of hot spots that the build writes}")
+readonly HOT_SPOTS
 
 hot_spot() { awk -v k="$1" '$1 == k {print $2, $3, $4, $5}' <<<"$HOT_SPOTS"; }
 
@@ -174,6 +174,14 @@ point_at_hot_spot() {
   local left top width height
   read -r left top width height < <(hot_spot "$1")
   point_at $(((left + width / 2) * scale)) $(((top + height / 2) * scale))
+}
+
+# Points at the middle of the bare gap between entries k and k + 1 (at the expected scale).
+point_at_gap_below() {
+  local left top width height next_top
+  read -r left top width height < <(hot_spot "$1")
+  read -r _ next_top _ < <(hot_spot $(($1 + 1)))
+  point_at $(((left + width / 2) * scale)) $(((top + height + next_top) / 2 * scale))
 }
 
 # The pictures a user should see: the background alone, and the background with one hot spot's

@@ -6,7 +6,7 @@
 source "$(dirname "$0")/e2e_lib.sh"
 
 start_xvfb
-make_disc 'Hover test\r\n'
+make_disc "$FIXTURES/hover.ini"
 make_expected_pictures
 start_menu
 expect_screen plain "nothing is highlighted at start"
@@ -20,17 +20,18 @@ for index in 1 2 3 4 5 8; do
 done
 
 # Corners of a hot spot belong to it; the pixel past its edge does not.
-point_at 60 93
+read -r left top width height < <(hot_spot 1)
+point_at "$left" "$top"
 expect_screen lit-1 "top-left pixel of entry 1 highlights it"
-point_at 439 114
+point_at $((left + width - 1)) $((top + height - 1))
 expect_screen lit-1 "bottom-right pixel of entry 1 keeps it highlighted"
-point_at 200 115
+point_at $((left + width / 2)) $((top + height))
 expect_screen plain "the row below entry 1 is bare window"
 
-# The 17-pixel gap between two entries clears the highlight before the next one shows.
+# The gap between two entries clears the highlight before the next one shows.
 point_at_hot_spot 1
 expect_screen lit-1 "entry 1 highlighted"
-point_at 200 123
+point_at_gap_below 1
 expect_screen plain "the gap between entries 1 and 2 clears the highlight"
 point_at_hot_spot 2
 expect_screen lit-2 "entry 2 highlighted after the gap"

@@ -17,7 +17,7 @@ fi
 source "$(dirname "$0")/e2e_lib.sh"
 
 start_xvfb
-make_disc 'Lazy unmount\r\n'
+make_disc "$FIXTURES/lazy_unmount.ini"
 make_expected_pictures
 readonly MEDIUM=$WORK/medium
 mkdir -p "$MEDIUM"
@@ -49,7 +49,8 @@ else
   fail "the case cannot see a lazy unmount: the program's path reads $(readlink "/proc/$menu_pid/exe")"
 fi
 # Away from the first click's place, so that this is no double-click.
-point_at 100 104
+read -r left top width height < <(hot_spot 1)
+point_at $((left + 40)) $((top + height / 2))
 expect_screen lit-1 "entry 1 highlighted after the unmount"
 xdotool click 1
 wait_for has_starts 2 || fail "entry 1 started nothing after the unmount: $(message_boxes) message box(es)"

@@ -11,7 +11,7 @@ source "$(dirname "$0")/e2e_lib.sh"
 readonly SEND_CLOSE_REQUEST=$3
 
 start_xvfb
-make_disc 'Message box test\r\ntools\\missing.exe\r\n'
+make_disc "$FIXTURES/message_box.ini"
 make_expected_pictures
 
 box=

@@ -8,7 +8,7 @@ source "$(dirname "$0")/e2e_lib.sh"
 
 start_xvfb
 # Entry 3 holds a NUL byte; entry 5 is the same command with an X in its place.
-make_disc 'Message test\r\ntools\\stand-in.sh one '"$RUN_TOKEN"'\r\ntools\\missing.exe\r\ntools\\missing\0 with a long name.exe\r\ntools\\stand-in.sh four '"$RUN_TOKEN"'\r\ntools\\missingX with a long name.exe\r\n'
+make_disc <(printf 'Message test\r\ntools\\stand-in.sh one %s\r\ntools\\missing.exe\r\ntools\\missing\0 with a long name.exe\r\ntools\\stand-in.sh four %s\r\ntools\\missingX with a long name.exe\r\n' "$RUN_TOKEN" "$RUN_TOKEN")
 make_expected_pictures
 start_menu
 expect_screen plain "menu open"

@@ -9,7 +9,7 @@
 source "$(dirname "$0")/e2e_lib.sh"
 
 start_xvfb
-make_disc 'Press and release test\r\ntools\\stand-in.sh one '"$RUN_TOKEN"'\r\ntools\\stand-in.sh two '"$RUN_TOKEN"'\r\ntools\\stand-in.sh three '"$RUN_TOKEN"'\r\ntools\\stand-in.sh four '"$RUN_TOKEN"'\r\ntools\\stand-in.sh five '"$RUN_TOKEN"'\r\n'
+make_disc <(printf 'Press and release test\r\ntools\\stand-in.sh one %s\r\ntools\\stand-in.sh two %s\r\ntools\\stand-in.sh three %s\r\ntools\\stand-in.sh four %s\r\ntools\\stand-in.sh five %s\r\n' "$RUN_TOKEN" "$RUN_TOKEN" "$RUN_TOKEN" "$RUN_TOKEN" "$RUN_TOKEN")
 make_expected_pictures
 start_menu
 expect_screen plain "menu open"

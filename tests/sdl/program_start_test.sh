@@ -15,7 +15,7 @@
 source "$(dirname "$0")/e2e_lib.sh"
 
 start_xvfb
-make_disc ''
+make_disc /dev/null
 # The entries, with entry 3's command as given.
 write_options() {
   printf 'Program start\r\ntools\\chatty.sh %s\r\nStand In\\stand-in.sh one "two words" %s\r\n%s\r\nsetup /silent %s\r\ntools\\stand-in.sh five %s\r\n' \
@@ -164,7 +164,8 @@ wait_for test -e "$WORK/opener-running" || fail "the slow opener did not start"
 point_at_hot_spot 1
 expect_screen lit-1 "hover works while the opener decides"
 # Away from the first click's place, so that this is no double-click.
-point_at 100 180
+read -r left top width height < <(hot_spot 3)
+point_at $((left + 40)) $((top + height / 2))
 expect_screen lit-3 "back on entry 3 while the opener decides"
 xdotool click 1
 wait_for eval '[ "$(opened_count)" -ge 2 ]' || fail "the second click did not start the opener again"
@@ -179,7 +180,7 @@ no_message_box || fail "an opener that took the document gave a message"
 
 # An opener that refuses: the message shows when its verdict comes.
 echo fail >"$WORK/opener-mode"
-point_at 300 180
+point_at $((left + 240)) $((top + height / 2))
 expect_screen lit-3 "entry 3 highlighted for the refusing opener"
 xdotool click 1
 if wait_for message_box_shown; then pass "a refusing opener gives the message"; else fail "no message for a refusing opener"; fi

@@ -39,7 +39,7 @@ close_menu() {
 starts_of() { grep -c -F "$1" "$STARTS" 2>/dev/null || true; }
 
 start_xvfb
-make_disc 'Scaling test\r\ntools\\stand-in.sh one '"$RUN_TOKEN"'\r\ntools\\stand-in.sh two '"$RUN_TOKEN"'\r\ntools\\stand-in.sh three '"$RUN_TOKEN"'\r\n'
+make_disc <(printf 'Scaling test\r\ntools\\stand-in.sh one %s\r\ntools\\stand-in.sh two %s\r\ntools\\stand-in.sh three %s\r\n' "$RUN_TOKEN" "$RUN_TOKEN" "$RUN_TOKEN")
 scale=2
 make_expected_pictures
 
@@ -57,23 +57,26 @@ for index in 1 2 3 4 5 8; do
   expect_screen "lit-$index" "pointing at hot spot $index shows its highlight x2 only"
 done
 
-# Entry 1 covers picture pixels 60..439 x 93..114, so window pixels 120..879 x 186..229: each of
-# its edges, from inside and from the window pixel just past it.
-point_at 879 229
+# Each picture pixel of entry 1 is a square of window pixels, from (left, top) x 2 to
+# (right, bottom) x 2 + 1: each of its edges, from inside and from the window pixel just past it.
+read -r left top width height < <(hot_spot 1)
+x0=$((left * scale)) y0=$((top * scale))
+x1=$(((left + width) * scale - 1)) y1=$(((top + height) * scale - 1))
+point_at "$x1" "$y1"
 expect_screen lit-1 "the bottom-right window pixel of entry 1 highlights it"
-point_at 879 230
+point_at "$x1" $((y1 + 1))
 expect_screen plain "the window pixel below it is bare window"
-point_at 879 186
+point_at "$x1" "$y0"
 expect_screen lit-1 "the top-right window pixel of entry 1 highlights it"
-point_at 880 186
+point_at $((x1 + 1)) "$y0"
 expect_screen plain "the window pixel right of it is bare window"
-point_at 120 186
+point_at "$x0" "$y0"
 expect_screen lit-1 "the top-left window pixel of entry 1 highlights it"
-point_at 119 186
+point_at $((x0 - 1)) "$y0"
 expect_screen plain "the window pixel left of it is bare window"
-point_at 120 229
+point_at "$x0" "$y1"
 expect_screen lit-1 "the bottom-left window pixel of entry 1 highlights it"
-point_at 120 185
+point_at "$x0" $((y0 - 1))
 expect_screen plain "the window pixel above it is bare window"
 
 # Clicks land where the pointer is on the doubled picture.

@@ -5,12 +5,11 @@
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "$0")/e2e_lib.sh"
 
-# Bytes as options.ini holds them: Windows-1252, with u acute, e acute and the euro sign.
-readonly TITLE_BYTES='Men\372 d\351mo \200 1'
+# fixtures/window.ini holds the title in Windows-1252, with u acute, e acute and the euro sign.
 readonly TITLE_UTF8=$'Men\xc3\xba d\xc3\xa9mo \xe2\x82\xac 1'
 
 start_xvfb
-make_disc "$TITLE_BYTES"'\r\ntools\\stand-in.sh one\r\n'
+make_disc "$FIXTURES/window.ini"
 make_expected_pictures
 # A window manager makes this atom known; only then does SDL mark a borderless window with it.
 xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0

@@ -54,16 +54,17 @@ struct Recorder final : FormHandlers {
 using Calls = std::vector<std::string>;
 
 TEST(HitTest, ShownBoxLiesAboveHotSpotsAndHotSpotsAboveTheWindow) {
+  const Point entry1 = CentreOf(1), entry2 = CentreOf(2);
   Model hidden;
-  EXPECT_EQ(hidden.form.HitTest(100, 100).kind, Form::Target::Kind::HotSpot);
-  EXPECT_EQ(hidden.form.HitTest(100, 100).index, 1);
-  EXPECT_EQ(hidden.form.HitTest(100, 120).kind, Form::Target::Kind::BareWindow);
+  EXPECT_EQ(hidden.form.HitTest(entry1.x, entry1.y).kind, Form::Target::Kind::HotSpot);
+  EXPECT_EQ(hidden.form.HitTest(entry1.x, entry1.y).index, 1);
+  EXPECT_EQ(hidden.form.HitTest(kGap.x, kGap.y).kind, Form::Target::Kind::BareWindow);
   EXPECT_EQ(hidden.form.HitTest(-1, -1).kind, Form::Target::Kind::BareWindow);
 
   Model shown(1);
-  EXPECT_EQ(shown.form.HitTest(100, 100).kind, Form::Target::Kind::Box);
-  EXPECT_EQ(shown.form.HitTest(100, 140).index, 2);
-  EXPECT_EQ(shown.form.HitTest(100, 120).kind, Form::Target::Kind::BareWindow);
+  EXPECT_EQ(shown.form.HitTest(entry1.x, entry1.y).kind, Form::Target::Kind::Box);
+  EXPECT_EQ(shown.form.HitTest(entry2.x, entry2.y).index, 2);
+  EXPECT_EQ(shown.form.HitTest(kGap.x, kGap.y).kind, Form::Target::Kind::BareWindow);
 }
 
 TEST(EventRouter, MovesReachTheControlUnderThePointer) {
@@ -79,13 +80,16 @@ TEST(EventRouter, MovesReachTheControlUnderThePointer) {
 
 TEST(EventRouter, AClickIsAPressAndReleaseOnTheShownBox) {
   const Point kOutside{200, -40};
+  const PixelRect entry3 = RectOf(3);
   const struct {
     const char* name;
     std::vector<InputEvent> events;
     Calls expected;
   } cases[] = {
       {"press and release on the box", {Press(CentreOf(3)), Release(CentreOf(3))}, {"click"}},
-      {"release elsewhere on the box", {Press({60, 171}), Release({439, 192})}, {"click"}},
+      {"release elsewhere on the box",
+       {Press({entry3.x, entry3.y}), Release({entry3.x + entry3.w - 1, entry3.y + entry3.h - 1})},
+       {"click"}},
       {"off the box and back while held", {Press(CentreOf(3)), Move(kGap), Move(kOutside), Move(CentreOf(3)),
                                            Release(CentreOf(3))}, {"click"}},
       // Any other release inside the window is a movement to where it happened.
@@ -266,21 +270,22 @@ TEST(Compose, ReportsOnlyWhatChanged) {
   EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{});
 
   HighlightBox& box = form.picDisplay;
-  box.SetLeft(60), box.SetTop(93), box.SetWidth(380), box.SetHeight(22);
+  const PixelRect one = RectOf(1), two = RectOf(2);
+  box.SetLeft(one.x), box.SetTop(one.y), box.SetWidth(one.w), box.SetHeight(one.h);
   EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{});  // still hidden
   box.SetVisible(true);
-  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{RectOf(1)});
-  EXPECT_EQ(form.Frame()[93 * 480 + 60], kWindowColour);  // shown, not yet drawn into
-  box.PaintPicture(Art().highlight, 0, 0, 380, 22, 60, 93);
-  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{RectOf(1)});
-  EXPECT_EQ(form.Frame()[93 * 480 + 60], Art().highlight.Colour(60, 93));
+  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{one});
+  EXPECT_EQ(form.Frame()[one.y * 480 + one.x], kWindowColour);  // shown, not yet drawn into
+  box.PaintPicture(Art().highlight, 0, 0, one.w, one.h, one.x, one.y);
+  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{one});
+  EXPECT_EQ(form.Frame()[one.y * 480 + one.x], Art().highlight.Colour(one.x, one.y));
 
-  box.SetTop(132);  // moving it uncovers the old place
-  EXPECT_EQ(form.Compose(window), (std::vector<PixelRect>{RectOf(1), RectOf(2)}));
-  EXPECT_EQ(form.Frame()[93 * 480 + 60], Art().background.Colour(60, 93));
+  box.SetLeft(two.x), box.SetTop(two.y), box.SetWidth(two.w), box.SetHeight(two.h);  // uncovers the old place
+  EXPECT_EQ(form.Compose(window), (std::vector<PixelRect>{one, two}));
+  EXPECT_EQ(form.Frame()[one.y * 480 + one.x], Art().background.Colour(one.x, one.y));
   box.SetVisible(false);
-  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{RectOf(2)});
-  EXPECT_EQ(form.Frame()[132 * 480 + 60], Art().background.Colour(60, 132));
+  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{two});
+  EXPECT_EQ(form.Frame()[two.y * 480 + two.x], Art().background.Colour(two.x, two.y));
 }
 
 TEST(Compose, BoxReachingOutOfTheWindowIsClipped) {

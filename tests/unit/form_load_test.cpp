@@ -14,7 +14,8 @@ constexpr const char* kOptionsPath = "C:\\Disc\\options.ini";
 // Start-up must leave the box hidden whatever state it found it in.
 void ShowBoxBeforeLoad(TestMenu& menu) {
   HighlightBox& box = menu.rt.picDisplay();
-  box.SetLeft(60), box.SetTop(93), box.SetWidth(380), box.SetHeight(22);
+  const PixelRect entry = RectOf(1);
+  box.SetLeft(entry.x), box.SetTop(entry.y), box.SetWidth(entry.w), box.SetHeight(entry.h);
   box.SetVisible(true);
 }
 
@@ -67,15 +68,14 @@ TEST(FormLoad, PlacesTheSixHotSpotsWhereverTheyWere) {
   TestMenu menu;
   for (HotSpot& spot : menu.rt.form().HotSpots()) spot.Left = spot.Top = spot.Width = spot.Height = 7;
   ASSERT_TRUE(menu.Start());
-  const float expected[][5] = {{1, 60, 93, 380, 22},  {2, 60, 132, 380, 22}, {3, 60, 171, 380, 22},
-                               {4, 60, 210, 380, 22}, {5, 60, 249, 380, 22}, {8, 386, 318, 82, 22}};
-  for (const auto& row : expected) {
-    const HotSpot* spot = menu.rt.imgHover(static_cast<std::int16_t>(row[0]));
-    ASSERT_NE(spot, nullptr) << "hot spot " << row[0];
-    EXPECT_EQ(spot->Left, row[1]);
-    EXPECT_EQ(spot->Top, row[2]);
-    EXPECT_EQ(spot->Width, row[3]);
-    EXPECT_EQ(spot->Height, row[4]);
+  for (const std::int16_t index : kHotSpotIndices) {
+    const HotSpot* spot = menu.rt.imgHover(index);
+    ASSERT_NE(spot, nullptr) << "hot spot " << index;
+    const PixelRect expected = RectOf(index);
+    EXPECT_EQ(spot->Left, expected.x) << "hot spot " << index;
+    EXPECT_EQ(spot->Top, expected.y) << "hot spot " << index;
+    EXPECT_EQ(spot->Width, expected.w) << "hot spot " << index;
+    EXPECT_EQ(spot->Height, expected.h) << "hot spot " << index;
   }
   EXPECT_EQ(menu.rt.form().HotSpots().size(), 6u);
 }
@@ -86,7 +86,7 @@ TEST(FormLoad, OnlyIndicesOneToFiveAndEightExist) {
   for (std::int16_t missing : {0, 6, 7, 9, -1, 32767, -32768}) EXPECT_EQ(menu.rt.imgHover(missing), nullptr) << missing;
   const HotSpot* exit = menu.rt.imgHover(8);
   ASSERT_NE(exit, nullptr);
-  EXPECT_EQ(exit->Left, 386);
+  EXPECT_EQ(exit->Left, RectOf(8).x);
   EXPECT_EQ(exit->Tag, "");
 }
 

@@ -6,11 +6,11 @@
 
 #include <array>
 #include <cstdlib>
-#include <random>
 #include <sstream>
 #include <utility>
 
 #include "menu_harness.h"
+#include "tests/support/random_input.h"
 
 namespace tarvelin::testing {
 namespace {
@@ -37,57 +37,6 @@ std::string Describe(const InputEvent& e) {
   }
   return out.str();
 }
-
-// Random events aimed at the places that matter: hot spots (often on their edges), the gaps and
-// margins of the bare window, and the shown box.
-class EventSource {
- public:
-  EventSource(std::uint64_t seed, MemoryProvider& rt) : rng_(seed), rt_(rt) {}
-
-  int Below(int n) { return static_cast<int>(rng_() % static_cast<std::uint64_t>(n)); }
-  bool Chance(int percent) { return Below(100) < percent; }
-
-  InputEvent Next() {
-    const int kind = Below(100);
-    if (kind < 55) return Move(Somewhere());
-    if (kind < 70) return Press(Somewhere(), Chance(70) ? 1 : Chance(80) ? 2 : 3);
-    if (kind < 85) return Release(Somewhere());
-    static constexpr char32_t kKeys[] = {13, 'a', ' ', 'x', 0, 8, 9, 127, 255, 26, 28};
-    return Key(kKeys[Below(std::size(kKeys))]);
-  }
-
- private:
-  Point Somewhere() {
-    const int where = Below(100);
-    if (where < 45) return OnHotSpot(kHotSpotIndices[Below(6)]);
-    if (where < 70 || !rt_.picDisplay().Visible()) return OnBareWindow();
-    const PixelRect box = rt_.picDisplay().Rect();
-    return {box.x + Below(box.w), box.y + Below(box.h)};
-  }
-
-  Point OnHotSpot(std::int16_t k) {
-    const PixelRect r = RectOf(k);
-    if (Chance(25)) return {Chance(50) ? r.x : r.x + r.w - 1, Chance(50) ? r.y : r.y + r.h - 1};
-    return {r.x + Below(r.w), r.y + Below(r.h)};
-  }
-
-  Point OnBareWindow() {
-    if (Chance(30)) {  // right beside a hot spot
-      const PixelRect r = RectOf(kHotSpotIndices[Below(6)]);
-      return Chance(50) ? Point{r.x + Below(r.w), Chance(50) ? r.y - 1 : r.y + r.h}
-                        : Point{Chance(50) ? r.x - 1 : r.x + r.w, r.y + Below(r.h)};
-    }
-    while (true) {
-      const Point p{Below(480), Below(360)};
-      bool covered = false;
-      for (std::int16_t k : kHotSpotIndices) covered = covered || RectOf(k).Contains(p.x, p.y);
-      if (!covered) return p;
-    }
-  }
-
-  std::mt19937_64 rng_;
-  MemoryProvider& rt_;
-};
 
 enum class Check { Consistency, LatestMovementWins };
 
@@ -154,7 +103,7 @@ const std::vector<Point>& TellingPixels() {
   TestMenu menu;
   menu.rt.can_start = [](const std::string& command) { return command != BuiltInTag(3); };  // some starts fail
   if (!menu.Start()) return ::testing::AssertionFailure() << "the menu did not start";
-  EventSource events(seed, menu.rt);
+  RandomInput events(seed);
   const int pump_chattiness = std::array{0, 20, 50, 90}[events.Below(4)];
   int posted_this_send = 0;
   std::vector<std::string> log;
@@ -173,7 +122,7 @@ const std::vector<Point>& TellingPixels() {
     if (!events.Chance(pump_chattiness)) return;
     for (int n = 1 + events.Below(kMaxEventsPostedPerPump); n > 0 && posted_this_send < kMaxEventsPostedPerSend;
          --n, ++posted_this_send) {
-      const InputEvent e = events.Next();
+      const InputEvent e = events.Next(menu.rt.picDisplay());
       log.push_back("  during a pump: " + Describe(e));
       note_move(e);
       menu.rt.router().Post(e);
@@ -181,7 +130,7 @@ const std::vector<Point>& TellingPixels() {
   };
   const int count = 1 + events.Below(kMaxEventsPerSequence);
   for (int i = 0; i < count; ++i) {
-    const InputEvent e = events.Next();
+    const InputEvent e = events.Next(menu.rt.picDisplay());
     log.push_back(Describe(e));
     note_move(e);
     posted_this_send = 0;

@@ -8,9 +8,18 @@ namespace {
 
 constexpr std::uint32_t kBoxColour = 0xFFFFFF;  // the in-memory provider's window colour
 
-// Bare-window points: every gap between entries, the margins, the corners.
-constexpr Point kBarePoints[] = {{200, 115}, {200, 131}, {250, 160}, {61, 195}, {439, 240}, {100, 280},
-                                 {59, 100},  {440, 100}, {0, 0},     {479, 359}, {385, 330}, {200, 330}};
+// Bare-window points: the pixel past each edge of every hot spot (so the first and last rows of
+// every gap between entries, and the margins beside them), and the window's corners.
+const std::vector<Point> kBarePoints = [] {
+  std::vector<Point> points{{0, 0}, {479, 359}};
+  for (const std::int16_t k : kHotSpotIndices) {
+    const PixelRect r = RectOf(k);
+    const Point middle = CentreOf(k);
+    points.insert(points.end(),
+                  {{r.x - 1, middle.y}, {r.x + r.w, middle.y}, {middle.x, r.y - 1}, {middle.x, r.y + r.h}});
+  }
+  return points;
+}();
 
 // What the box and the screen looked like each time the menu let pending events run.
 struct PumpView {
@@ -51,10 +60,12 @@ TEST(Highlight, PointingAtAHotSpotShowsExactlyItsPiece) {
 TEST(Highlight, ExitButtonShowsItsOwnPiece) {
   TestMenu menu;
   ASSERT_TRUE(menu.Start());
-  menu.Send(Move({386, 318}));
-  EXPECT_EQ(menu.rt.picDisplay().Rect(), (PixelRect{386, 318, 82, 22}));
-  for (int y = 318; y < 340; ++y)
-    for (int x = 386; x < 468; ++x) ASSERT_EQ(menu.rt.ScreenPixel(x, y), Art().highlight.Colour(x, y)) << x << "," << y;
+  const PixelRect exit = RectOf(8);
+  menu.Send(Move({exit.x, exit.y}));
+  EXPECT_EQ(menu.rt.picDisplay().Rect(), exit);
+  for (int y = exit.y; y < exit.y + exit.h; ++y)
+    for (int x = exit.x; x < exit.x + exit.w; ++x)
+      ASSERT_EQ(menu.rt.ScreenPixel(x, y), Art().highlight.Colour(x, y)) << x << "," << y;
   EXPECT_TRUE(ScreenShows(menu.rt, 8));
 }
 
@@ -102,12 +113,14 @@ TEST(Highlight, CrossingTheGapClearsThenShowsTheNextEntry) {
   TestMenu menu;
   ASSERT_TRUE(menu.Start());
   menu.Hover(1);
-  for (int y = 115; y < 132; ++y) {
-    menu.Send(Move({250, y}));
+  const PixelRect first = RectOf(1), second = RectOf(2);
+  const int x = CentreOf(1).x;
+  for (int y = first.y + first.h; y < second.y; ++y) {
+    menu.Send(Move({x, y}));
     EXPECT_EQ(menu.active(), 0) << "y " << y;
   }
   EXPECT_TRUE(ScreenShows(menu.rt, 0));
-  menu.Send(Move({250, 132}));
+  menu.Send(Move({x, second.y}));
   EXPECT_TRUE(ScreenShows(menu.rt, 2));
 }
 
@@ -139,7 +152,7 @@ TEST(Highlight, BareWindowWhileNothingIsHighlightedTouchesNothing) {
   ASSERT_TRUE(menu.Start());
   const unsigned version = menu.rt.picDisplay().Version();
   for (const Point bare : kBarePoints) menu.Send(Move(bare));
-  EXPECT_EQ(menu.handlers.calls.size(), std::size(kBarePoints));  // each reached Form_MouseMove
+  EXPECT_EQ(menu.handlers.calls.size(), kBarePoints.size());  // each reached Form_MouseMove
   EXPECT_EQ(menu.rt.pumps, 0);
   EXPECT_EQ(menu.rt.picDisplay().Version(), version);
   EXPECT_FALSE(menu.rt.picDisplay().Visible());
@@ -163,12 +176,21 @@ TEST(Highlight, MovementInsideTheShownBoxReachesNoHandler) {
 }
 
 TEST(Highlight, HotSpotEdgesBelongToTheirHotSpot) {
-  const struct {
+  // Each corner pixel belongs to its hot spot; the pixels past it, sideways and up or down, to the
+  // bare window.
+  struct Case {
     Point p;
     std::int16_t expected;
-  } cases[] = {{{60, 93}, 1},  {{439, 114}, 1}, {{59, 93}, 0},   {{440, 93}, 0},   {{60, 92}, 0},
-               {{60, 115}, 0}, {{60, 132}, 2},  {{439, 270}, 5}, {{439, 271}, 0}, {{386, 318}, 8},
-               {{467, 339}, 8}, {{468, 339}, 0}, {{386, 340}, 0}, {{385, 318}, 0}};
+  };
+  std::vector<Case> cases;
+  for (const std::int16_t k : kHotSpotIndices) {
+    const PixelRect r = RectOf(k);
+    for (const int x : {r.x, r.x + r.w - 1})
+      for (const int y : {r.y, r.y + r.h - 1}) {
+        const int outward_x = x == r.x ? -1 : 1, outward_y = y == r.y ? -1 : 1;
+        cases.insert(cases.end(), {{{x, y}, k}, {{x + outward_x, y}, 0}, {{x, y + outward_y}, 0}});
+      }
+  }
   for (const auto& c : cases) {
     TestMenu menu;
     ASSERT_TRUE(menu.Start());

@@ -51,8 +51,8 @@ inline InputEvent Press(Point p, int clicks = 1) { return {InputEvent::Type::But
 inline InputEvent Release(Point p) { return {InputEvent::Type::ButtonRelease, p.x, p.y}; }
 inline InputEvent Key(char32_t code) { return {InputEvent::Type::Character, 0, 0, 1, code}; }
 
-// A point of the bare window: the gap between entries 1 and 2.
-inline constexpr Point kGap{200, 123};
+// A point of the bare window: the middle of the gap between entries 1 and 2.
+inline const Point kGap{CentreOf(1).x, (RectOf(1).y + RectOf(1).h + RectOf(2).y) / 2};
 
 // Passes every handler call on to the menu and records it, so tests can see which handler an
 // event reached and in what order.

@@ -17,7 +17,7 @@ box_shows() { [ "$(drawn_box)" != "$((MENU_W * scale))x$((MENU_H * scale))+$menu
 menu_alone() { [ "$(drawn_box)" = "$((MENU_W * scale))x$((MENU_H * scale))+$menu_x+$menu_y" ] && screen_shows lit-4; }
 
 start_xvfb
-make_disc 'Wayland test\r\ntools\\stand-in.sh one '"$RUN_TOKEN"'\r\ntools\\stand-in.sh two '"$RUN_TOKEN"'\r\ntools\\stand-in.sh three '"$RUN_TOKEN"'\r\ntools\\missing.exe\r\n'
+make_disc <(printf 'Wayland test\r\ntools\\stand-in.sh one %s\r\ntools\\stand-in.sh two %s\r\ntools\\stand-in.sh three %s\r\ntools\\missing.exe\r\n' "$RUN_TOKEN" "$RUN_TOKEN" "$RUN_TOKEN")
 
 for scale in 1 2; do
   make_expected_pictures

@@ -14,7 +14,7 @@ xwayland_display() { sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p
 xwayland_listening() { [ -n "$(xwayland_display)" ]; }
 
 start_xvfb
-make_disc 'XWayland test\r\ntools\\stand-in.sh one '"$RUN_TOKEN"'\r\n'
+make_disc <(printf 'XWayland test\r\ntools\\stand-in.sh one %s\r\n' "$RUN_TOKEN")
 make_expected_pictures
 start_weston 1 --xwayland
 if ! wait_for xwayland_listening; then

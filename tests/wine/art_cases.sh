@@ -1,6 +1,9 @@
-# shellcheck shell=bash
-# The cases of tarvelin.exe's pictures, sourced by wine_cases.sh: pictures beside the program, bitmap
+#!/usr/bin/env bash
+# End-to-end cases of tarvelin.exe under Wine about its pictures: pictures beside the program, bitmap
 # resources that do not fit the menu, and a screen too small for the window at the desktop's scale.
+
+# shellcheck source=tests/wine/wine_lib.sh
+source "$(dirname "$0")/wine_lib.sh"
 
 # use_pictures DIR: the pictures expected on screen from now on are the ones in DIR.
 use_pictures() {
@@ -15,16 +18,6 @@ invert_colours() {
            substr($_, $at, 1024) = substr($_, $at, 1024) ^ ("\xff" x 1024); print' <"$1" >"$2"
 }
 
-# every_hot_spot: the window at rest, then each hot spot highlighted.
-every_hot_spot() {
-  expect_screen 0
-  local spot index rest
-  for spot in "${hot_spots[@]}"; do
-    read -r index rest <<<"$spot"
-    highlight "$index"
-  done
-}
-
 case_art_beside() {
   local built_in=$art
   mkdir -p "$work/pair"
@@ -32,7 +25,7 @@ case_art_beside() {
   invert_colours "$built_in/highlight.bmp" "$work/pair/highlight.bmp"
 
   # A pair that fits, beside the program: it shows instead of the bitmap resources.
-  make_disc "$work/disc" 'Pictures beside\r\n'
+  make_disc "$work/disc" art_beside.ini
   cp "$work/pair/background.bmp" "$work/pair/highlight.bmp" "$work/disc/"
   use_pictures "$work/pair"
   start_menu "$work/disc/tarvelin.exe"
@@ -73,7 +66,7 @@ case_misfit_resources() {
   # Either way the built-in pictures show, at the menu's own size.
   local misfit
   for misfit in outside huge; do
-    make_disc "$work/$misfit" 'Resources\r\n'
+    make_disc "$work/$misfit" misfit_resources.ini
     cp "$build/wine-helpers/tarvelin_${misfit}_art.exe" "$work/$misfit/tarvelin.exe"
     start_menu "$work/$misfit/tarvelin.exe"
     expect_geometry 480 360
@@ -86,38 +79,10 @@ case_misfit_resources() {
 case_high_dpi_small_screen() {
   # At 300 % (288 DPI) the window would be 1440 x 1080, more than the 1024 x 768 screen: the
   # factor shrinks to 2, the largest at which the whole menu is on screen.
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 288 /f >/dev/null 2>&1
-  dpi_restore=yes
-  scale=2
-  make_disc "$work/disc" 'Small screen\r\n'
-  start_menu "$work/disc/tarvelin.exe"
-  expect_geometry 960 720
+  start_at_dpi 288 high_dpi_small_screen.ini
   every_hot_spot
   xdotool click 1
   expect_exit 0
 }
 
-case_start_failure() {
-  # With the menu's window refused by a hook, as on a system out of window handles, the menu says
-  # what failed in a box titled with its own title, and ends. The hook hinders only a menu in a
-  # folder named "nowindow".
-  make_disc "$work/nowindow" 'Start failure\r\n'
-  wine "$helpers/nowindow_hook.exe" 30 >"$work/hook.log" 2>&1 &
-  hook_pid=$!
-  trap 'kill "$hook_pid" 2>/dev/null || true; cleanup' EXIT
-  local deadline=$((SECONDS + 30))
-  until grep -q ready "$work/hook.log" 2>/dev/null; do
-    kill -0 "$hook_pid" 2>/dev/null || fail "the hook could not be installed: $(cat "$work/hook.log")"
-    [ $SECONDS -lt $deadline ] || fail "the hook was not ready within 30 s"
-    sleep 0.1
-  done
-  (cd "$work" && exec wine "$work/nowindow/tarvelin.exe") >"$work/menu.log" 2>&1 &
-  menu_pid=$!
-  local report
-  report=$(read_message_box)
-  [[ "$(head -n1 <<<"$report")" =~ ^text=The\ menu\ cannot\ start:\ the\ window\ cannot\ be\ created\ \(error\ [0-9]+\)\.$ ]] ||
-    fail "message box: $report"
-  expect_exit 1
-  kill "$hook_pid" 2>/dev/null || true
-  wait "$hook_pid" 2>/dev/null || true
-}
+run_case

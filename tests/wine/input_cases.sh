@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end cases of tarvelin.exe under Wine about input: entries behave like buttons, and a
-# command holding a NUL byte shows in full in the message. Run as wine_cases.sh is, whose helpers
-# they use:
-#   input_cases.sh CASE SESSION_DIR WIN32_BUILD_DIR ART_DIR
+# command holding a NUL byte shows in full in the message.
+
+# shellcheck source=tests/wine/wine_lib.sh
+source "$(dirname "$0")/wine_lib.sh"
 
 # expect_screen_stays INDEX: the window keeps showing expected_picture INDEX over a series of
 # screenshots (no event tells when it would have changed).
@@ -18,7 +19,7 @@ expect_screen_stays() {
 }
 
 case_press_release() {
-  make_disc "$work/disc" 'Press and release\r\ntools\\standin.exe one\r\ntools\\standin.exe two\r\ntools\\standin.exe three\r\ntools\\standin.exe four\r\ntools\\standin.exe five\r\n'
+  make_disc "$work/disc" press_release.ini
   mkdir -p "$work/disc/tools"
   cp "$helpers/standin.exe" "$work/disc/tools/"
   start_menu "$work/disc/tarvelin.exe"
@@ -110,7 +111,7 @@ case_press_release() {
 }
 
 case_nul_message() {
-  make_disc "$work/disc" 'NUL\r\nmissing\0tail.exe\r\n'
+  make_disc "$work/disc" nul_message.ini
   start_menu "$work/disc/tarvelin.exe"
   highlight 1
   xdotool click 1
@@ -121,5 +122,4 @@ case_nul_message() {
   expect_exit 0
 }
 
-# shellcheck source=tests/wine/wine_cases.sh
-source "$(dirname "$0")/wine_cases.sh"
+run_case

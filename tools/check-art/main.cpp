@@ -3,6 +3,9 @@
 // reads it, whichever way its rows are written.
 //   check-art BACKGROUND.bmp HIGHLIGHT.bmp
 // Exit status 0 when the pair fits; 1 with the file and the fault on standard error otherwise.
+//   check-art --hot-spots
+// Prints the hot spots, one a line: INDEX LEFT TOP WIDTH HEIGHT in window pixels. The build keeps
+// this table for the test scripts and benchmarks, so that the layout is written down only once.
 
 #include <cstdio>
 #include <fstream>
@@ -29,8 +32,13 @@ std::optional<std::vector<std::uint8_t>> Read(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--hot-spots") {
+    for (const tarvelin::HotSpotDesign& spot : tarvelin::kHotSpotLayout)
+      std::printf("%d %g %g %g %g\n", spot.Index, spot.Left, spot.Top, spot.Width, spot.Height);
+    return 0;
+  }
   if (argc != 3) {
-    std::fprintf(stderr, "usage: check-art BACKGROUND.bmp HIGHLIGHT.bmp\n");
+    std::fprintf(stderr, "usage: check-art BACKGROUND.bmp HIGHLIGHT.bmp\n       check-art --hot-spots\n");
     return 2;
   }
   std::optional<std::vector<std::uint8_t>> files[2];
