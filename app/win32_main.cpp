@@ -7,6 +7,7 @@
 #include "runtime/win32/artwork_resources.h"
 #include "runtime/win32/wide_text.h"
 #include "runtime/win32/win32_provider.h"
+#include "runtime/win32/win32_system.h"
 
 namespace {
 
@@ -27,10 +28,9 @@ void LoadDllsFromSystemDirectoryOnly() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   LoadDllsFromSystemDirectoryOnly();
-  const tarvelin::Artwork art =
-      tarvelin::LoadArtwork(instance, tarvelin::WideToUtf8(tarvelin::Win32Provider::ProgramDirectory()),
-                            tarvelin::kHotSpotLayout);
-  tarvelin::Win32Provider runtime(instance, art, tarvelin::kHotSpotLayout, tarvelin::kAppTitle);
+  tarvelin::Win32System system;
+  const tarvelin::Artwork art = tarvelin::LoadArtwork(instance, system.AppPath(), tarvelin::kHotSpotLayout);
+  tarvelin::Win32Provider runtime(instance, art, tarvelin::kHotSpotLayout, system, tarvelin::kAppTitle);
   tarvelin::frmMain menu(runtime);
   return runtime.Run(menu);
 }

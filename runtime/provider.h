@@ -10,10 +10,12 @@
 namespace tarvelin {
 
 // What every provider shares: the form model, the event router, the order of start-up and the
-// pump. A provider adds the native window, the framebuffer blit and the native event source.
+// pump, and the operating system it is given. A provider adds the native window, the framebuffer
+// blit, the native event source and the message box.
 class Provider : public Services {
  public:
-  Provider(const Artwork& art, std::span<const HotSpotDesign> design, std::uint32_t window_colour);
+  Provider(const Artwork& art, std::span<const HotSpotDesign> design, std::uint32_t window_colour, System& system,
+           WindowUnits twips_per_pixel);
 
   // Calls Form_Load, then shows the window centred and paints it; false when it cannot be shown.
   bool Start(FormHandlers& handlers);
@@ -25,7 +27,6 @@ class Provider : public Services {
 
   Form& form() { return form_model_; }
   EventRouter& router() { return router_; }
-
  protected:
   // Shows the window, centred, at the client size Form_Load gave; false when it cannot.
   virtual bool ShowWindow(PixelRect client) = 0;

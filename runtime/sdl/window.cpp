@@ -12,7 +12,6 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/posix/posix_services.h"
 #include "runtime/sdl/sdl_icon.h"
 #include "runtime/sdl/sdl_presenter.h"
 #include "runtime/sdl/sdl_x11.h"
@@ -110,8 +109,8 @@ bool StartVideo() {
 
 }  // namespace
 
-SdlProvider::SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::ApplicationDirectory directory)
-    : Provider(art, design, kWindowColour), directory_(std::move(directory)) {
+SdlProvider::SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::PosixSystem& system)
+    : Provider(art, design, kWindowColour, system, {kTwipsPerPixel, kTwipsPerPixel}), system_(system) {
   SetHintsBeforeStart();
   IgnoreWakeupsToDestroyedWindows();
   video_ = StartVideo();
@@ -129,13 +128,16 @@ SdlProvider::SdlProvider(const Artwork& art, std::span<const HotSpotDesign> desi
     return;
   }
   const Uint32 verdicts = SDL_RegisterEvents(2);
-  if (verdicts != static_cast<Uint32>(-1)) {
-    verdict_taken_ = verdicts;
-    verdict_refused_ = verdicts + 1;
-  }
+  // Without events to carry the openers' verdicts, the system waits for each itself.
+  if (verdicts == static_cast<Uint32>(-1)) return;
+  verdict_taken_ = verdicts;
+  verdict_refused_ = verdicts + 1;
+  system_.HandLateVerdictsTo(
+      [this](posix::OpenerVerdict verdict, const std::string& command) { WatchVerdict(std::move(verdict), command); });
 }
 
 SdlProvider::~SdlProvider() {
+  system_.HandLateVerdictsTo(nullptr);
   // Its thread pushes SDL events, which must not happen once SDL is gone.
   verdicts_.Stop();
   presenter_.Detach();
@@ -143,36 +145,15 @@ SdlProvider::~SdlProvider() {
   if (video_) SDL_Quit();
 }
 
-float SdlProvider::TwipsPerPixelX() const { return kTwipsPerPixel; }
-float SdlProvider::TwipsPerPixelY() const { return kTwipsPerPixel; }
-
-std::string SdlProvider::AppPath() const { return directory_.Path(); }
-
-std::optional<TextInput> SdlProvider::OpenForInput(const std::string& path) { return posix::OpenForInput(path); }
-
-// POSIX paths have no drive letters, so no drive can be made current.
-bool SdlProvider::ChDrive(char) { return false; }
-
-// The application directory is made current through the descriptor held since start-up, so that a
-// medium unmounted meanwhile is still where commands are looked for.
-bool SdlProvider::ChDir(const std::string& path) {
-  return path == directory_.Path() ? directory_.MakeCurrent() : posix::ChangeDirectory(path);
-}
-
-bool SdlProvider::Shell(const std::string& command_line) {
-  posix::StartResult start = posix::StartProgram(command_line);
-  if (start.verdict) {
-    if (verdict_taken_ == 0) return start.verdict->Read();  // no event to carry it: wait for it here
-    const std::int32_t id = ++last_start_;
-    awaiting_verdict_[id] = command_line;
-    verdicts_.Watch(std::move(*start.verdict), [this, id](bool taken) {
-      SDL_Event event{};
-      event.type = taken ? verdict_taken_ : verdict_refused_;
-      event.user.code = id;
-      SDL_PushEvent(&event);
-    });
-  }
-  return start.started;
+void SdlProvider::WatchVerdict(posix::OpenerVerdict verdict, const std::string& command_line) {
+  const std::int32_t id = ++last_start_;
+  awaiting_verdict_[id] = command_line;
+  verdicts_.Watch(std::move(verdict), [this, id](bool taken) {
+    SDL_Event event{};
+    event.type = taken ? verdict_taken_ : verdict_refused_;
+    event.user.code = id;
+    SDL_PushEvent(&event);
+  });
 }
 
 bool SdlProvider::ShowWindow(PixelRect client) {

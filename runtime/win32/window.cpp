@@ -57,6 +57,14 @@ ScreenScale ScaleForDpi(unsigned dpi) {
   return ScreenScale(ScreenScale::WholeFactor(static_cast<float>(dpi) / static_cast<float>(kStandardDpi)));
 }
 
+// Window units per picture pixel, where a picture pixel covers a whole factor of screen pixels at
+// the system DPI. The form keeps its size in picture pixels on a monitor of another DPI.
+WindowUnits WindowUnitsAtSystemDpi() {
+  const unsigned dpi = SystemDpi();
+  const float units = kTwipsPerInch * static_cast<float>(ScaleForDpi(dpi).factor()) / static_cast<float>(dpi);
+  return {units, units};
+}
+
 // The usable part of a monitor: the screen less the task bar and docked bars.
 RECT WorkArea(HMONITOR monitor) {
   MONITORINFO info{};
@@ -75,15 +83,11 @@ std::uint32_t SystemWindowColour() {
 }
 
 Win32Provider::Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design,
-                             std::string app_title)
-    : Provider(art, design, SystemWindowColour()), instance_(instance), app_title_(std::move(app_title)) {
-  // Window units per picture pixel, where a picture pixel covers a whole factor of screen pixels.
-  // Fixed from here on: the form keeps its size in picture pixels on a monitor of another DPI.
-  const unsigned dpi = SystemDpi();
-  const float units = kTwipsPerInch * static_cast<float>(ScaleForDpi(dpi).factor()) / static_cast<float>(dpi);
-  twips_per_pixel_x_ = twips_per_pixel_y_ = units;
-  app_path_ = WideToUtf8(ProgramDirectory());
-}
+                             Win32System& system, std::string app_title)
+    : Provider(art, design, SystemWindowColour(), system, WindowUnitsAtSystemDpi()),
+      instance_(instance),
+      system_(system),
+      app_title_(std::move(app_title)) {}
 
 Win32Provider::~Win32Provider() {
   if (window_) DestroyWindow(window_);
