@@ -34,6 +34,11 @@ void Provider::DispatchAndPresent() {
   Present(form_model_.Compose(ClientRect()));
 }
 
+bool Provider::Fail(std::string why) {
+  failure_ = std::move(why);
+  return false;
+}
+
 void Provider::Unload() {
   if (form_model_.unloaded) return;
   form_model_.unloaded = true;

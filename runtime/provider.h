@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <vector>
 
 #include "runtime/artwork.h"
@@ -27,6 +28,11 @@ class Provider : public Services {
 
   Form& form() { return form_model_; }
   EventRouter& router() { return router_; }
+
+  // Why the window could not be shown, or events stopped arriving; empty while all is well. The
+  // program tells the user as its system does.
+  const std::string& Failure() const { return failure_; }
+
  protected:
   // Shows the window, centred, at the client size Form_Load gave; false when it cannot.
   virtual bool ShowWindow(PixelRect client) = 0;
@@ -42,11 +48,14 @@ class Provider : public Services {
   PixelRect ClientRect() const { return Form::ClientRect(form_model_.window, TwipsPerPixelX(), TwipsPerPixelY()); }
   // Runs the handlers of the queued events, then shows what they changed.
   void DispatchAndPresent();
+  // Records why the menu cannot go on, for Failure(); false, to return from the hook that failed.
+  bool Fail(std::string why);
 
  private:
   Form form_model_;
   EventRouter router_;
   FormHandlers* handlers_ = nullptr;
+  std::string failure_;
 };
 
 }  // namespace tarvelin

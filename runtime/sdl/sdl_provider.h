@@ -40,9 +40,6 @@ class SdlProvider final : public Provider {
   SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::PosixSystem& system);
   ~SdlProvider() override;
 
-  // Why the window could not be shown or events stopped arriving; empty while all is well.
-  const std::string& Failure() const { return failure_; }
-
   void MsgBox(const std::string& prompt, const std::string& title) override;
 
  protected:
@@ -75,7 +72,6 @@ class SdlProvider final : public Provider {
   SdlPresenter presenter_;
   // Between SDL_WINDOWEVENT_ENTER and _LEAVE: only then is a reported movement a real one.
   bool pointer_inside_ = false;
-  std::string failure_;
   posix::PosixSystem& system_;
   // The SDL event types that carry an opener's verdict: taken, and refused. Their code says which
   // start they belong to.

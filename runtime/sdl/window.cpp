@@ -115,14 +115,14 @@ SdlProvider::SdlProvider(const Artwork& art, std::span<const HotSpotDesign> desi
   IgnoreWakeupsToDestroyedWindows();
   video_ = StartVideo();
   if (!video_) {
-    failure_ = std::string("no display to show the menu on: ") + SDL_GetError();
+    Fail(std::string("no display to show the menu on: ") + SDL_GetError());
     return;
   }
   // With no display SDL falls back to drivers that draw into memory; a menu there would run
   // unseen for ever.
   const std::string_view driver = SDL_GetCurrentVideoDriver();
   if (driver == "offscreen" || driver == "dummy") {
-    failure_ = "no display to show the menu on: SDL found only its \"" + std::string(driver) + "\" video driver";
+    Fail("no display to show the menu on: SDL found only its \"" + std::string(driver) + "\" video driver");
     SDL_Quit();
     video_ = false;
     return;
@@ -165,10 +165,7 @@ bool SdlProvider::ShowWindow(PixelRect client) {
   window_ = SDL_CreateWindow(frmMain().Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, client.w,
                              client.h,
                              SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | (sized_in_points ? SDL_WINDOW_ALLOW_HIGHDPI : 0));
-  if (!window_) {
-    failure_ = std::string("cannot open the menu window: ") + SDL_GetError();
-    return false;
-  }
+  if (!window_) return Fail(std::string("cannot open the menu window: ") + SDL_GetError());
   // The desktop's scale is known once SDL is connected to it, so the window is made at the menu's
   // size and grown before it is shown.
   if (!sized_in_points)
@@ -178,10 +175,10 @@ bool SdlProvider::ShowWindow(PixelRect client) {
     SDL_SetWindowSize(window_, screen.w, screen.h);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   }
-  if (!presenter_.Attach(window_, scale_.factor(), failure_)) {
+  if (std::string failure; !presenter_.Attach(window_, scale_.factor(), failure)) {
     SDL_DestroyWindow(window_);
     window_ = nullptr;
-    return false;
+    return Fail(std::move(failure));
   }
   SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, std::to_string(kDoubleClickRadius * scale_.factor()).c_str());
   if (SDL_Surface* icon = CreateIconSurface(BuiltInIcon())) {

@@ -28,9 +28,7 @@ class Win32Provider final : public Provider {
  public:
   // |system| is the one the menu's files and programs come from; the menu's window owns what it
   // shows.
-  // |app_title| heads the message box that says the menu cannot start.
-  Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design, Win32System& system,
-                std::string app_title);
+  Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design, Win32System& system);
   ~Win32Provider() override;
 
   void MsgBox(const std::string& prompt, const std::string& title) override;
@@ -50,8 +48,6 @@ class Win32Provider final : public Provider {
   // above factor 1, a copy of the frame at the scaled size. False when that copy cannot be made;
   // the previous scale then stays.
   bool ScaleFor(unsigned dpi, HMONITOR monitor);
-  // Tells the user, in a message box, that the menu cannot start and what failed; false.
-  bool StartFailed(const std::wstring& what) const;
   // The window's new place after the system moved it to a monitor of another DPI.
   void HandleDpiChange(unsigned dpi, const RECT& suggested);
   // Brings a rectangle of the form's frame (in picture pixels) up to date in the scaled copy, if
@@ -65,7 +61,6 @@ class Win32Provider final : public Provider {
 
   HINSTANCE instance_;
   Win32System& system_;
-  std::string app_title_;
   HWND window_ = nullptr;
   PixelRect client_;  // in picture pixels, as the form model has it
   InputMessages input_messages_;
