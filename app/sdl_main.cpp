@@ -6,6 +6,7 @@
 #include "menu/frmMain.h"
 #include "menu/layout.h"
 #include "runtime/posix/posix_services.h"
+#include "runtime/posix/posix_system.h"
 #include "runtime/sdl/sdl_provider.h"
 
 namespace {
@@ -28,7 +29,8 @@ int main(int, char** argv) {
   tarvelin::posix::ApplicationDirectory directory = tarvelin::posix::ApplicationDirectory::Find(argv[0]);
   if (!directory.Problem().empty()) std::fprintf(stderr, "tarvelin: %s\n", directory.Problem().c_str());
   const tarvelin::Artwork art = ChooseArtwork(directory.Path());
-  tarvelin::SdlProvider provider(art, tarvelin::kHotSpotLayout, std::move(directory));
+  tarvelin::posix::PosixSystem system(std::move(directory));
+  tarvelin::SdlProvider provider(art, tarvelin::kHotSpotLayout, system);
   tarvelin::frmMain menu(provider);
   const int status = provider.Run(menu);
   if (!provider.Failure().empty()) std::fprintf(stderr, "tarvelin: %s\n", provider.Failure().c_str());

@@ -7,6 +7,7 @@
 #include "runtime/win32/artwork_resources.h"
 #include "runtime/win32/wide_text.h"
 #include "runtime/win32/win32_provider.h"
+#include "runtime/win32/win32_system.h"
 
 namespace {
 
@@ -23,14 +24,22 @@ void LoadDllsFromSystemDirectoryOnly() {
   SetDllDirectoryW(L"");
 }
 
+// Tells the user, in a box with the menu's title, that the menu cannot start and what failed.
+void ShowStartFailure(const std::string& what) {
+  const std::wstring text = tarvelin::Utf8ToWide("The menu cannot start: " + what + ".");
+  MessageBoxW(nullptr, text.c_str(), tarvelin::Utf8ToWide(tarvelin::kAppTitle).c_str(),
+              MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   LoadDllsFromSystemDirectoryOnly();
-  const tarvelin::Artwork art =
-      tarvelin::LoadArtwork(instance, tarvelin::WideToUtf8(tarvelin::Win32Provider::ProgramDirectory()),
-                            tarvelin::kHotSpotLayout);
-  tarvelin::Win32Provider runtime(instance, art, tarvelin::kHotSpotLayout, tarvelin::kAppTitle);
+  tarvelin::Win32System system;
+  const tarvelin::Artwork art = tarvelin::LoadArtwork(instance, system.AppPath(), tarvelin::kHotSpotLayout);
+  tarvelin::Win32Provider runtime(instance, art, tarvelin::kHotSpotLayout, system);
   tarvelin::frmMain menu(runtime);
-  return runtime.Run(menu);
+  const int status = runtime.Run(menu);
+  if (!runtime.Failure().empty()) ShowStartFailure(runtime.Failure());
+  return status;
 }

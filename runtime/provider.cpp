@@ -2,8 +2,9 @@
 
 namespace tarvelin {
 
-Provider::Provider(const Artwork& art, std::span<const HotSpotDesign> design, std::uint32_t window_colour)
-    : Services(form_model_), form_model_(art.background, art.highlight, design, window_colour), router_(form_model_) {}
+Provider::Provider(const Artwork& art, std::span<const HotSpotDesign> design, std::uint32_t window_colour,
+                   System& system, WindowUnits twips_per_pixel)
+    : Services(form_model_, system, twips_per_pixel), form_model_(art.background, art.highlight, design, window_colour), router_(form_model_) {}
 
 bool Provider::Start(FormHandlers& handlers) {
   handlers_ = &handlers;
@@ -31,6 +32,11 @@ void Provider::DispatchAndPresent() {
   router_.DispatchPending(*handlers_);
   if (form_model_.unloaded) return;
   Present(form_model_.Compose(ClientRect()));
+}
+
+bool Provider::Fail(std::string why) {
+  failure_ = std::move(why);
+  return false;
 }
 
 void Provider::Unload() {

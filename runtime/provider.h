@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <vector>
 
 #include "runtime/artwork.h"
@@ -10,10 +11,12 @@
 namespace tarvelin {
 
 // What every provider shares: the form model, the event router, the order of start-up and the
-// pump. A provider adds the native window, the framebuffer blit and the native event source.
+// pump, and the operating system it is given. A provider adds the native window, the framebuffer
+// blit, the native event source and the message box.
 class Provider : public Services {
  public:
-  Provider(const Artwork& art, std::span<const HotSpotDesign> design, std::uint32_t window_colour);
+  Provider(const Artwork& art, std::span<const HotSpotDesign> design, std::uint32_t window_colour, System& system,
+           WindowUnits twips_per_pixel);
 
   // Calls Form_Load, then shows the window centred and paints it; false when it cannot be shown.
   bool Start(FormHandlers& handlers);
@@ -25,6 +28,10 @@ class Provider : public Services {
 
   Form& form() { return form_model_; }
   EventRouter& router() { return router_; }
+
+  // Why the window could not be shown, or events stopped arriving; empty while all is well. The
+  // program tells the user as its system does.
+  const std::string& Failure() const { return failure_; }
 
  protected:
   // Shows the window, centred, at the client size Form_Load gave; false when it cannot.
@@ -41,11 +48,14 @@ class Provider : public Services {
   PixelRect ClientRect() const { return Form::ClientRect(form_model_.window, TwipsPerPixelX(), TwipsPerPixelY()); }
   // Runs the handlers of the queued events, then shows what they changed.
   void DispatchAndPresent();
+  // Records why the menu cannot go on, for Failure(); false, to return from the hook that failed.
+  bool Fail(std::string why);
 
  private:
   Form form_model_;
   EventRouter router_;
   FormHandlers* handlers_ = nullptr;
+  std::string failure_;
 };
 
 }  // namespace tarvelin

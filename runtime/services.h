@@ -5,15 +5,23 @@
 #include <string>
 
 #include "runtime/form.h"
+#include "runtime/system.h"
 #include "runtime/text_input.h"
 
 namespace tarvelin {
 
+// Window units (twips) per pixel, horizontally and vertically: 15 at 96 dots per inch.
+struct WindowUnits {
+  float x = 15, y = 15;
+};
+
 // Everything the menu asks of the platform. The controls are the shared form model, the same on
-// every provider; the rest each provider implements. Failures come back as values.
+// every provider; files, directories and program start are the operating system's; the window's
+// events and the message box each provider implements. Failures come back as values.
 class Services {
  public:
-  explicit Services(Form& form) : form_(form) {}
+  Services(Form& form, System& system, WindowUnits twips_per_pixel)
+      : form_(form), system_(system), twips_per_pixel_(twips_per_pixel) {}
   virtual ~Services() = default;
   Services(const Services&) = delete;
   Services& operator=(const Services&) = delete;
@@ -25,31 +33,23 @@ class Services {
   HighlightBox& picDisplay() { return form_.picDisplay; }
   const ImageHolder& imgForeground() const { return form_.imgForeground; }
 
-  // --- Screen
-  // Window units per pixel, horizontally.
-  virtual float TwipsPerPixelX() const = 0;
-  // Window units per pixel, vertically.
-  virtual float TwipsPerPixelY() const = 0;
+  // --- Screen: window units per pixel, fixed once the provider is made.
+  float TwipsPerPixelX() const { return twips_per_pixel_.x; }
+  float TwipsPerPixelY() const { return twips_per_pixel_.y; }
 
   // --- Events
   // Runs the handlers of every queued window event and repaints, then returns.
   virtual void DoEvents() = 0;
 
-  // --- Files and directories
-  // The executable's directory, found from the operating system; ends with a separator only at a root.
-  virtual std::string AppPath() const = 0;
-  // The directory separator of the platform's paths ("\" on Windows, "/" on POSIX).
-  virtual char PathSeparator() const = 0;
-  // Opens a text file for sequential input; nothing when it is missing, not a regular file or unreadable.
-  virtual std::optional<TextInput> OpenForInput(const std::string& path) = 0;
-  // Makes the drive with this letter current; false when it cannot.
-  [[nodiscard]] virtual bool ChDrive(char drive) = 0;
-  // Makes the directory current; false when it cannot.
-  [[nodiscard]] virtual bool ChDir(const std::string& path) = 0;
+  // --- Files, directories and program start: the operating system's (runtime/system.h).
+  std::string AppPath() const { return system_.AppPath(); }
+  char PathSeparator() const { return system_.PathSeparator(); }
+  std::optional<TextInput> OpenForInput(const std::string& path) { return system_.OpenForInput(path); }
+  [[nodiscard]] bool ChDrive(char drive) { return system_.ChDrive(drive); }
+  [[nodiscard]] bool ChDir(const std::string& path) { return system_.ChDir(path); }
+  [[nodiscard]] bool Shell(const std::string& command_line) { return system_.Shell(command_line); }
 
-  // --- Programs and messages
-  // Starts a command line in a normal window with the focus, without waiting; false when nothing started.
-  [[nodiscard]] virtual bool Shell(const std::string& command_line) = 0;
+  // --- Messages and the end
   // Shows a modal message box with an OK button and no icon, and returns when it is dismissed.
   virtual void MsgBox(const std::string& prompt, const std::string& title) = 0;
   // Unloads frmMain, the only window: the program ends once the running handlers return.
@@ -57,6 +57,10 @@ class Services {
 
  protected:
   Form& form_;
+
+ private:
+  System& system_;
+  WindowUnits twips_per_pixel_;
 };
 
 }  // namespace tarvelin

@@ -14,7 +14,7 @@ constexpr int kScreenWidth = 1024, kScreenHeight = 768;
 
 MemoryProvider::MemoryProvider(const Artwork& art, std::span<const HotSpotDesign> design, float twips_per_pixel_x,
                                float twips_per_pixel_y)
-    : Provider(art, design, kWindowColour), twips_x_(twips_per_pixel_x), twips_y_(twips_per_pixel_y) {}
+    : Provider(art, design, kWindowColour, *this, {twips_per_pixel_x, twips_per_pixel_y}) {}
 
 void MemoryProvider::Send(const InputEvent& event) {
   router().Post(event);

@@ -1,7 +1,8 @@
 #pragma once
 
 // A provider without a display, for tests and benchmarks: events come from the caller, the screen
-// is a framebuffer in memory, files come from a map, and program starts and message boxes are
+// is a framebuffer in memory, and message boxes are recorded instead of showing. It is its own
+// operating system too, a machine the test scripts: files come from a map, and program starts are
 // recorded instead of happening.
 
 #include <deque>
@@ -15,7 +16,7 @@
 
 namespace tarvelin {
 
-class MemoryProvider final : public Provider {
+class MemoryProvider final : private System, public Provider {
  public:
   struct File {
     std::string bytes;
@@ -62,14 +63,6 @@ class MemoryProvider final : public Provider {
   // The colour on screen at a client pixel.
   std::uint32_t ScreenPixel(int x, int y) const { return screen_[static_cast<std::size_t>(y) * window.w + x]; }
 
-  float TwipsPerPixelX() const override { return twips_x_; }
-  float TwipsPerPixelY() const override { return twips_y_; }
-  std::string AppPath() const override { return app_path; }
-  char PathSeparator() const override { return separator; }
-  std::optional<TextInput> OpenForInput(const std::string& path) override;
-  bool ChDrive(char drive) override;
-  bool ChDir(const std::string& path) override;
-  bool Shell(const std::string& command_line) override;
   void MsgBox(const std::string& prompt, const std::string& title) override;
 
  protected:
@@ -80,7 +73,14 @@ class MemoryProvider final : public Provider {
   void CloseWindow() override { shown = false; }
 
  private:
-  float twips_x_, twips_y_;
+  // --- The machine, as the menu sees it through Services.
+  std::string AppPath() const override { return app_path; }
+  char PathSeparator() const override { return separator; }
+  std::optional<TextInput> OpenForInput(const std::string& path) override;
+  bool ChDrive(char drive) override;
+  bool ChDir(const std::string& path) override;
+  bool Shell(const std::string& command_line) override;
+
   std::vector<std::uint32_t> screen_;
 };
 

@@ -37,10 +37,7 @@ bool LeaveFollows() {
 
 bool SdlProvider::WaitForEvents() {
   SDL_Event event;
-  if (!SDL_WaitEvent(&event)) {
-    failure_ = std::string("the window system stopped sending events: ") + SDL_GetError();
-    return false;
-  }
+  if (!SDL_WaitEvent(&event)) return Fail(std::string("the window system stopped sending events: ") + SDL_GetError());
   Translate(event);
   // Everything else already waiting goes in the same batch, so queued movements merge.
   PostPendingEvents();

@@ -13,9 +13,9 @@
 //    events, pointer positions in the menu's pixels, nothing more (events.cpp);
 //  - message box: a window of the menu's own, modal, centred over the menu, its text drawn from a
 //    built-in font; standard error when it cannot show (message_box.cpp, message_box_picture.cpp);
-//  - files, directories and program start: the POSIX services, the application directory held
-//    from start-up; an opener's late refusal arrives as an SDL event of the provider's own, which
-//    becomes the runtime's StartFailed event (window.cpp, events.cpp);
+//  - files, directories and program start: the POSIX system the program gives it
+//    (runtime/posix/posix_system.h); an opener's late refusal arrives as an SDL event of the
+//    provider's own, which becomes the runtime's StartFailed event (window.cpp, events.cpp);
 //  - a repair for SDL 2.26 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp).
 
 #include <cstdint>
@@ -23,7 +23,7 @@
 #include <span>
 #include <string>
 
-#include "runtime/posix/posix_services.h"
+#include "runtime/posix/posix_system.h"
 #include "runtime/provider.h"
 #include "runtime/scaling.h"
 #include "runtime/sdl/sdl_presenter.h"
@@ -35,20 +35,11 @@ namespace tarvelin {
 
 class SdlProvider final : public Provider {
  public:
-  SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::ApplicationDirectory directory);
+  // |system| is the one the menu's files and programs come from; an opener's late refusal of a
+  // command comes back through the provider's events.
+  SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::PosixSystem& system);
   ~SdlProvider() override;
 
-  // Why the window could not be shown or events stopped arriving; empty while all is well.
-  const std::string& Failure() const { return failure_; }
-
-  float TwipsPerPixelX() const override;
-  float TwipsPerPixelY() const override;
-  std::string AppPath() const override;
-  char PathSeparator() const override { return '/'; }
-  std::optional<TextInput> OpenForInput(const std::string& path) override;
-  bool ChDrive(char drive) override;
-  bool ChDir(const std::string& path) override;
-  bool Shell(const std::string& command_line) override;
   void MsgBox(const std::string& prompt, const std::string& title) override;
 
  protected:
@@ -69,6 +60,8 @@ class SdlProvider final : public Provider {
   // Shows the box and returns once it is dismissed or the menu is closed; false when it cannot show.
   bool ShowMessageBox(const std::string& prompt, const std::string& title);
   void DiscardInputDuringMessageBox();
+  // Waits on the watcher's thread for an opener's verdict on a command, to come back as an event.
+  void WatchVerdict(posix::OpenerVerdict verdict, const std::string& command_line);
   void TranslateVerdict(const SDL_Event& event);
 
   bool video_ = false;
@@ -79,8 +72,7 @@ class SdlProvider final : public Provider {
   SdlPresenter presenter_;
   // Between SDL_WINDOWEVENT_ENTER and _LEAVE: only then is a reported movement a real one.
   bool pointer_inside_ = false;
-  std::string failure_;
-  posix::ApplicationDirectory directory_;
+  posix::PosixSystem& system_;
   // The SDL event types that carry an opener's verdict: taken, and refused. Their code says which
   // start they belong to.
   std::uint32_t verdict_taken_ = 0, verdict_refused_ = 0;

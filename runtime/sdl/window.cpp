@@ -12,7 +12,6 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/posix/posix_services.h"
 #include "runtime/sdl/sdl_icon.h"
 #include "runtime/sdl/sdl_presenter.h"
 #include "runtime/sdl/sdl_x11.h"
@@ -110,32 +109,35 @@ bool StartVideo() {
 
 }  // namespace
 
-SdlProvider::SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::ApplicationDirectory directory)
-    : Provider(art, design, kWindowColour), directory_(std::move(directory)) {
+SdlProvider::SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::PosixSystem& system)
+    : Provider(art, design, kWindowColour, system, {kTwipsPerPixel, kTwipsPerPixel}), system_(system) {
   SetHintsBeforeStart();
   IgnoreWakeupsToDestroyedWindows();
   video_ = StartVideo();
   if (!video_) {
-    failure_ = std::string("no display to show the menu on: ") + SDL_GetError();
+    Fail(std::string("no display to show the menu on: ") + SDL_GetError());
     return;
   }
   // With no display SDL falls back to drivers that draw into memory; a menu there would run
   // unseen for ever.
   const std::string_view driver = SDL_GetCurrentVideoDriver();
   if (driver == "offscreen" || driver == "dummy") {
-    failure_ = "no display to show the menu on: SDL found only its \"" + std::string(driver) + "\" video driver";
+    Fail("no display to show the menu on: SDL found only its \"" + std::string(driver) + "\" video driver");
     SDL_Quit();
     video_ = false;
     return;
   }
   const Uint32 verdicts = SDL_RegisterEvents(2);
-  if (verdicts != static_cast<Uint32>(-1)) {
-    verdict_taken_ = verdicts;
-    verdict_refused_ = verdicts + 1;
-  }
+  // Without events to carry the openers' verdicts, the system waits for each itself.
+  if (verdicts == static_cast<Uint32>(-1)) return;
+  verdict_taken_ = verdicts;
+  verdict_refused_ = verdicts + 1;
+  system_.HandLateVerdictsTo(
+      [this](posix::OpenerVerdict verdict, const std::string& command) { WatchVerdict(std::move(verdict), command); });
 }
 
 SdlProvider::~SdlProvider() {
+  system_.HandLateVerdictsTo(nullptr);
   // Its thread pushes SDL events, which must not happen once SDL is gone.
   verdicts_.Stop();
   presenter_.Detach();
@@ -143,36 +145,15 @@ SdlProvider::~SdlProvider() {
   if (video_) SDL_Quit();
 }
 
-float SdlProvider::TwipsPerPixelX() const { return kTwipsPerPixel; }
-float SdlProvider::TwipsPerPixelY() const { return kTwipsPerPixel; }
-
-std::string SdlProvider::AppPath() const { return directory_.Path(); }
-
-std::optional<TextInput> SdlProvider::OpenForInput(const std::string& path) { return posix::OpenForInput(path); }
-
-// POSIX paths have no drive letters, so no drive can be made current.
-bool SdlProvider::ChDrive(char) { return false; }
-
-// The application directory is made current through the descriptor held since start-up, so that a
-// medium unmounted meanwhile is still where commands are looked for.
-bool SdlProvider::ChDir(const std::string& path) {
-  return path == directory_.Path() ? directory_.MakeCurrent() : posix::ChangeDirectory(path);
-}
-
-bool SdlProvider::Shell(const std::string& command_line) {
-  posix::StartResult start = posix::StartProgram(command_line);
-  if (start.verdict) {
-    if (verdict_taken_ == 0) return start.verdict->Read();  // no event to carry it: wait for it here
-    const std::int32_t id = ++last_start_;
-    awaiting_verdict_[id] = command_line;
-    verdicts_.Watch(std::move(*start.verdict), [this, id](bool taken) {
-      SDL_Event event{};
-      event.type = taken ? verdict_taken_ : verdict_refused_;
-      event.user.code = id;
-      SDL_PushEvent(&event);
-    });
-  }
-  return start.started;
+void SdlProvider::WatchVerdict(posix::OpenerVerdict verdict, const std::string& command_line) {
+  const std::int32_t id = ++last_start_;
+  awaiting_verdict_[id] = command_line;
+  verdicts_.Watch(std::move(verdict), [this, id](bool taken) {
+    SDL_Event event{};
+    event.type = taken ? verdict_taken_ : verdict_refused_;
+    event.user.code = id;
+    SDL_PushEvent(&event);
+  });
 }
 
 bool SdlProvider::ShowWindow(PixelRect client) {
@@ -184,10 +165,7 @@ bool SdlProvider::ShowWindow(PixelRect client) {
   window_ = SDL_CreateWindow(frmMain().Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, client.w,
                              client.h,
                              SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | (sized_in_points ? SDL_WINDOW_ALLOW_HIGHDPI : 0));
-  if (!window_) {
-    failure_ = std::string("cannot open the menu window: ") + SDL_GetError();
-    return false;
-  }
+  if (!window_) return Fail(std::string("cannot open the menu window: ") + SDL_GetError());
   // The desktop's scale is known once SDL is connected to it, so the window is made at the menu's
   // size and grown before it is shown.
   if (!sized_in_points)
@@ -197,10 +175,10 @@ bool SdlProvider::ShowWindow(PixelRect client) {
     SDL_SetWindowSize(window_, screen.w, screen.h);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   }
-  if (!presenter_.Attach(window_, scale_.factor(), failure_)) {
+  if (std::string failure; !presenter_.Attach(window_, scale_.factor(), failure)) {
     SDL_DestroyWindow(window_);
     window_ = nullptr;
-    return false;
+    return Fail(std::move(failure));
   }
   SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, std::to_string(kDoubleClickRadius * scale_.factor()).c_str());
   if (SDL_Surface* icon = CreateIconSurface(BuiltInIcon())) {

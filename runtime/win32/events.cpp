@@ -40,6 +40,7 @@ LRESULT CALLBACK Win32Provider::WindowProcedure(HWND window, UINT message, WPARA
     auto* self = static_cast<Win32Provider*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     self->window_ = window;
+    self->system_.SetOwnerWindow(window);
   }
   auto* self = reinterpret_cast<Win32Provider*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self) return DefWindowProcW(window, message, wparam, lparam);
@@ -68,6 +69,7 @@ LRESULT Win32Provider::HandleMessage(HWND window, UINT message, WPARAM wparam, L
       return 0;
     case WM_DESTROY:
       window_ = nullptr;
+      system_.SetOwnerWindow(nullptr);
       PostQuitMessage(0);
       return 0;
     default:

@@ -1,7 +1,9 @@
+#include <algorithm>
+
 #include "runtime/text.h"
 #include "runtime/win32/paths.h"
 #include "runtime/win32/wide_text.h"
-#include "runtime/win32/win32_provider.h"
+#include "runtime/win32/win32_system.h"
 
 namespace tarvelin {
 namespace {
@@ -25,7 +27,9 @@ class FileHandle {
 
 }  // namespace
 
-std::wstring Win32Provider::ProgramDirectory() {
+Win32System::Win32System() : app_path_(WideToUtf8(ProgramDirectory())) {}
+
+std::wstring Win32System::ProgramDirectory() {
   std::wstring path(MAX_PATH, L'\0');
   while (true) {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -39,7 +43,7 @@ std::wstring Win32Provider::ProgramDirectory() {
   }
 }
 
-std::optional<TextInput> Win32Provider::OpenForInput(const std::string& path) {
+std::optional<TextInput> Win32System::OpenForInput(const std::string& path) {
   // Others may keep the file open, even for writing (an editor): it is only read here, once.
   FileHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -66,7 +70,7 @@ std::optional<TextInput> Win32Provider::OpenForInput(const std::string& path) {
   return TextInput(DecodeTextFile(read, complete, AnsiToUtf8), complete);
 }
 
-bool Win32Provider::ChDrive(char drive) {
+bool Win32System::ChDrive(char drive) {
   const auto letter = static_cast<wchar_t>(drive >= 'a' && drive <= 'z' ? drive - 'a' + 'A' : drive);
   if (letter < L'A' || letter > L'Z') return false;
   // "X:" names the drive's own current directory, as each drive keeps one.
@@ -74,7 +78,7 @@ bool Win32Provider::ChDrive(char drive) {
   return SetCurrentDirectoryW(drive_only) != FALSE;
 }
 
-bool Win32Provider::ChDir(const std::string& path) {
+bool Win32System::ChDir(const std::string& path) {
   if (path.empty()) return false;
   return SetCurrentDirectoryW(Utf8ToWide(path).c_str()) != FALSE;
 }

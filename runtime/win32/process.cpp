@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "runtime/win32/wide_text.h"
-#include "runtime/win32/win32_provider.h"
+#include "runtime/win32/win32_system.h"
 
 namespace tarvelin {
 namespace {
@@ -89,8 +89,8 @@ class SystemProgramStarter final : public ProgramStarter {
 
 }  // namespace
 
-bool Win32Provider::Shell(const std::string& command_line) {
-  SystemProgramStarter starter(window_, Utf8ToWide(AppPath()));
+bool Win32System::Shell(const std::string& command_line) {
+  SystemProgramStarter starter(owner_, Utf8ToWide(app_path_));
   // A user who declined the consent prompt needs no error box: nothing is reported then.
   return StartCommand(Utf8ToWide(command_line), starter) != StartResult::Failed;
 }

@@ -1,14 +1,11 @@
 #pragma once
 
 // The Win32 provider: one WS_POPUP window drawn from the shared framebuffer, window messages in as
-// raw input events, and the services over the wide-character API (UTF-8 converted at this
-// boundary). The files by concern:
+// raw input events, and the message box; files, directories and program start are the system's
+// (win32_system.h). The files by concern:
 //   window.cpp        window class, creation, centring, scaling for the monitor's DPI, painting,
 //                     closing
 //   events.cpp        the message pump and the window procedure
-//   files.cpp         App Path, options file input, current drive and directory
-//   process.cpp       program start through the system, with the consent prompt for programs
-//                     that need it; which program a command line names is program_start.cpp's
 //   message_box.cpp   the message box
 // Decisions about hot spots, the highlight box and clicks stay in the shared runtime.
 
@@ -23,27 +20,17 @@
 #include "runtime/provider.h"
 #include "runtime/scaling.h"
 #include "runtime/win32/input_messages.h"
+#include "runtime/win32/win32_system.h"
 
 namespace tarvelin {
 
 class Win32Provider final : public Provider {
  public:
-  // |app_title| heads the message box that says the menu cannot start.
-  Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design,
-                std::string app_title);
+  // |system| is the one the menu's files and programs come from; the menu's window owns what it
+  // shows.
+  Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design, Win32System& system);
   ~Win32Provider() override;
 
-  // The directory of the running program, from GetModuleFileNameW, however long its path.
-  static std::wstring ProgramDirectory();
-
-  float TwipsPerPixelX() const override { return twips_per_pixel_x_; }
-  float TwipsPerPixelY() const override { return twips_per_pixel_y_; }
-  std::string AppPath() const override { return app_path_; }
-  char PathSeparator() const override { return '\\'; }
-  std::optional<TextInput> OpenForInput(const std::string& path) override;
-  bool ChDrive(char drive) override;
-  bool ChDir(const std::string& path) override;
-  bool Shell(const std::string& command_line) override;
   void MsgBox(const std::string& prompt, const std::string& title) override;
 
  protected:
@@ -61,8 +48,6 @@ class Win32Provider final : public Provider {
   // above factor 1, a copy of the frame at the scaled size. False when that copy cannot be made;
   // the previous scale then stays.
   bool ScaleFor(unsigned dpi, HMONITOR monitor);
-  // Tells the user, in a message box, that the menu cannot start and what failed; false.
-  bool StartFailed(const std::wstring& what) const;
   // The window's new place after the system moved it to a monitor of another DPI.
   void HandleDpiChange(unsigned dpi, const RECT& suggested);
   // Brings a rectangle of the form's frame (in picture pixels) up to date in the scaled copy, if
@@ -75,9 +60,7 @@ class Win32Provider final : public Provider {
   void Paint();
 
   HINSTANCE instance_;
-  std::string app_title_;
-  std::string app_path_;
-  float twips_per_pixel_x_ = 15, twips_per_pixel_y_ = 15;
+  Win32System& system_;
   HWND window_ = nullptr;
   PixelRect client_;  // in picture pixels, as the form model has it
   InputMessages input_messages_;

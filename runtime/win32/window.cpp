@@ -9,10 +9,6 @@
 namespace tarvelin {
 namespace {
 
-// The system's error number in decimal. (std::to_wstring goes through the C library's wide printf,
-// which would add a tenth to the program.)
-std::wstring ErrorNumber(DWORD error) { return Utf8ToWide(std::to_string(error)); }
-
 constexpr wchar_t kWindowClass[] = L"TarvelinMenu";
 constexpr float kTwipsPerInch = 1440;
 constexpr unsigned kStandardDpi = 96;  // 100 %: one picture pixel is one screen pixel
@@ -57,6 +53,14 @@ ScreenScale ScaleForDpi(unsigned dpi) {
   return ScreenScale(ScreenScale::WholeFactor(static_cast<float>(dpi) / static_cast<float>(kStandardDpi)));
 }
 
+// Window units per picture pixel, where a picture pixel covers a whole factor of screen pixels at
+// the system DPI. The form keeps its size in picture pixels on a monitor of another DPI.
+WindowUnits WindowUnitsAtSystemDpi() {
+  const unsigned dpi = SystemDpi();
+  const float units = kTwipsPerInch * static_cast<float>(ScaleForDpi(dpi).factor()) / static_cast<float>(dpi);
+  return {units, units};
+}
+
 // The usable part of a monitor: the screen less the task bar and docked bars.
 RECT WorkArea(HMONITOR monitor) {
   MONITORINFO info{};
@@ -75,15 +79,8 @@ std::uint32_t SystemWindowColour() {
 }
 
 Win32Provider::Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design,
-                             std::string app_title)
-    : Provider(art, design, SystemWindowColour()), instance_(instance), app_title_(std::move(app_title)) {
-  // Window units per picture pixel, where a picture pixel covers a whole factor of screen pixels.
-  // Fixed from here on: the form keeps its size in picture pixels on a monitor of another DPI.
-  const unsigned dpi = SystemDpi();
-  const float units = kTwipsPerInch * static_cast<float>(ScaleForDpi(dpi).factor()) / static_cast<float>(dpi);
-  twips_per_pixel_x_ = twips_per_pixel_y_ = units;
-  app_path_ = WideToUtf8(ProgramDirectory());
-}
+                             Win32System& system)
+    : Provider(art, design, SystemWindowColour(), system, WindowUnitsAtSystemDpi()), instance_(instance), system_(system) {}
 
 Win32Provider::~Win32Provider() {
   if (window_) DestroyWindow(window_);
@@ -120,7 +117,7 @@ bool Win32Provider::ShowWindow(PixelRect client) {
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.lpszClassName = kWindowClass;
   if (!RegisterClassExW(&window_class))
-    return StartFailed(L"the window class cannot be registered (error " + ErrorNumber(GetLastError()) + L")");
+    return Fail("the window class cannot be registered (error " + std::to_string(GetLastError()) + ")");
 
   // Created hidden on the primary monitor, then sized for that monitor's DPI and shown.
   constexpr DWORD kStyle = WS_POPUP;
@@ -128,25 +125,19 @@ bool Win32Provider::ShowWindow(PixelRect client) {
   const std::wstring title = Utf8ToWide(frmMain().Caption);
   window_ = CreateWindowExW(0, kWindowClass, title.c_str(), kStyle, first.left, first.top, first.right - first.left,
                             first.bottom - first.top, nullptr, nullptr, instance_, this);
-  if (!window_) return StartFailed(L"the window cannot be created (error " + ErrorNumber(GetLastError()) + L")");
+  if (!window_) return Fail("the window cannot be created (error " + std::to_string(GetLastError()) + ")");
   if (HDC dc = GetDC(window_))
     ReleaseDC(window_, dc);
   else
-    return StartFailed(L"the window has no device context to draw in");
+    return Fail("the window has no device context to draw in");
   if (!ScaleFor(WindowDpi(window_), MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY)))
-    return StartFailed(L"there is no memory for the window's picture at this screen's scale");
+    return Fail("there is no memory for the window's picture at this screen's scale");
   const RECT place = CentredWindowRect(scale_.ToScreen(client), kStyle);
   SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
   ::ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
   return true;
-}
-
-bool Win32Provider::StartFailed(const std::wstring& what) const {
-  const std::wstring text = L"The menu cannot start: " + what + L".";
-  MessageBoxW(nullptr, text.c_str(), Utf8ToWide(app_title_).c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-  return false;
 }
 
 void Win32Provider::HandleDpiChange(unsigned dpi, const RECT& suggested) {

@@ -15,6 +15,7 @@
 
 #include "posix_test_support.h"
 #include "runtime/posix/posix_services.h"
+#include "runtime/posix/posix_system.h"
 #include "runtime/posix/unique_fd.h"
 
 namespace tarvelin::posix {
@@ -453,6 +454,25 @@ TEST_F(OpenWithDesktopTest, WatcherReportsEachVerdictOnceAndNothingAfterStopping
   std::lock_guard<std::mutex> lock(mutex);
   std::sort(verdicts.begin(), verdicts.end());
   EXPECT_EQ(verdicts, (std::vector<bool>{false, true}));
+}
+
+// The menu's Shell: with no one to take the opener's verdict it waits for it and answers with it;
+// with a taker, it answers at once that the start happened and hands the verdict on with the
+// command, so that the menu can say later that the command could not be found.
+TEST_F(OpenWithDesktopTest, ShellWaitsForTheVerdictUnlessItIsHandedOn) {
+  WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
+  ScopedEnv refuse("OPENER_STATUS", "4");
+  PosixSystem system(ApplicationDirectory::Find("tarvelin"));
+  EXPECT_FALSE(system.Shell("guide.pdf"));
+
+  std::vector<std::pair<std::string, bool>> handed;
+  system.HandLateVerdictsTo(
+      [&](OpenerVerdict verdict, const std::string& command) { handed.emplace_back(command, verdict.Read()); });
+  EXPECT_TRUE(system.Shell("guide.pdf"));
+  EXPECT_EQ(handed, (std::vector<std::pair<std::string, bool>>{{"guide.pdf", false}}));
+  EXPECT_FALSE(system.Shell("missing.pdf"));
+  EXPECT_EQ(handed.size(), 1u) << "nothing to hand on when nothing started";
+  EXPECT_EQ(Opened().size(), 2u);
 }
 
 TEST_F(OpenWithDesktopTest, MissingFilesAndRefusingOpenersStillFail) {
