@@ -7,12 +7,13 @@
 #
 # The menu program shows background.bmp and, while the mouse is over an
 # entry, copies that entry's rectangle out of highlight.bmp. So the two
-# pictures must match pixel for pixel outside the six rectangles below, and
+# pictures must match pixel for pixel outside the six hot spots, and
 # they share one 256-colour palette so the menu can use a single palette for
 # both.
 #
 # Needs ImageMagick 6 (Debian package imagemagick), the DejaVu fonts (Debian
-# package fonts-dejavu-core) and python3. Output is byte-for-byte repeatable.
+# package fonts-dejavu-core), python3 and a C++20 compiler. Output is
+# byte-for-byte repeatable.
 #
 # Usage: bash art/make-art.sh   (from any directory)
 
@@ -55,16 +56,41 @@ LIT_TOP='#ffb347'       # highlight bar, top
 LIT_BOTTOM='#f06a0a'    # highlight bar, bottom
 LIT_INK='#0d1f38'       # text on the highlight bar
 
-# Menu rectangles: x y width height label. The menu program has the same
-# numbers; change both together.
-ENTRIES=(
-    "60 93 380 22 Read the guide"
-    "60 132 380 22 Set up the web browser"
-    "60 171 380 22 Set up the web server"
-    "60 210 380 22 Set up the developer kit"
-    "60 249 380 22 Set up the server"
+# The labels painted into the hot spots, by hot-spot index: entries 1 to 5,
+# and 8 for the Exit button.
+LABELS=(
+    [1]="Read the guide"
+    [2]="Set up the web browser"
+    [3]="Set up the web server"
+    [4]="Set up the developer kit"
+    [5]="Set up the server"
+    [8]="Exit"
 )
-EXIT_RECT="386 318 82 22 Exit"
+
+# The rectangles are the menu's own: check-art, compiled here from the
+# program's sources, prints menu/layout.h's hot spots as INDEX LEFT TOP WIDTH
+# HEIGHT in window pixels. A build's table (TARVELIN_HOT_SPOTS) serves as well.
+root=$(cd "$here/.." && pwd)
+hot_spots=${TARVELIN_HOT_SPOTS:-}
+if [ -z "$hot_spots" ]; then
+    cxx=${CXX:-c++}
+    command -v "$cxx" >/dev/null || { echo "make-art.sh: no C++ compiler ($cxx) to read the hot spots with" >&2; exit 1; }
+    "$cxx" -std=c++20 -O1 -I"$root" -o "$tmp/check-art" "$root/tools/check-art/main.cpp" \
+        "$root/runtime/artwork_fit.cpp" "$root/runtime/picture.cpp"
+    hot_spots=$tmp/hot_spots.txt
+    "$tmp/check-art" --hot-spots >"$hot_spots"
+fi
+ENTRIES=()
+EXIT_RECT=
+while read -r index x y w h; do
+    label=${LABELS[$index]:-}
+    [ -n "$label" ] || { echo "make-art.sh: hot spot $index has no label here" >&2; exit 1; }
+    for v in "$x" "$y" "$w" "$h"; do
+        [[ $v =~ ^[0-9]+$ ]] || { echo "make-art.sh: hot spot $index is not on whole pixels: $x $y $w $h" >&2; exit 1; }
+    done
+    if [ "$index" = 8 ]; then EXIT_RECT="$x $y $w $h $label"; else ENTRIES+=("$x $y $w $h $label"); fi
+done <"$hot_spots"
+[ ${#ENTRIES[@]} = 5 ] && [ -n "$EXIT_RECT" ] || { echo "make-art.sh: $hot_spots lacks an entry or the Exit button" >&2; exit 1; }
 
 # ---------------------------------------------------------------------------
 # Tiles: each entry is drawn into a picture of exactly its rectangle's size
