@@ -10,8 +10,9 @@
 // Below are the one of std::function and all those the library defines together in one unit, so
 // that unit is never linked, whichever of them a program or a test calls. Should a later library
 // add one to that unit and the program call it, the unit clashes with these at link time
-// ("multiple definition") rather than bringing the machinery back unseen. report.cmake fails the build of tarvelin.exe when
-// the machinery is linked all the same, or the program grows past its budget.
+// ("multiple definition") rather than bringing the machinery back unseen. report.cmake fails the
+// build of tarvelin.exe when the machinery is linked all the same, or the program grows past its
+// budget.
 
 #include <bits/functexcept.h>
 
