@@ -180,7 +180,7 @@ case_demo_disc() {
     highlight "${entry%%|*}"
     xdotool click 1
     report=$(wine "$helpers/readbox.exe" 30 --dismiss --title "$description" 2>/dev/null | tr -d '\r') ||
-      fail "no box from the stand-in for $description"
+      fail "no box from the stand-in for $description that went on OK"
     [ "$(head -n4 <<<"$report")" = "text=Tarvelin demo disc
 
 This entry would start $description.

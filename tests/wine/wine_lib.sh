@@ -214,7 +214,8 @@ start_at_dpi() {
 
 # read_message_box: the text of the "Tarvelin" box (readbox.exe's report), which is then dismissed.
 read_message_box() {
-  wine "$helpers/readbox.exe" 30 --dismiss 2>/dev/null | tr -d '\r' || fail "no message box titled \"Tarvelin\""
+  wine "$helpers/readbox.exe" 30 --dismiss 2>/dev/null | tr -d '\r' ||
+    fail "no message box titled \"Tarvelin\" that went on OK"
 }
 
 # expect_message COMMAND: the one failure message for COMMAND shows, alone and without an icon, and

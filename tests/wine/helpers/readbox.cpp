@@ -1,7 +1,9 @@
 // Finds the message box titled "Tarvelin" (or TITLE), prints its text (UTF-8) on standard output
-// and, with --dismiss, presses its OK button. Waits up to the given number of seconds for the box.
-// readbox SECONDS [--dismiss] [--title TITLE]; exit status 0 when the box was found, 1 when not, 2
-// on bad usage.
+// and, with --dismiss, presses its OK button and waits for the box to go, so that whatever the
+// caller does next reaches the window the box gave the keyboard back to, not the box. Waits up to
+// the given number of seconds for the box to show, and as long again for it to go.
+// readbox SECONDS [--dismiss] [--title TITLE]; exit status 0 when the box was found (and went), 1
+// when not found, 2 on bad usage, 3 when a dismissed box stayed.
 
 #include <windows.h>
 
@@ -64,6 +66,9 @@ int wmain(int argc, wchar_t** argv) {
   Print("texts=" + std::to_string(found.texts) + "\n");
   Print("icons=" + std::to_string(found.icons) + "\n");
   Print(std::string("owned=") + (GetWindow(box, GW_OWNER) ? "yes" : "no") + "\n");
-  if (dismiss) PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  return 0;
+  if (!dismiss) return 0;
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  const ULONGLONG gone_deadline = GetTickCount64() + seconds * 1000ull;
+  while (IsWindow(box) && GetTickCount64() < gone_deadline) Sleep(20);
+  return IsWindow(box) ? 3 : 0;
 }
