@@ -19,10 +19,18 @@ void EventRouter::Post(const InputEvent& event) {
   queue_.push_back(event);
 }
 
+namespace {
+
+bool IsButton(const InputEvent& event) {
+  return event.type == InputEvent::Type::ButtonPress || event.type == InputEvent::Type::ButtonRelease;
+}
+
+}  // namespace
+
 void EventRouter::DispatchPending(FormHandlers& handlers) {
   if (depth_ >= kMaxNesting) return;
   ++depth_;
-  while (!queue_.empty() && !form_.unloaded) {
+  while (!queue_.empty() && !form_.unloaded && !(moving_ > 0 && IsButton(queue_.front()))) {
     const InputEvent event = queue_.front();
     queue_.pop_front();
     Dispatch(event, handlers);
@@ -39,9 +47,11 @@ void EventRouter::DeliverMove(const InputEvent& move, FormHandlers& handlers) {
   last_move_ = move;
   moved_inside_handler_ = depth_ > 1;
   const Form::Target target = form_.HitTest(move.x, move.y);
+  ++moving_;
   if (target.kind == Form::Target::Kind::HotSpot) handlers.imgHover_MouseMove(target.index);
   else if (target.kind == Form::Target::Kind::BareWindow) handlers.Form_MouseMove();
   // The box has no movement handler.
+  --moving_;
 }
 
 void EventRouter::Dispatch(const InputEvent& event, FormHandlers& handlers) {

@@ -27,8 +27,8 @@ class FormHandlers {
 };
 
 // A raw input event from a provider, in client pixels. A release arrives wherever it happens, also
-// outside the window; CaptureLost says that the release of the button held will not arrive (another
-// window took the pointer).
+// outside the window; CaptureLost ends the press of the button held, as a standard button's ends:
+// another window took the pointer or the keyboard, and the release no longer counts.
 struct InputEvent {
   enum class Type { PointerMove, ButtonPress, ButtonRelease, CaptureLost, Character, StartFailed } type;
   int x = 0, y = 0;
@@ -52,6 +52,10 @@ std::int16_t KeyAscii(char32_t code_point);
 // Handlers may pump events again from inside themselves; the router keeps that safe:
 //  - pointer moves waiting at the end of the queue are merged, only the latest position counts;
 //  - pumps nest at most kMaxNesting deep; deeper pumps leave the queue to the outer ones;
+//  - a press or release (and everything queued after it) waits while a movement handler runs, and
+//    is dispatched once that handler has finished, against the box as it left it: a tap that
+//    brings the movement, the press and the release together lands on the entry it moved to, not
+//    on the box the movement's handler had hidden for a moment;
 //  - a handler interrupted by a pump goes on with its steps when the pump returns, even if a newer
 //    movement was handled inside it; so when the outermost handler returns after such a movement,
 //    the router delivers the pointer's latest position once more, and the highlight ends up where
@@ -81,6 +85,8 @@ class EventRouter {
   int depth_ = 0;
   // Between a press and its release.
   bool captured_ = false;
+  // Movement handlers running; more than one when a pump inside one ran another.
+  int moving_ = 0;
   // Where the box was when the press landed on it; nothing when the press was elsewhere.
   std::optional<PixelRect> pressed_box_;
   InputEvent last_move_{InputEvent::Type::PointerMove};

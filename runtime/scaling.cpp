@@ -30,4 +30,13 @@ void ScreenScale::Blit(std::span<const std::uint32_t> frame, int frame_width, Pi
   }
 }
 
+PixelRect PlaceOnScreen(int width, int height, PixelRect over, PixelRect usable) {
+  const auto place = [](int size, int over_start, int over_size, int start, int room) {
+    const int centred = over_start + (over_size - size) / 2;
+    return std::max(start, std::min(centred, start + room - size));
+  };
+  return {place(width, over.x, over.w, usable.x, usable.w), place(height, over.y, over.h, usable.y, usable.h), width,
+          height};
+}
+
 }  // namespace tarvelin

@@ -36,4 +36,10 @@ class ScreenScale {
   int factor_;
 };
 
+// Where a window |width| x |height| goes on a screen: centred on |over| (the usable area, or the
+// window it belongs to), then moved into |usable|, the monitor's part that no panel covers, as far
+// as it fits. One larger than |usable| keeps its top-left corner there, the corner the menu's hot
+// spots and a box's title begin at.
+PixelRect PlaceOnScreen(int width, int height, PixelRect over, PixelRect usable);
+
 }  // namespace tarvelin

@@ -88,6 +88,11 @@ bool IsFileOnMedium(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool Exists(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0;
@@ -299,6 +304,8 @@ StartResult StartProgram(const std::string& command_line) {
 
   for (const ProgramCandidate& candidate : candidates) {
     const std::string path = SystemPath(candidate.program);
+    // The whole command naming a folder, a blank in its name or not, opens as a folder opens.
+    if (SkipBlanks(candidate.arguments).empty() && IsFolder(path)) return OpenWithDesktop(path);
     if (!IsFileOnMedium(path)) continue;
     std::vector<std::string> words = SplitArguments(candidate.arguments);
     words.insert(words.begin(), path);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "runtime/sdl/sdl_provider.h"
+#include "runtime/sdl/sdl_x11.h"
 #include "runtime/text.h"
 
 namespace tarvelin {
@@ -53,6 +54,7 @@ void SdlProvider::Translate(const SDL_Event& event) {
   using Type = InputEvent::Type;
   switch (event.type) {
     case SDL_MOUSEMOTION: {
+      if (release_missed_) ReleaseMissedButton();
       const int x = scale_.ToPicture(event.motion.x), y = scale_.ToPicture(event.motion.y);
       if (pointer_inside_ && form().FrameRect().Contains(x, y) && !LeaveFollows())
         router().Post({Type::PointerMove, x, y});
@@ -64,9 +66,9 @@ void SdlProvider::Translate(const SDL_Event& event) {
                        event.button.clicks});
       break;
     case SDL_MOUSEBUTTONUP:
-      // From a press to its release the window system grabs the pointer for the window (X11 and
-      // Wayland implicitly; SDL captures the mouse where they do not), so the release arrives even
-      // outside the window, with its place there, and ends the router's capture.
+      // From a press to its release the window system grabs the pointer for the window, so the
+      // release arrives even outside the window, with its place there, and ends the router's
+      // capture.
       if (event.button.button == SDL_BUTTON_LEFT)
         router().Post({Type::ButtonRelease, scale_.ToPicture(event.button.x), scale_.ToPicture(event.button.y)});
       break;
@@ -101,9 +103,16 @@ void SdlProvider::TranslateWindowEvent(const SDL_Event& event) {
   switch (event.window.event) {
     case SDL_WINDOWEVENT_ENTER:
       pointer_inside_ = true;
+      if (release_missed_) ReleaseMissedButton();
       break;
     case SDL_WINDOWEVENT_LEAVE:
       pointer_inside_ = false;
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      // Another window took the keyboard, one that came up over the menu, say: the press ends, and
+      // its release, which the pointer grab may still bring here, is no click.
+      router().Post({InputEvent::Type::CaptureLost});
+      release_missed_ = (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) != 0;
       break;
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_SIZE_CHANGED:  // a new size also means a new window surface
@@ -117,6 +126,16 @@ void SdlProvider::TranslateWindowEvent(const SDL_Event& event) {
     default:
       break;
   }
+}
+
+// The release of a press the window lost the keyboard in may have gone to another window; once
+// the button is up, SDL is told, so that it takes the next press.
+void SdlProvider::ReleaseMissedButton() {
+  if (!(SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK)) {
+    release_missed_ = false;
+    return;
+  }
+  ReleaseButtonSdlMissed(window_);
 }
 
 void SdlProvider::PostText(const char* utf8) {

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "runtime/sdl/message_box_picture.h"
@@ -22,25 +23,6 @@
 
 namespace tarvelin {
 namespace {
-
-// Where a window of |size| goes: centred over the menu window when there is one, else on the
-// first display.
-SDL_Point CentredOver(SDL_Window* menu, PixelRect size) {
-  if (!menu) return {static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED)};
-  int x = 0, y = 0, w = 0, h = 0;
-  SDL_GetWindowPosition(menu, &x, &y);
-  SDL_GetWindowSize(menu, &w, &h);
-  return {x + (w - size.w) / 2, y + (h - size.h) / 2};
-}
-
-// The height the box may take in picture pixels: the usable height of the menu's display.
-int UsableHeight(SDL_Window* menu, int factor) {
-  constexpr int kFallback = 480;
-  SDL_Rect usable;
-  const int display = menu ? SDL_GetWindowDisplayIndex(menu) : 0;
-  if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0 || usable.h <= 0) return kFallback;
-  return usable.h / factor;
-}
 
 bool IsDismissKey(SDL_Keycode key) {
   return key == SDLK_RETURN || key == SDLK_KP_ENTER || key == SDLK_ESCAPE || key == SDLK_SPACE;
@@ -91,6 +73,18 @@ class KeyTarget {
 
 }  // namespace
 
+// Where the box goes: centred over the menu window and kept on its display's usable area, or
+// centred on the first display when there is no menu window.
+PixelRect SdlProvider::BoxPlace(PixelRect size) const {
+  if (!window_) return {static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED), size.w, size.h};
+  PixelRect menu;
+  SDL_GetWindowPosition(window_, &menu.x, &menu.y);
+  SDL_GetWindowSize(window_, &menu.w, &menu.h);
+  const std::optional<PixelRect> usable = UsableArea(window_);
+  if (!usable) return {menu.x + (menu.w - size.w) / 2, menu.y + (menu.h - size.h) / 2, size.w, size.h};
+  return PlaceOnScreen(size.w, size.h, menu, *usable);
+}
+
 void SdlProvider::MsgBox(const std::string& prompt, const std::string& title) {
   const std::string text = WithVisibleNul(prompt);
   if (!ShowMessageBox(text, title)) {
@@ -106,9 +100,13 @@ bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& t
   const BoxFont* font = BoxFont::BuiltIn();
   if (!video_ || !font) return false;
   const int factor = scale_.factor();
-  const MessageBoxPicture picture = DrawMessageBox(*font, title, prompt, UsableHeight(window_, factor));
+  // The box may take the usable height of the menu's display, in picture pixels.
+  constexpr int kUnknownUsableHeight = 480;
+  const std::optional<PixelRect> usable = window_ ? UsableArea(window_) : std::nullopt;
+  const int usable_height = usable ? usable->h / factor : kUnknownUsableHeight;
+  const MessageBoxPicture picture = DrawMessageBox(*font, title, prompt, usable_height);
   const PixelRect size = scale_.ToScreen(picture.size);
-  const SDL_Point at = CentredOver(window_, size);
+  const PixelRect at = BoxPlace(size);
   SDL_Window* box = SDL_CreateWindow(title.c_str(), at.x, at.y, size.w, size.h,
                                      SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN |
                                          (SdlPresenter::UsesRenderer() ? SDL_WINDOW_ALLOW_HIGHDPI : 0));

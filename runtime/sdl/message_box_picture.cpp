@@ -12,7 +12,7 @@ std::span<const std::uint8_t> BoxFontFile();  // art/box-font.bin, embedded by t
 namespace {
 
 constexpr int kHeaderSize = 10, kEntrySize = 6;
-constexpr char32_t kLineFeed = U'\n', kSpace = U' ';
+constexpr char32_t kLineFeed = U'\n', kSpace = U' ', kTab = U'\t';
 
 // The box's measures, in picture pixels.
 constexpr int kBorder = 1;
@@ -64,6 +64,25 @@ void DrawText(const BoxFont& font, MessageBoxPicture& picture, std::u32string_vi
 }
 
 // Cuts |line| so that "..." fits after it within |max_width|, and appends it.
+// The text with each tab drawn as spaces up to the next column that is a multiple of eight
+// characters, as a terminal shows it; the font has no glyph for a tab.
+std::u32string TabsAsSpaces(std::u32string_view text) {
+  constexpr std::size_t kTabColumns = 8;
+  std::u32string spaced;
+  std::size_t column = 0;
+  for (const char32_t c : text) {
+    if (c != kTab) {
+      spaced.push_back(c);
+      column = c == kLineFeed ? 0 : column + 1;
+      continue;
+    }
+    do {
+      spaced.push_back(kSpace);
+    } while (++column % kTabColumns != 0);
+  }
+  return spaced;
+}
+
 std::u32string WithEllipsis(const BoxFont& font, std::u32string line, int max_width) {
   const std::u32string ellipsis = U"...";
   while (!line.empty() && font.Width(line) + font.Width(ellipsis) > max_width) line.pop_back();
@@ -187,7 +206,7 @@ MessageBoxPicture DrawMessageBox(const BoxFont& font, std::string_view title, st
   const int line = font.LineHeight();
   const int chrome = 2 * kBorder + kTitleBar + 2 * kTextGap + kButtonH + kButtonBelow;
   const std::vector<std::u32string> lines =
-      WrapText(font, CodePoints(prompt), kMaxTextWidth, (max_height - chrome) / line);
+      WrapText(font, TabsAsSpaces(CodePoints(prompt)), kMaxTextWidth, (max_height - chrome) / line);
   int text_width = 0;
   for (const std::u32string& l : lines) text_width = std::max(text_width, font.Width(l));
 
@@ -197,7 +216,7 @@ MessageBoxPicture DrawMessageBox(const BoxFont& font, std::string_view title, st
   picture.pixels.assign(static_cast<std::size_t>(picture.size.w) * picture.size.h, kFace);
   FillRect(picture, {0, 0, picture.size.w, kBorder + kTitleBar}, kTitleFace);
   FrameRect(picture, picture.size, kEdge);
-  const std::u32string title_text = WrapText(font, CodePoints(title), picture.size.w - 2 * kTitleLeft, 1).front();
+  const std::u32string title_text = WrapText(font, TabsAsSpaces(CodePoints(title)), picture.size.w - 2 * kTitleLeft, 1).front();
   DrawText(font, picture, title_text, kBorder + kTitleLeft, kBorder + (kTitleBar - line) / 2);
 
   int y = kBorder + kTitleBar + kTextGap;

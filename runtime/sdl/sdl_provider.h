@@ -1,7 +1,8 @@
 #pragma once
 
 // The SDL2 provider, for Linux and other desktops SDL2 runs on.
-//  - window: borderless, the client size Form_Load gives, centred on the first display, the title
+//  - window: borderless, the client size Form_Load gives, centred on the first display's usable
+//    area with its top-left corner always on it, the title
 //    as UTF-8, the built-in icon; created hidden and shown once it is complete (window.cpp);
 //  - scaling: on a desktop that scales, the window is the client size times the largest whole
 //    factor of the desktop's scale that fits the display; the menu keeps its own pixels
@@ -11,7 +12,8 @@
 //    scale; everything again when the window system asks (sdl_presenter.cpp);
 //  - events: SDL_WaitEvent, so an idle menu sleeps; native events become the runtime's raw input
 //    events, pointer positions in the menu's pixels, nothing more (events.cpp);
-//  - message box: a window of the menu's own, modal, centred over the menu, its text drawn from a
+//  - message box: a window of the menu's own, modal, centred over the menu and kept on the
+//    display's usable area, its text drawn from a
 //    built-in font; standard error when it cannot show (message_box.cpp, message_box_picture.cpp);
 //  - files, directories and program start: the POSIX system the program gives it
 //    (runtime/posix/posix_system.h); an opener's late refusal arrives as an SDL event of the
@@ -20,6 +22,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -50,13 +53,18 @@ class SdlProvider final : public Provider {
   void CloseWindow() override;
 
  private:
+  // The part of the display |window| is on that no panel covers; nothing when SDL cannot tell.
+  static std::optional<PixelRect> UsableArea(SDL_Window* window);
   void Translate(const SDL_Event& event);
   void TranslateWindowEvent(const SDL_Event& event);
   void PostText(const char* utf8);
+  void ReleaseMissedButton();
   // Posts where the pointer is now as a movement, when it is over the window: after a modal box,
   // whose own window took every movement, the highlight then follows the pointer.
   void PostPointerPosition();
   void PresentAll();
+  // Where a message box of |size| goes, in window system pixels.
+  PixelRect BoxPlace(PixelRect size) const;
   // Shows the box and returns once it is dismissed or the menu is closed; false when it cannot show.
   bool ShowMessageBox(const std::string& prompt, const std::string& title);
   void DiscardInputDuringMessageBox();
@@ -72,6 +80,8 @@ class SdlProvider final : public Provider {
   SdlPresenter presenter_;
   // Between SDL_WINDOWEVENT_ENTER and _LEAVE: only then is a reported movement a real one.
   bool pointer_inside_ = false;
+  // From losing the keyboard mid-press until SDL has seen the button go up.
+  bool release_missed_ = false;
   posix::PosixSystem& system_;
   // The SDL event types that carry an opener's verdict: taken, and refused. Their code says which
   // start they belong to.

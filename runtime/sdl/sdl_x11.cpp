@@ -13,6 +13,9 @@
 // process with exit status 1. This handler, installed before SDL_Init, ignores exactly that error
 // and hands every other one to Xlib's default handler.
 //
+// A release SDL missed. When its window loses the keyboard, SDL 2.26 drops its own pointer grab with
+// XUngrabPointer, which ends the X server's grab from the press as well.
+//
 // The desktop's scale. SDL 2.26 has none for X11, and SDL_GetDisplayDPI gives a monitor's physical
 // density at best (on Xvfb it fails); desktops publish their scale as the X resource Xft.dpi.
 
@@ -39,6 +42,8 @@ struct Xlib {
   decltype(&::XrmGetStringDatabase) XrmGetStringDatabase;
   decltype(&::XrmGetResource) XrmGetResource;
   decltype(&::XrmDestroyDatabase) XrmDestroyDatabase;
+  decltype(&::XSendEvent) XSendEvent;
+  decltype(&::XFlush) XFlush;
 };
 
 template <typename Function>
@@ -58,7 +63,8 @@ const Xlib* LoadXlib() {
         !Resolve(library, "XrmInitialize", calls.XrmInitialize) ||
         !Resolve(library, "XrmGetStringDatabase", calls.XrmGetStringDatabase) ||
         !Resolve(library, "XrmGetResource", calls.XrmGetResource) ||
-        !Resolve(library, "XrmDestroyDatabase", calls.XrmDestroyDatabase))
+        !Resolve(library, "XrmDestroyDatabase", calls.XrmDestroyDatabase) ||
+        !Resolve(library, "XSendEvent", calls.XSendEvent) || !Resolve(library, "XFlush", calls.XFlush))
       return std::nullopt;
     return calls;
   }();
@@ -114,6 +120,32 @@ std::optional<float> XftDpi(SDL_Window* window) {
     dpi = LeadingPositiveNumber(value.addr);
   xlib->XrmDestroyDatabase(database);
   return dpi;
+}
+
+void ReleaseButtonSdlMissed(SDL_Window* window) {
+  if (!(SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK)) return;
+  int x = 0, y = 0;
+  if (SDL_GetGlobalMouseState(&x, &y) & SDL_BUTTON_LMASK) return;  // still held
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  const Xlib* xlib = LoadXlib();
+  if (!xlib) return;
+  int window_x = 0, window_y = 0;
+  SDL_GetWindowPosition(window, &window_x, &window_y);
+  XEvent release{};
+  release.xbutton.type = ButtonRelease;
+  release.xbutton.display = info.info.x11.display;
+  release.xbutton.window = info.info.x11.window;
+  release.xbutton.x = x - window_x;
+  release.xbutton.y = y - window_y;
+  release.xbutton.x_root = x;
+  release.xbutton.y_root = y;
+  release.xbutton.state = Button1Mask;
+  release.xbutton.button = Button1;
+  release.xbutton.same_screen = True;
+  xlib->XSendEvent(info.info.x11.display, info.info.x11.window, False, ButtonReleaseMask, &release);
+  xlib->XFlush(info.info.x11.display);
 }
 
 }  // namespace tarvelin

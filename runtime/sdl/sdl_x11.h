@@ -15,4 +15,10 @@ void IgnoreWakeupsToDestroyedWindows();
 // resource is unset or not a positive number.
 std::optional<float> XftDpi(SDL_Window* window);
 
+// SDL 2.26 on X11 ends the window system's pointer grab when the window loses the keyboard in the
+// middle of a press (see sdl_x11.cpp): the release then goes to another window, SDL holds the left
+// button down for good and drops the user's next press. When the button is in fact up, this hands
+// SDL the release it missed, as an event of |window|'s own. Nothing off X11.
+void ReleaseButtonSdlMissed(SDL_Window* window);
+
 }  // namespace tarvelin

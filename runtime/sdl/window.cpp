@@ -45,6 +45,11 @@ void SetHintsBeforeStart() {
   // draw nothing, and SDL 2.26 crashes in a libdecor callback for a window it has destroyed (the
   // message box, once dismissed).
   SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
+  // X11 and Wayland grab the pointer for the window from a press to its release, which brings the
+  // release here wherever it happens. SDL's own capture on top of that is dropped, the window
+  // system's grab with it, when another window takes the keyboard mid-press: the release then went
+  // to that window, SDL held the button down for good and swallowed the user's next press.
+  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
 }
 
 std::optional<int> PositiveInteger(const char* text) {
@@ -64,15 +69,6 @@ float DesktopScale(SDL_Window* window) {
   if (const std::optional<float> dpi = XftDpi(window)) return *dpi / kUnscaledDpi;
   if (const std::optional<int> factor = PositiveInteger(std::getenv("GDK_SCALE"))) return static_cast<float>(*factor);
   return 1;
-}
-
-// The largest factor up to |wanted| at which the window fits its display's usable area; 1 on a
-// display of no known size.
-int FittingFactor(SDL_Window* window, PixelRect client, int wanted) {
-  SDL_Rect usable;
-  const int display = SDL_GetWindowDisplayIndex(window);
-  if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0) return 1;
-  return ScreenScale::FittingFactor(wanted, client, usable.w, usable.h);
 }
 
 // An environment variable set for as long as the object lives, then as it was, so that programs
@@ -108,6 +104,14 @@ bool StartVideo() {
 }
 
 }  // namespace
+
+std::optional<PixelRect> SdlProvider::UsableArea(SDL_Window* window) {
+  SDL_Rect usable;
+  const int display = SDL_GetWindowDisplayIndex(window);
+  if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
+    return std::nullopt;
+  return PixelRect{usable.x, usable.y, usable.w, usable.h};
+}
 
 SdlProvider::SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::PosixSystem& system)
     : Provider(art, design, kWindowColour, system, {kTwipsPerPixel, kTwipsPerPixel}), system_(system) {
@@ -168,12 +172,18 @@ bool SdlProvider::ShowWindow(PixelRect client) {
   if (!window_) return Fail(std::string("cannot open the menu window: ") + SDL_GetError());
   // The desktop's scale is known once SDL is connected to it, so the window is made at the menu's
   // size and grown before it is shown.
-  if (!sized_in_points)
-    scale_ = ScreenScale(FittingFactor(window_, client, ScreenScale::WholeFactor(DesktopScale(window_))));
-  if (scale_.factor() > 1) {
-    const PixelRect screen = scale_.ToScreen(client);
-    SDL_SetWindowSize(window_, screen.w, screen.h);
-    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  const std::optional<PixelRect> usable = UsableArea(window_);
+  // The largest factor of the desktop's scale at which the window fits the usable area; 1 on a
+  // display of no known size.
+  if (!sized_in_points && usable)
+    scale_ = ScreenScale(ScreenScale::FittingFactor(ScreenScale::WholeFactor(DesktopScale(window_)), client, usable->w,
+                                                    usable->h));
+  const PixelRect screen = scale_.ToScreen(client);
+  if (scale_.factor() > 1) SDL_SetWindowSize(window_, screen.w, screen.h);
+  // SDL centres on the whole display, and a window wider than it would start left of its edge.
+  if (usable) {
+    const PixelRect place = PlaceOnScreen(screen.w, screen.h, *usable, *usable);
+    SDL_SetWindowPosition(window_, place.x, place.y);
   }
   if (std::string failure; !presenter_.Attach(window_, scale_.factor(), failure)) {
     SDL_DestroyWindow(window_);

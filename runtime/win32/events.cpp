@@ -79,7 +79,10 @@ LRESULT Win32Provider::HandleMessage(HWND window, UINT message, WPARAM wparam, L
     router().Post(*event);
     // Only once the release is queued: ending the capture sends WM_CAPTURECHANGED at once, and the
     // release must come first to count as a click.
-    if (message == WM_LBUTTONUP) ReleaseCapture();
+    // A press that lost the keyboard or was cancelled ends, as a standard button's does: the
+    // release, wherever it happens, then goes to the window under the pointer.
+    if (message == WM_LBUTTONUP || ((message == WM_KILLFOCUS || message == WM_CANCELMODE) && GetCapture() == window))
+      ReleaseCapture();
     return 0;
   }
   return DefWindowProcW(window, message, wparam, lparam);

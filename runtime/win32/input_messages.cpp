@@ -19,6 +19,8 @@ std::optional<InputEvent> InputMessages::Translate(UINT message, WPARAM wparam, 
     case WM_LBUTTONUP:
       return InputEvent{Type::ButtonRelease, x, y};
     case WM_CAPTURECHANGED:
+    case WM_KILLFOCUS:
+    case WM_CANCELMODE:
       return InputEvent{Type::CaptureLost};
     case WM_CHAR:
       if (const std::optional<char32_t> code = TakeCodeUnit(static_cast<char16_t>(wparam)))

@@ -78,9 +78,14 @@ StartResult StartCommand(std::wstring_view command_line, ProgramStarter& starter
   if (error == ERROR_SUCCESS) return StartResult::Started;
   if (error == kErrorElevationRequired) return OpenThroughShell(command, starter);
   if (!CannotBeStartedAsAProgram(error)) return StartResult::Failed;
-  std::wstring target = starter.ExistingFullPath(command.program);
-  if (target.empty()) return StartResult::Failed;
-  return OpenThroughShell({std::move(target), command.arguments}, starter);
+  // A document or folder, a blank in its name or not ("Extra Files" as much as "Docs"), opens
+  // through the shell.
+  const std::string line = WideToUtf8(command_line);
+  for (const ProgramCandidate& candidate : ProgramCandidates(line)) {
+    std::wstring target = starter.ExistingFullPath(Utf8ToWide(candidate.program));
+    if (!target.empty()) return OpenThroughShell({std::move(target), Utf8ToWide(SkipBlanks(candidate.arguments))}, starter);
+  }
+  return StartResult::Failed;
 }
 
 }  // namespace tarvelin

@@ -6,7 +6,7 @@
 //   window.cpp        window class, creation, centring, scaling for the monitor's DPI, painting,
 //                     closing
 //   events.cpp        the message pump and the window procedure
-//   message_box.cpp   the message box
+//   message_box.cpp   the message box, kept on the work area of the menu's monitor
 // Decisions about hot spots, the highlight box and clicks stay in the shared runtime.
 
 #include <windows.h>
@@ -75,5 +75,8 @@ class Win32Provider final : public Provider {
 
 // The system's window background colour as 0x00RRGGBB.
 std::uint32_t SystemWindowColour();
+
+// The usable part of a monitor, the screen less the task bar and docked bars, in screen pixels.
+PixelRect WorkArea(HMONITOR monitor);
 
 }  // namespace tarvelin

@@ -14,17 +14,13 @@ constexpr float kTwipsPerInch = 1440;
 constexpr unsigned kStandardDpi = 96;  // 100 %: one picture pixel is one screen pixel
 
 // The outer rectangle for a client area of |client|, centred on the primary monitor's work area
-// (the screen less the task bar). A work area smaller than the window keeps its top-left corner.
+// (the screen less the task bar), its top-left corner on it.
 RECT CentredWindowRect(PixelRect client, DWORD style) {
   RECT outer{0, 0, client.w, client.h};
   AdjustWindowRectEx(&outer, style, FALSE, 0);
-  const int w = outer.right - outer.left, h = outer.bottom - outer.top;
-  RECT work{};
-  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
-    work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  const int x = std::max<int>(work.left, work.left + (work.right - work.left - w) / 2);
-  const int y = std::max<int>(work.top, work.top + (work.bottom - work.top - h) / 2);
-  return {x, y, x + w, y + h};
+  const PixelRect work = WorkArea(MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY));
+  const PixelRect place = PlaceOnScreen(outer.right - outer.left, outer.bottom - outer.top, work, work);
+  return {place.x, place.y, place.x + place.w, place.y + place.h};
 }
 
 // The system DPI: the primary monitor's, as the process is DPI-aware.
@@ -61,17 +57,18 @@ WindowUnits WindowUnitsAtSystemDpi() {
   return {units, units};
 }
 
-// The usable part of a monitor: the screen less the task bar and docked bars.
-RECT WorkArea(HMONITOR monitor) {
+}  // namespace
+
+PixelRect WorkArea(HMONITOR monitor) {
   MONITORINFO info{};
   info.cbSize = sizeof(info);
-  if (monitor && GetMonitorInfoW(monitor, &info)) return info.rcWork;
   RECT work{};
-  if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) return work;
-  return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (monitor && GetMonitorInfoW(monitor, &info)) work = info.rcWork;
+  else if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
+    work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return {static_cast<int>(work.left), static_cast<int>(work.top), static_cast<int>(work.right - work.left),
+          static_cast<int>(work.bottom - work.top)};
 }
-
-}  // namespace
 
 std::uint32_t SystemWindowColour() {
   const COLORREF colour = GetSysColor(COLOR_WINDOW);
@@ -87,9 +84,8 @@ Win32Provider::~Win32Provider() {
 }
 
 bool Win32Provider::ScaleFor(unsigned dpi, HMONITOR monitor) {
-  const RECT work = WorkArea(monitor);
-  const ScreenScale scale(ScreenScale::FittingFactor(ScaleForDpi(dpi).factor(), client_, work.right - work.left,
-                                                     work.bottom - work.top));
+  const PixelRect work = WorkArea(monitor);
+  const ScreenScale scale(ScreenScale::FittingFactor(ScaleForDpi(dpi).factor(), client_, work.w, work.h));
   if (scale.factor() == scale_.factor()) return true;
   ScaledFrame scaled;
   if (scale.factor() > 1) {
@@ -144,11 +140,13 @@ void Win32Provider::HandleDpiChange(unsigned dpi, const RECT& suggested) {
   // When the scaled copy cannot be made, the picture stays at its former size.
   if (!ScaleFor(dpi, MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST))) return;
   // The suggested rectangle fits a size scaled by any factor; the window keeps a whole factor and
-  // is centred on it.
+  // is centred on it, its top-left corner on the monitor's work area.
   const PixelRect screen = scale_.ToScreen(client_);
-  const int x = suggested.left + (suggested.right - suggested.left - screen.w) / 2;
-  const int y = suggested.top + (suggested.bottom - suggested.top - screen.h) / 2;
-  SetWindowPos(window_, nullptr, x, y, screen.w, screen.h, SWP_NOZORDER | SWP_NOACTIVATE);
+  const PixelRect over{static_cast<int>(suggested.left), static_cast<int>(suggested.top),
+                       static_cast<int>(suggested.right - suggested.left), static_cast<int>(suggested.bottom - suggested.top)};
+  const PixelRect place =
+      PlaceOnScreen(screen.w, screen.h, over, WorkArea(MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST)));
+  SetWindowPos(window_, nullptr, place.x, place.y, place.w, place.h, SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(window_, nullptr, FALSE);
 }
 

@@ -36,7 +36,10 @@ make_root() {
     fi
   done
   for package in "$@"; do
-    dpkg-query --admindir="$SYSTEM_ROOT/var/lib/dpkg" -L "$package" >"$WORK/files" ||
+    # With a second architecture installed (i386, for 32-bit Windows programs under Wine), a
+    # library's name alone is ambiguous: the machine's own architecture is meant.
+    dpkg-query --admindir="$SYSTEM_ROOT/var/lib/dpkg" -L "$package" >"$WORK/files" 2>/dev/null ||
+      dpkg-query --admindir="$SYSTEM_ROOT/var/lib/dpkg" -L "$package:$(dpkg --print-architecture)" >"$WORK/files" ||
       { echo "package $package is not installed in ${SYSTEM_ROOT:-/}" >&2; exit 1; }
     while read -r path; do
       case $path in /. | /usr/share/doc* | /usr/share/man* | /usr/share/lintian*) continue ;; esac

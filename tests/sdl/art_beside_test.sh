@@ -26,6 +26,15 @@ huge_picture() {
     <"$ART_DIR/background.bmp" >"$1"
 }
 
+# widen_picture IN OUT: the uncompressed 8-bit bitmap made 4096 pixels wide, each row repeated
+# along itself from its start, so its first 480 columns are the picture as it was.
+widen_picture() {
+  perl -e 'local $/; my $file = <STDIN>; my $at = unpack("V", substr($file, 10, 4)); my $head = substr($file, 0, $at);
+           my $pixels = ""; $pixels .= substr(substr($file, $at + 480 * $_, 480) x 9, 0, 4096) for 0 .. 359;
+           substr($head, 2, 4) = pack("V", $at + length $pixels); substr($head, 18, 4) = pack("V", 4096);
+           substr($head, 34, 4) = pack("V", length $pixels); print $head, $pixels' <"$1" >"$2"
+}
+
 # show_hot_spots WHAT: the window at rest, then each hot spot highlighted.
 show_hot_spots() {
   expect_screen plain "$1: the picture at rest"
@@ -67,6 +76,21 @@ start_menu
 show_hot_spots "a fitting pair beside the program"
 expect_stderr "" "a fitting pair is taken without a word"
 close_menu "a fitting pair"
+
+# --- A fitting pair wider than the screen: the window opens with its top-left corner, where the
+# hot spots are, on the screen, not centred out past its left edge.
+widen_picture "$PAIR/background.bmp" "$DISC/background.bmp"
+widen_picture "$PAIR/highlight.bmp" "$DISC/highlight.bmp"
+start_menu
+read -r wide_w wide_h < <(xwininfo -id "$menu_window" | awk '/^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print w, h}')
+if [ "$wide_w x $wide_h" = "4096 x 360" ] && [ "$menu_x,$menu_y" = "0,$(((SCREEN_H - MENU_H) / 2))" ]; then
+  pass "a 4096 x 360 pair: the window's top-left corner is on the screen ($menu_x,$menu_y)"
+else
+  fail "a 4096 x 360 pair: the window is $wide_w x $wide_h at $menu_x,$menu_y"
+fi
+show_hot_spots "a 4096 x 360 pair"
+close_menu "a 4096 x 360 pair"
+cp "$PAIR/background.bmp" "$PAIR/highlight.bmp" "$DISC/"
 
 # --- Pairs that do not fit: the built-in pictures show, and standard error says why.
 make_expected_pictures

@@ -160,5 +160,18 @@ TEST_F(MessageBoxPictureTest, NonAsciiLettersTakeTheirOwnWidthNotAReplacement) {
   EXPECT_EQ(text_width("\xE4\xB8\xAD"), ascii - Font().Advance(U's') + Font().Advance(BoxFont::kReplacement));
 }
 
+TEST_F(MessageBoxPictureTest, ATabIsDrawnAsSpacesToTheNextEighthColumn) {
+  // "The file " is nine characters: the tab after "a", the tenth, moves "b" on to the seventeenth.
+  const MessageBoxPicture tabbed = DrawMessageBox(Font(), "Tarvelin", "The file a\tb\tc could not be found.", 1000);
+  const MessageBoxPicture spaced =
+      DrawMessageBox(Font(), "Tarvelin", "The file a      b       c could not be found.", 1000);
+  EXPECT_EQ(tabbed.size, spaced.size);
+  EXPECT_TRUE(tabbed.pixels == spaced.pixels) << "a tab is not drawn as the spaces up to its column";
+  // Each line counts its own columns.
+  const MessageBoxPicture lines = DrawMessageBox(Font(), "Tarvelin", "The file\n\tx", 1000);
+  const MessageBoxPicture lines_spaced = DrawMessageBox(Font(), "Tarvelin", "The file\n        x", 1000);
+  EXPECT_TRUE(lines.pixels == lines_spaced.pixels);
+}
+
 }  // namespace
 }  // namespace tarvelin

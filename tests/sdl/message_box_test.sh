@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The "Tarvelin" message box on an X server without a window manager: it opens centred over the
-# menu, Return, Escape and Space typed into it and a click on its OK button dismiss it, a click
+# menu, and stays on the screen when the menu is near its edge; a tab in its text shows as spaces;
+# Return, Escape and Space typed into it and a click on its OK button dismiss it, a click
 # elsewhere on it does not; and whatever ends the menu while it shows (SIGTERM, SIGINT, SIGHUP, a
 # close request to the menu's window), nothing of the menu stays: no process, no window.
 #
@@ -20,10 +21,12 @@ box_y=0
 box_w=0
 box_h=0
 
-# Clicks entry 1, whose program is missing, and finds the box.
+# show_box WHAT [ENTRY]: clicks the entry (1 unless given), whose program is missing, and finds
+# the box.
 show_box() {
-  point_at_hot_spot 1
-  expect_screen lit-1 "$1: entry 1 highlighted"
+  local entry=${2:-1}
+  point_at_hot_spot "$entry"
+  expect_screen "lit-$entry" "$1: entry $entry highlighted"
   # Not the second half of a double-click with the click that showed the last box (500 ms).
   sleep 0.6
   xdotool click 1
@@ -80,6 +83,50 @@ for key in Escape space Return; do
   xdotool key --window "$box" "$key"
   if wait_for dismissed; then pass "$key typed into the box dismisses it"; else fail "$key left the box"; fi
 done
+# --- A tab in the message: drawn as the spaces up to the next eighth column, not as a character
+# the font lacks. Entry 2's command holds a tab, entry 3's the same spaces.
+show_box "a tab" 2
+import -window root -crop "${box_w}x${box_h}+${box_x}+${box_y}" +repage "$WORK/tab.png"
+xdotool key --window "$box" Escape
+wait_for dismissed || fail "Escape left the box with a tab"
+show_box "spaces" 3
+import -window root -crop "${box_w}x${box_h}+${box_x}+${box_y}" +repage "$WORK/spaces.png"
+xdotool key --window "$box" Escape
+wait_for dismissed || fail "Escape left the box with spaces"
+if same_picture "$WORK/tab.png" "$WORK/spaces.png"; then
+  pass "a tab in the message shows as spaces"
+else
+  fail "the message with a tab differs from the one with spaces ($(compare -metric AE "$WORK/tab.png" "$WORK/spaces.png" null: 2>&1) pixels)"
+fi
+
+# --- The menu moved near the bottom right corner: the box stays on the screen, OK button included.
+xdotool windowmove --sync "$menu_window" 700 560
+menu_x=700
+menu_y=560
+# Part of the menu is off the screen now: entry 1 is checked where it shows, from its left end.
+entry_1_lit() {
+  local left top _ height
+  read -r left top _ height < <(hot_spot 1)
+  convert "$EXPECTED/lit-1.png" -crop "200x${height}+${left}+${top}" +repage "$WORK/entry-lit.png" &&
+    import -silent -window root -crop "200x${height}+$((menu_x + left))+$((menu_y + top))" +repage "$WORK/entry.png" &&
+    same_picture "$WORK/entry.png" "$WORK/entry-lit.png"
+}
+point_at_hot_spot 1
+wait_for entry_1_lit || fail "near the corner: entry 1 did not light up"
+sleep 0.6
+xdotool click 1
+wait_for message_box_shown || fail "near the corner: no window titled Tarvelin appeared"
+box=$(message_box_window)
+read -r box_x box_y box_w box_h < <(xwininfo -id "$box" | awk '/Absolute upper-left X/ {x = $NF}
+  /Absolute upper-left Y/ {y = $NF} /^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print x, y, w, h}')
+if [ "$box_x" -ge 0 ] && [ "$box_y" -ge 0 ] && [ $((box_x + box_w)) -le "$SCREEN_W" ] && [ $((box_y + box_h)) -le "$SCREEN_H" ]; then
+  pass "with the menu near the corner, the box ($box_w x $box_h at $box_x,$box_y) is on the screen"
+else
+  fail "with the menu near the corner, the box ($box_w x $box_h at $box_x,$box_y) reaches past the screen"
+fi
+xdotool key --window "$box" Escape
+wait_for dismissed || fail "Escape left the box near the corner"
+
 xdotool key Escape
 expect_menu_exit_status 0 "Escape after the box ends the program"
 

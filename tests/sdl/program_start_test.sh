@@ -8,6 +8,7 @@
 #  - the desktop's opener deciding for a while never stops the menu, a second click starts it
 #    again, and an opener that refuses gives the message, also when the menu was started with
 #    SIGCHLD ignored;
+#  - a folder whose name has a space opens as a folder without one does;
 #  - with the menu's folder gone from under it, a relative command fails with the message and never
 #    runs what the name means in the directory the menu was started from.
 
@@ -209,6 +210,32 @@ fi
 dismiss_message_box
 xdotool key Escape
 expect_menu_exit_status 0 "SIGCHLD ignored: Escape ends the program"
+
+# --- Folders: with a space in the name or without, each opens.
+echo take >"$WORK/opener-mode"
+rm -f "$OPENED"
+mkdir -p "$DISC/Extra Files" "$DISC/Docs"
+write_options 'Extra Files'
+start_menu
+point_at_hot_spot 3
+expect_screen lit-3 "entry 3 highlighted for a folder with a space"
+xdotool click 1
+if wait_for grep -q -F "opened [$DISC_REAL/Extra Files]" "$OPENED"; then
+  pass "a folder whose name has a space opens"
+else
+  fail "the folder with a space: $(cat "$OPENED" 2>/dev/null), message boxes: $(message_boxes)"
+  [ "$(message_boxes)" -eq 0 ] || dismiss_message_box
+fi
+xdotool key Escape
+expect_menu_exit_status 0 "folder with a space: Escape ends the program"
+write_options 'Docs'
+start_menu
+point_at_hot_spot 3
+expect_screen lit-3 "entry 3 highlighted for a folder"
+xdotool click 1
+if wait_for grep -q -F "opened [$DISC_REAL/Docs]" "$OPENED"; then pass "a folder opens"; else fail "the folder: $(cat "$OPENED" 2>/dev/null)"; fi
+xdotool key Escape
+expect_menu_exit_status 0 "folder: Escape ends the program"
 
 # --- The menu's folder gone from under it: the decoy in the directory the menu started from has
 # the command's path.

@@ -221,6 +221,51 @@ TEST(Activation, SecondPressOfADoubleClickStartsNothing) {
   EXPECT_EQ(menu.rt.started.size(), 3u);
 }
 
+// A tap (touch, pen, a remote tool, a quick hand) brings the movement onto an entry with the
+// press and the release. They arrive while that movement's handler lets pending events run, first
+// with the old highlight hidden and then with the new box shown but not yet drawn; either way the
+// tap is a click on the entry it landed on.
+TEST(Activation, TapFromALitEntryOntoAnotherStartsIt) {
+  const struct {
+    const char* name;
+    int pump;  // which pump of the movement's handler the press and release arrive in
+    std::int16_t from, to;
+  } cases[] = {
+      {"with the old highlight hidden", 1, 1, 3},
+      {"with the new box not yet drawn", 2, 1, 3},
+      {"onto the entry below", 1, 4, 5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestMenu menu;
+    ASSERT_TRUE(menu.Start());
+    menu.Hover(c.from);
+    int pumps = 0;
+    menu.rt.on_pump = [&] {
+      if (++pumps != c.pump) return;
+      menu.rt.router().Post(Press(CentreOf(c.to)));
+      menu.rt.router().Post(Release(CentreOf(c.to)));
+    };
+    menu.Send(Move(CentreOf(c.to)));
+    EXPECT_EQ(menu.rt.started, (std::vector<Started>{{BuiltInTag(c.to), "C:\\Disc", 'C'}}));
+    ExpectOpenWithHighlight(menu, c.to);
+  }
+}
+
+TEST(Activation, TapOntoTheExitButtonClosesTheMenu) {
+  TestMenu menu;
+  ASSERT_TRUE(menu.Start());
+  menu.Hover(5);
+  menu.rt.on_pump = [&] {
+    menu.rt.router().Post(Press(CentreOf(8)));
+    menu.rt.router().Post(Release(CentreOf(8)));
+    menu.rt.on_pump = nullptr;
+  };
+  menu.Send(Move(CentreOf(8)));
+  EXPECT_TRUE(menu.rt.form().unloaded);
+  EXPECT_TRUE(menu.rt.started.empty());
+}
+
 TEST(Keys, EscapeClosesTheMenu) {
   TestMenu menu;
   ASSERT_TRUE(menu.Start());

@@ -158,23 +158,30 @@ TEST(EventRouter, ClickNeedsTheBoxWhereThePressFoundIt) {
   EXPECT_EQ(r.calls, Calls{});
 }
 
-TEST(EventRouter, AReleaseInsideAPumpLeavesTheHighlightWhereItHappened) {
-  // The release arrives while a movement handler pumps, and the button is pressed again before
-  // that handler goes on: the router still delivers the release's place once more afterwards.
+TEST(EventRouter, PressAndReleaseWaitForTheMovementHandlerThatIsRunning) {
+  // They arrive while a movement handler pumps: what came before them still runs inside the pump,
+  // they and what follows run once that handler has finished, and the highlight then ends where
+  // the release happened.
   ShownModel model;
   Recorder r;
   bool posted = false;
+  std::vector<int> depths;
   r.on_call = [&] {
+    depths.push_back(model.router.Depth());
     if (std::exchange(posted, true)) return;
+    model.router.Post(Key('a'));
     model.router.Post(Press(kGap));
     model.router.Post(Release(CentreOf(2)));
     model.router.Post(Press(CentreOf(5)));
     model.router.Post(Move(CentreOf(4)));
     model.router.DispatchPending(r);
+    EXPECT_TRUE(model.router.HasPending());
   };
   model.router.Post(Move(CentreOf(1)));
   model.router.DispatchPending(r);
-  EXPECT_EQ(r.calls, (Calls{"hot 1", "hot 2", "hot 2"}));
+  EXPECT_EQ(r.calls, (Calls{"hot 1", "key 97", "hot 2"}));
+  EXPECT_EQ(depths, (std::vector<int>{1, 2, 1}));
+  EXPECT_FALSE(model.router.HasPending());
 }
 
 TEST(EventRouter, ClickNeedsTheBoxShownAtRelease) {

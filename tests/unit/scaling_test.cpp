@@ -73,5 +73,24 @@ TEST(ScreenScale, BlitDrawsEachPixelAsASquareOnlyInsideTheRectangle) {
     }
 }
 
+// Where windows go: the menu centred on the usable area, its box centred over it, each kept on the
+// usable area as far as it fits.
+TEST(PlaceOnScreen, CentresOnWhatItBelongsToAndStaysOnTheUsableArea) {
+  const PixelRect screen{0, 0, 1024, 768};
+  const PixelRect under_top_panel{0, 32, 1024, 736};
+  EXPECT_EQ(PlaceOnScreen(480, 360, screen, screen), (PixelRect{272, 204, 480, 360}));
+  EXPECT_EQ(PlaceOnScreen(480, 360, under_top_panel, under_top_panel), (PixelRect{272, 220, 480, 360}));
+  // A box over a menu moved near the bottom right corner stays on the screen, its OK button
+  // included; over a menu in the middle it stays centred.
+  EXPECT_EQ(PlaceOnScreen(300, 120, {700, 560, 480, 360}, screen), (PixelRect{724, 648, 300, 120}));
+  EXPECT_EQ(PlaceOnScreen(300, 120, {272, 204, 480, 360}, screen), (PixelRect{362, 324, 300, 120}));
+  EXPECT_EQ(PlaceOnScreen(300, 120, {-400, -300, 480, 360}, under_top_panel), (PixelRect{0, 32, 300, 120}));
+  // Larger than the usable area: the top-left corner, where the hot spots are, stays on it.
+  EXPECT_EQ(PlaceOnScreen(4096, 360, screen, screen), (PixelRect{0, 204, 4096, 360}));
+  EXPECT_EQ(PlaceOnScreen(4096, 4096, under_top_panel, under_top_panel), (PixelRect{0, 32, 4096, 4096}));
+  // A second monitor to the left of the first.
+  EXPECT_EQ(PlaceOnScreen(480, 360, {-1280, 0, 1280, 1024}, {-1280, 0, 1280, 1024}), (PixelRect{-880, 332, 480, 360}));
+}
+
 }  // namespace
 }  // namespace tarvelin

@@ -78,10 +78,14 @@ TEST(InputMessages, ASurrogatePairIsOneCharacter) {
   EXPECT_FALSE(messages.Translate(WM_CHAR, 0xDE00, 0, kClient));
 }
 
-TEST(InputMessages, ALostCaptureIsReported) {
-  const auto lost = InputEventFromMessage(WM_CAPTURECHANGED, 0, 0, kClient);
-  ASSERT_TRUE(lost);
-  EXPECT_EQ(lost->type, InputEvent::Type::CaptureLost);
+// As a standard button cancels its press: the capture went to another window, the keyboard focus
+// went elsewhere, or the system cancelled the mode (a dialog came up, the window was disabled).
+TEST(InputMessages, APressEndsWhenTheWindowLosesThePointerOrTheKeyboard) {
+  for (const UINT message : {UINT{WM_CAPTURECHANGED}, UINT{WM_KILLFOCUS}, UINT{WM_CANCELMODE}}) {
+    const auto lost = InputEventFromMessage(message, 0, 0, kClient);
+    ASSERT_TRUE(lost) << message;
+    EXPECT_EQ(lost->type, InputEvent::Type::CaptureLost) << message;
+  }
 }
 
 TEST(InputMessages, OtherMessagesAreNoInput) {

@@ -137,6 +137,9 @@ TEST(StartCommand, ExistingFileThatIsNoProgramOpensThroughTheShell) {
       {L"\"docs\\read me.txt\" /p", ERROR_BAD_EXE_FORMAT, L"docs\\read me.txt", L"/p"},
       {L"\"docs\\read me.txt\" /p", ERROR_INVALID_NAME, L"docs\\read me.txt", L"/p"},
       {L"extras", ERROR_ACCESS_DENIED, L"extras", L""},
+      // A folder whose name has a blank, unquoted: CreateProcess looks for the program "Extra".
+      {L"Extra Files", ERROR_FILE_NOT_FOUND, L"Extra Files", L""},
+      {L"docs\\read me.txt /p", ERROR_FILE_NOT_FOUND, L"docs\\read me.txt", L"/p"},
       {L"extras\\README", ERROR_FILE_NOT_FOUND, L"extras\\README", L""},
       {L"extras\\README", ERROR_PATH_NOT_FOUND, L"extras\\README", L""},
       {L"manual.hlp", ERROR_BAD_FORMAT, L"manual.hlp", L""},

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# End-to-end cases of tarvelin.exe under Wine about input: entries behave like buttons, and a
-# command holding a NUL byte shows in full in the message.
+# End-to-end cases of tarvelin.exe under Wine about input: entries behave like buttons, a tap
+# counts where it lands, a press ends when another window takes the foreground, and a command
+# holding a NUL byte shows in full in the message.
 
 # shellcheck source=tests/wine/wine_lib.sh
 source "$(dirname "$0")/wine_lib.sh"
@@ -120,6 +121,99 @@ case_nul_message() {
   expect_running
   xdotool key Escape
   expect_exit 0
+}
+
+# spot_centre INDEX: "x y", the screen pixel at the middle of a hot spot.
+spot_centre() {
+  local left top width height
+  read -r left top width height <<<"$(hot_spot "$1")"
+  echo $((window_x + (left + width / 2) * scale)) $((window_y + (top + height / 2) * scale))
+}
+
+# A touch screen, a pen, a remote tool or a quick hand brings the movement onto an entry, the press
+# and the release together, in one batch. From a lit entry, each tap starts the entry it lands on;
+# a press that slides off its entry in one batch still starts nothing.
+case_taps() {
+  make_disc "$work/disc" press_release.ini
+  mkdir -p "$work/disc/tools"
+  cp "$helpers/standin.exe" "$work/disc/tools/"
+  start_menu "$work/disc/tarvelin.exe"
+  local record=$work/disc/tools/standin-record.txt names=(one two three four five)
+  trap 'xdotool mouseup 1 2>/dev/null || true; cleanup' EXIT
+
+  local tap from to x y tapped=0 starts=0 last
+  for tap in $(seq 20); do
+    from=$((tap % 5 + 1)) to=$(((tap + 2) % 5 + 1))
+    highlight "$from"
+    read -r x y <<<"$(spot_centre "$to")"
+    xdotool mousemove "$x" "$y" mousedown 1 mouseup 1
+    # Each start is three lines; a tap that started nothing leaves the count as it was.
+    local deadline=$((SECONDS + 15))
+    until [ "$({ wc -l <"$record"; } 2>/dev/null || echo 0)" -ge $(((starts + 1) * 3)) ] || [ $SECONDS -ge $deadline ]; do
+      sleep 0.1
+    done
+    if [ "$({ wc -l <"$record"; } 2>/dev/null || echo 0)" -ge $(((starts + 1) * 3)) ]; then
+      starts=$((starts + 1))
+      last=$(sed -n "$((starts * 3 - 1))p" "$record" | tr -d '\r')
+      [ "$last" = "tools\standin.exe ${names[to - 1]}" ] && tapped=$((tapped + 1))
+    fi
+  done
+  [ "$tapped" -eq 20 ] || fail "$tapped of 20 taps from a lit entry onto another started it: $(tr -d '\r' <"$record" 2>/dev/null | sed -n '2~3p' | tr '\n' ' ')"
+
+  highlight 2
+  read -r x y <<<"$(spot_centre 4)"
+  xdotool mousedown 1 mousemove "$x" "$y" mouseup 1
+  expect_screen 4
+  sleep 1
+  [ "$(wc -l <"$record")" -eq 60 ] || fail "a press slid from entry 2 onto entry 4 started: $(tail -n2 "$record")"
+
+  highlight 8
+  xdotool click 1
+  expect_exit 0
+}
+
+# Pressed on an entry; another program's window comes up over the menu and takes the foreground;
+# the button is released over that window. As a standard button's press, the menu's ends when it
+# loses the keyboard: nothing starts, and the menu goes on.
+case_press_taken_away() {
+  make_disc "$work/disc" press_release.ini
+  mkdir -p "$work/disc/tools"
+  cp "$helpers/standin.exe" "$work/disc/tools/"
+  start_menu "$work/disc/tarvelin.exe"
+  local record=$work/disc/tools/standin-record.txt
+  trap 'xdotool mouseup 1 2>/dev/null || true; [ -z "${cover_pid:-}" ] || kill "$cover_pid" 2>/dev/null; cleanup' EXIT
+
+  highlight 3
+  xdotool mousedown 1
+  wine "$helpers/cover.exe" $((window_x + 60)) $((window_y + 120)) 300 200 60 >/dev/null 2>&1 &
+  cover_pid=$!
+  local deadline=$((SECONDS + 30)) cover=
+  until cover=$(xdotool search --onlyvisible --name '^cover$' 2>/dev/null | head -n1) && [ -n "$cover" ]; do
+    [ $SECONDS -lt $deadline ] || fail "the covering window did not show"
+    sleep 0.1
+  done
+  # The cover has the keyboard once the menu has handed it over.
+  deadline=$((SECONDS + 30))
+  until [ "$(xdotool getwindowfocus 2>/dev/null)" = "$cover" ]; do
+    [ $SECONDS -lt $deadline ] || fail "the covering window did not take the keyboard"
+    sleep 0.1
+  done
+  xdotool mouseup 1
+  sleep 2
+  [ ! -s "$record" ] || fail "released over the window that took the foreground, the entry started: $(cat "$record")"
+  expect_running
+  kill "$cover_pid" 2>/dev/null || true
+  wait "$cover_pid" 2>/dev/null || true
+  cover_pid=
+
+  # With the cover gone, the menu works as before, and entry 3 never started.
+  highlight 1
+  xdotool click 1
+  wait_for_starts "$record" 1
+  highlight 8
+  xdotool click 1
+  expect_exit 0
+  [ "$(tr -d '\r' <"$record" | sed -n '2~3p')" = 'tools\standin.exe one' ] || fail "started: $(cat "$record")"
 }
 
 run_case
