@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# End-to-end cases of tarvelin.exe under Wine about its pictures: pictures beside the program, bitmap
-# resources that do not fit the menu, and a screen too small for the window at the desktop's scale.
+# End-to-end cases of tarvelin.exe under Wine about its pictures: pictures beside the program (also
+# wider than the screen), bitmap resources that do not fit the menu, and a screen too small for the
+# window at the desktop's scale.
 
 # shellcheck source=tests/wine/wine_lib.sh
 source "$(dirname "$0")/wine_lib.sh"
@@ -18,6 +19,15 @@ invert_colours() {
            substr($_, $at, 1024) = substr($_, $at, 1024) ^ ("\xff" x 1024); print' <"$1" >"$2"
 }
 
+# widen_picture IN OUT: the uncompressed 8-bit bitmap made 4096 pixels wide, each row repeated
+# along itself from its start, so its first 480 columns are the picture as it was.
+widen_picture() {
+  perl -e 'local $/; my $file = <STDIN>; my $at = unpack("V", substr($file, 10, 4)); my $head = substr($file, 0, $at);
+           my $pixels = ""; $pixels .= substr(substr($file, $at + 480 * $_, 480) x 9, 0, 4096) for 0 .. 359;
+           substr($head, 2, 4) = pack("V", $at + length $pixels); substr($head, 18, 4) = pack("V", 4096);
+           substr($head, 34, 4) = pack("V", length $pixels); print $head, $pixels' <"$1" >"$2"
+}
+
 case_art_beside() {
   local built_in=$art
   mkdir -p "$work/pair"
@@ -33,6 +43,18 @@ case_art_beside() {
   every_hot_spot
   xdotool key Escape
   expect_exit 0
+
+  # A fitting pair wider than the screen: the window's top-left corner, where the hot spots are,
+  # stays on the screen instead of being centred out past its left edge.
+  widen_picture "$work/pair/background.bmp" "$work/disc/background.bmp"
+  widen_picture "$work/pair/highlight.bmp" "$work/disc/highlight.bmp"
+  start_menu "$work/disc/tarvelin.exe"
+  local size
+  size=$(xwininfo -id "$window" | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w "x" h}')
+  [ "$size $window_x,$window_y" = "4096x360 0,204" ] || fail "a 4096 x 360 pair: the window is $size at $window_x,$window_y"
+  xdotool key Escape
+  expect_exit 0
+  cp "$work/pair/background.bmp" "$work/pair/highlight.bmp" "$work/disc/"
 
   # A pair of two colour tables: left aside, the resources show.
   cp "$built_in/highlight.bmp" "$work/disc/highlight.bmp"

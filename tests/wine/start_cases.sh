@@ -108,6 +108,18 @@ $wanted"
   expect_screen 5
   xdotool key Escape
   expect_exit 0
+
+  # A folder whose name has a space, unquoted, opens as "docs" does.
+  mkdir -p "$work/disc/Extra Files"
+  cp "$fixtures/folders.ini" "$work/disc/options.ini"
+  start_menu 'D:\tarvelin.exe'
+  highlight 1
+  xdotool click 1
+  wait_for_starts "$record" 5
+  [ "$(tr -d '\r' <"$record" | sed -n '14s/ *$//p')" = '"D:\tools\standin.exe" "D:\Extra Files"' ] ||
+    fail "the folder with a space opened as: $(tr -d '\r' <"$record" | sed -n '14p')"
+  xdotool key Escape
+  expect_exit 0
 }
 
 case_spaces() {
