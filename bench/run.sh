@@ -196,7 +196,7 @@ strip -o "$build/tarvelin.stripped" "$sdl_menu"
 strip -o "$build/reference_sdl.stripped" "$sdl_reference"
 row "size of tarvelin, stripped (KiB)" "$(size_kib "$build/tarvelin.stripped")" "$(size_kib "$build/reference_sdl.stripped")" \
   "$(ratio "$(size_kib "$build/tarvelin.stripped")" "$(size_kib "$build/reference_sdl.stripped")")" "-" "-"
-imports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort -f | paste -sd' ' -; }
+imports() { i686-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort -f | paste -sd' ' -; }
 row "DLL imports of tarvelin.exe" "$(imports "$win_menu")" "$(imports "$win_reference")" "-" "system DLLs only" \
   "$(imports "$win_menu" | grep -qiE 'libstdc|libgcc|libwinpthread|msvcp' && echo NO || echo yes)"
 
