@@ -23,6 +23,26 @@ ShellExecuteExFunction ShellExecuteFromSystemDirectory() {
   return reinterpret_cast<ShellExecuteExFunction>(reinterpret_cast<void*>(GetProcAddress(shell32, "ShellExecuteExW")));
 }
 
+// A 32-bit program on 64-bit Windows sees the 32-bit SysWOW64 where a path names the system
+// folder (System32), and the system's search for a bare program name goes there too. A command
+// naming a program of the system folder (msiexec, cmd, one that only the 64-bit folder has) is
+// meant for the system's own, so redirection is off while CreateProcessW finds and starts it, and
+// on again before anything else runs: DLLs this process loads must come from SysWOW64. On 32-bit
+// Windows there is nothing to turn off and the calls fail harmlessly.
+class SystemFolderUnredirected {
+ public:
+  SystemFolderUnredirected() : off_(Wow64DisableWow64FsRedirection(&previous_) != FALSE) {}
+  ~SystemFolderUnredirected() {
+    if (off_) Wow64RevertWow64FsRedirection(previous_);
+  }
+  SystemFolderUnredirected(const SystemFolderUnredirected&) = delete;
+  SystemFolderUnredirected& operator=(const SystemFolderUnredirected&) = delete;
+
+ private:
+  void* previous_ = nullptr;
+  bool off_;
+};
+
 class SystemProgramStarter final : public ProgramStarter {
  public:
   SystemProgramStarter(HWND owner, std::wstring directory) : owner_(owner), directory_(std::move(directory)) {}
@@ -34,6 +54,7 @@ class SystemProgramStarter final : public ProgramStarter {
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
     // The current directory is the application directory by now; the program inherits it.
+    const SystemFolderUnredirected native_system_folder;
     if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
       return GetLastError();

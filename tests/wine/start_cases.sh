@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end cases of tarvelin.exe under Wine about what a click starts: programs with their
 # arguments in the application directory, documents, links and folders through their openers, names
-# with spaces, the demo disc, and no DLL planted beside the program loaded.
+# with spaces, programs of the system folder, a menu on a network share, the demo disc, and no DLL
+# planted beside the program loaded.
 
 # shellcheck source=tests/wine/wine_lib.sh
 source "$(dirname "$0")/wine_lib.sh"
@@ -106,6 +107,50 @@ $(cat "$record")
 wanted
 $wanted"
   expect_screen 5
+  xdotool key Escape
+  expect_exit 0
+}
+
+case_system_folder() {
+  # tarvelin.exe and the demo disc's stand-ins are 32-bit x86 programs, which every Windows runs,
+  # 64-bit and ARM editions included. Here they run as on 64-bit Windows: in a 64-bit prefix,
+  # where the system folder (C:\windows\system32) is the 64-bit one and a 32-bit program's view of
+  # it is SysWOW64.
+  local program format
+  for program in "$build/tarvelin.exe" "$build"/demo-disc/*/*.exe; do
+    format=$({ i686-w64-mingw32-objdump -f "$program" 2>&1 || true; } | sed -n 's/.*file format //p')
+    [ "$format" = pei-i386 ] || fail "$program is not a 32-bit x86 program: $format"
+  done
+  local system32=$WINEPREFIX/drive_c/windows/system32 syswow64=$WINEPREFIX/drive_c/windows/syswow64
+  [ -d "$syswow64" ] || fail "the prefix has no SysWOW64: not 64-bit Wine with its 32-bit half"
+
+  # A program only the system folder has, as 64-bit Windows has programs that SysWOW64 lacks; entry
+  # 1 names it with the folder, entry 2 by its bare name, as commands name msiexec or cmd.
+  make_disc "$work/disc" system_folder.ini
+  disc_is_drive_d "$work/disc"
+  cp "$helpers/standin.exe" "$system32/tarvelin-native.exe"
+  trap "rm -f '$system32/tarvelin-native.exe' '$system32/standin-record.txt' '$syswow64/standin-record.txt'; cleanup" EXIT
+  start_menu 'D:\tarvelin.exe'
+  highlight 1
+  xdotool click 1
+  # The stand-in, itself a 32-bit program, writes its record beside itself, into the system
+  # folder; the system puts that into SysWOW64.
+  local record=$syswow64/standin-record.txt
+  wait_for_starts "$record" 1
+  highlight 2
+  xdotool click 1
+  wait_for_starts "$record" 2
+  local wanted='D:\
+C:\windows\system32\tarvelin-native.exe /full "a b"
+1
+D:\
+tarvelin-native /bare
+1'
+  [ "$(tr -d '\r' <"$record")" = "$wanted" ] || fail "started as
+$(cat "$record")
+wanted
+$wanted"
+  expect_screen 2
   xdotool key Escape
   expect_exit 0
 }
