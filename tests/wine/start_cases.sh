@@ -155,6 +155,35 @@ $wanted"
   expect_exit 0
 }
 
+case_network_share() {
+  # The disc is a folder on the share \\tarvelin-server\share, which Wine serves from the folder
+  # its prefix maps there (dosdevices/unc/SERVER/SHARE). The menu is started by the share's path,
+  # as Windows names it and behind the \\?\ prefix; Wine gives the program's path as "UNC\...".
+  # Each time the title, the commands and the working directory are the disc's.
+  make_disc "$work/share/disc" network_share.ini
+  mkdir -p "$work/share/disc/tools" "$WINEPREFIX/dosdevices/unc/tarvelin-server"
+  cp "$helpers/standin.exe" "$work/share/disc/tools/"
+  local share=$WINEPREFIX/dosdevices/unc/tarvelin-server/share
+  ln -sfn "$work/share" "$share"
+  trap "rm -f '$share'; cleanup" EXIT
+  local record=$work/share/disc/tools/standin-record.txt path starts=0 title
+  for path in '\\tarvelin-server\share\disc\tarvelin.exe' '\\?\UNC\tarvelin-server\share\disc\tarvelin.exe'; do
+    start_menu "$path"
+    title=$(xprop -id "$window" _NET_WM_NAME)
+    [ "$title" = '_NET_WM_NAME(UTF8_STRING) = "Network Share"' ] || fail "started as $path: title $title"
+    highlight 1
+    xdotool click 1
+    starts=$((starts + 1))
+    wait_for_starts "$record" "$starts"
+    [ "$(tr -d '\r' <"$record" | tail -n3)" = '\\tarvelin-server\share\disc
+tools\standin.exe from the share
+1' ] || fail "started as $path, the entry started as
+$(tail -n3 "$record")"
+    xdotool key Escape
+    expect_exit 0
+  done
+}
+
 case_spaces() {
   # The disc is drive D:. Entry 1 is a program in a folder with a space, entry 2 a document whose
   # name has a space, and nothing quotes them. A decoy named like entry 1's first word waits in PATH
