@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end cases of tarvelin.exe under Wine about what a click starts: programs with their
-# arguments in the application directory, documents, links and folders through their openers, names
-# with spaces, programs of the system folder, a menu on a network share, the demo disc, and no DLL
-# planted beside the program loaded.
+# arguments in the application directory, documents, links and folders through their openers (from
+# a thread in a COM apartment), names with spaces, programs of the system folder, a menu on a
+# network share, the demo disc, and no DLL planted beside the program loaded.
 
 # shellcheck source=tests/wine/wine_lib.sh
 source "$(dirname "$0")/wine_lib.sh"
@@ -109,6 +109,53 @@ $wanted"
   expect_screen 5
   xdotool key Escape
   expect_exit 0
+}
+
+case_com_apartment() {
+  # Documents and links open through the shell from a thread that has entered COM's
+  # single-threaded apartment, with OLE1 DDE off (CoInitializeEx with 0x2 | 0x4), before its first
+  # shell start and once. Wine's traces of COM and of the shell show which thread called what; they
+  # go to the menu's log, as do the calls Wine's own parts make (its input method enters COM too).
+  make_disc "$work/disc" documents.ini
+  mkdir -p "$work/disc/tools" "$work/disc/docs"
+  cp "$helpers/standin.exe" "$work/disc/tools/"
+  echo 'A document' >"$work/disc/docs/guide.tvdoc"
+  disc_is_drive_d "$work/disc"
+  cp "$fixtures/documents.reg" "$work/disc/types.reg"
+  wine regedit /S 'D:\types.reg' >/dev/null 2>&1 || fail "the document types could not be registered"
+  WINEDEBUG=-all,+ole,+exec start_menu 'D:\tarvelin.exe'
+  local record=$work/disc/tools/standin-record.txt
+
+  highlight 1
+  xdotool click 1
+  wait_for_starts "$record" 1
+  highlight 3
+  xdotool click 1
+  wait_for_starts "$record" 2
+  local wanted='D:\
+"D:\tools\standin.exe" "D:\docs\guide.tvdoc"
+1
+D:\
+"D:\tools\standin.exe" "https://example.org/guide?a=1"
+1'
+  [ "$(tr -d '\r' <"$record" | sed 's/ *$//')" = "$wanted" ] || fail "opened as
+$(cat "$record")
+wanted
+$wanted"
+  xdotool key Escape
+  expect_exit 0
+
+  local log=$work/menu.log thread
+  thread=$(sed -n 's/^\([0-9a-f]*\):trace:exec:SHELL_execute mask=.*/\1/p' "$log" | sort -u)
+  [ "$(wc -l <<<"$thread")" -eq 1 ] && [ -n "$thread" ] ||
+    fail "the shell starts were not made by one thread: '${thread//$'\n'/ }'"
+  [ "$(grep -c "^$thread:trace:exec:SHELL_execute mask=" "$log")" -eq 2 ] || fail "not two shell starts in $log"
+  local calls
+  calls=$(grep -n "^$thread:trace:ole:CoInitializeEx 0*, 0x6$" "$log" || true)
+  [ "$(grep -c . <<<"$calls")" -eq 1 ] ||
+    fail "thread $thread entered the apartment with OLE1 DDE off $(grep -c . <<<"$calls") times, wanted once"
+  [ "${calls%%:*}" -lt "$(grep -n -m1 "^$thread:trace:exec:SHELL_execute" "$log" | cut -d: -f1)" ] ||
+    fail "thread $thread entered the apartment only after its first shell start"
 }
 
 case_system_folder() {
