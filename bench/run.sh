@@ -88,9 +88,12 @@ trap cleanup EXIT
 xvfb_start 1024x768x24 "$build/xvfb.log" -noreset -br || die "no X display for the programs"
 export SDL_VIDEODRIVER=x11
 
-export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+# A 64-bit prefix that runs the 32-bit tarvelin.exe as 64-bit Windows does; one made before Wine's
+# 32-bit half was installed has no SysWOW64 and is made again.
+export WINEPREFIX=$build/wine WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
   say "preparing the Wine prefix (once)"
+  rm -rf "$WINEPREFIX"
   wineboot --init >"$build/wine.log" 2>&1
   wine reg add 'HKLM\System\CurrentControlSet\Services\WineBus' /v 'Enable SDL' /t REG_DWORD /d 0 /f >>"$build/wine.log" 2>&1
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$build/wine.log" 2>&1
@@ -196,7 +199,7 @@ strip -o "$build/tarvelin.stripped" "$sdl_menu"
 strip -o "$build/reference_sdl.stripped" "$sdl_reference"
 row "size of tarvelin, stripped (KiB)" "$(size_kib "$build/tarvelin.stripped")" "$(size_kib "$build/reference_sdl.stripped")" \
   "$(ratio "$(size_kib "$build/tarvelin.stripped")" "$(size_kib "$build/reference_sdl.stripped")")" "-" "-"
-imports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort -f | paste -sd' ' -; }
+imports() { i686-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort -f | paste -sd' ' -; }
 row "DLL imports of tarvelin.exe" "$(imports "$win_menu")" "$(imports "$win_reference")" "-" "system DLLs only" \
   "$(imports "$win_menu" | grep -qiE 'libstdc|libgcc|libwinpthread|msvcp' && echo NO || echo yes)"
 

@@ -1,10 +1,11 @@
-# Cross-compiles the Windows program with Debian's mingw-w64 (package g++-mingw-w64-x86-64-posix).
-# Everything is linked statically, so tarvelin.exe needs no compiler runtime DLL beside it, and the
-# Windows tests run under Wine.
+# Cross-compiles the Windows program with Debian's mingw-w64 (package g++-mingw-w64-i686-posix).
+# A 32-bit x86 program: the one tarvelin.exe runs on 32-bit and 64-bit Windows and on Windows on
+# ARM, whose emulation of x86 may be 32-bit only. Everything is linked statically, so tarvelin.exe
+# needs no compiler runtime DLL beside it, and the Windows tests run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_SYSTEM_PROCESSOR x86)
 
-set(mingw_prefix x86_64-w64-mingw32)
+set(mingw_prefix i686-w64-mingw32)
 set(CMAKE_C_COMPILER ${mingw_prefix}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${mingw_prefix}-g++-posix)
 set(CMAKE_RC_COMPILER ${mingw_prefix}-windres)

@@ -8,13 +8,14 @@ set -euo pipefail
 # The Linux program is built in a Debian 11 root (scripts/portable-root.sh) against SDL built there
 # from Debian's source package; this machine lends that root libdecor, which Debian 11 lacks. The
 # unit tests of the SDL provider use this machine's SDL. The demo lays out its medium with
-# tarvelin-art (Magick++) and carries tarvelin.exe too.
+# tarvelin-art (Magick++) and carries tarvelin.exe too, a 32-bit x86 program; its tests run it under
+# 64-bit Wine with Wine's 32-bit half (wine32, of the i386 architecture).
 portable=(debootstrap dpkg-dev util-linux libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev
           libxrandr-dev libxss-dev libwayland-dev libxkbcommon-dev libegl-dev libdecor-0-dev)
 demo=(cmake make g++ pkg-config "${portable[@]}" procps xvfb xdotool imagemagick libmagick++-dev x11-utils
-      xfonts-base fonts-dejavu-core g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
+      xfonts-base fonts-dejavu-core g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686)
 test=("${demo[@]}" libsdl2-dev googletest libgtest-dev x11-apps x11-xserver-utils
-      binutils libc6-dev libx11-6 libxext6 libx11-data wine wine64
+      binutils libc6-dev libx11-6 libxext6 libx11-data wine wine64 wine32:i386
       clang libclang-rt-dev weston xwayland)
 bench=("${test[@]}" libbenchmark-dev libx11-dev libxtst-dev valgrind)
 
@@ -57,5 +58,9 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# wine32 comes from the i386 half of the archive, which dpkg must be told about once.
+if [[ " ${missing[*]} " == *:i386\ * ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
 apt-get update -qq
 apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,5 +1,6 @@
 #include "runtime/win32/program_start.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "runtime/win32/wide_text.h"
@@ -9,23 +10,57 @@ namespace tarvelin {
 namespace {
 
 using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+using CoInitializeExFunction = HRESULT(WINAPI*)(void*, DWORD);
 
-// SHELL32 is loaded only when a program needs it, by its full path in the system directory. Were it
-// imported, the loader would resolve SHELL32's own dependencies before wWinMain restricts the DLL
-// search, and some systems (Wine) then take a DLL planted beside the program.
-ShellExecuteExFunction ShellExecuteFromSystemDirectory() {
+// SHELL32 and OLE32 are loaded only when a program needs them, by their full path in the system
+// directory. Were they imported, the loader would resolve their own dependencies before wWinMain
+// restricts the DLL search, and some systems (Wine) then take a DLL planted beside the program.
+FARPROC FunctionFromSystemDirectory(const wchar_t* dll, const char* function) {
   std::wstring path(MAX_PATH, L'\0');
   const UINT length = GetSystemDirectoryW(path.data(), MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return nullptr;
   path.resize(length);
-  HMODULE shell32 = LoadLibraryW((path + L"\\shell32.dll").c_str());
-  if (!shell32) return nullptr;
-  return reinterpret_cast<ShellExecuteExFunction>(reinterpret_cast<void*>(GetProcAddress(shell32, "ShellExecuteExW")));
+  HMODULE module = LoadLibraryW((path + L"\\" + dll).c_str());
+  return module ? GetProcAddress(module, function) : nullptr;
 }
+
+// The shell hands some documents and links to handlers that delegate the start through COM (the
+// default apps for PDFs and pictures on Windows 10 and 11), which may fail on a thread without it:
+// ShellExecuteEx is documented to need COM on the calling thread, apartment-threaded, with OLE1
+// DDE off. The menu's one thread enters that apartment once, for good, at its first shell start.
+void EnterComApartmentOnce(bool& entered) {
+  if (entered) return;
+  entered = true;
+  const auto initialise = reinterpret_cast<CoInitializeExFunction>(
+      reinterpret_cast<void*>(FunctionFromSystemDirectory(L"ole32.dll", "CoInitializeEx")));
+  // Without COM the shell still starts what needs no handler of that kind.
+  if (initialise) initialise(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+}
+
+// A 32-bit program on 64-bit Windows sees the 32-bit SysWOW64 where a path names the system
+// folder (System32), and the system's search for a bare program name goes there too. A command
+// naming a program of the system folder (msiexec, cmd, one that only the 64-bit folder has) is
+// meant for the system's own, so redirection is off while CreateProcessW finds and starts it, and
+// on again before anything else runs: DLLs this process loads must come from SysWOW64. On 32-bit
+// Windows there is nothing to turn off and the calls fail harmlessly.
+class SystemFolderUnredirected {
+ public:
+  SystemFolderUnredirected() : off_(Wow64DisableWow64FsRedirection(&previous_) != FALSE) {}
+  ~SystemFolderUnredirected() {
+    if (off_) Wow64RevertWow64FsRedirection(previous_);
+  }
+  SystemFolderUnredirected(const SystemFolderUnredirected&) = delete;
+  SystemFolderUnredirected& operator=(const SystemFolderUnredirected&) = delete;
+
+ private:
+  void* previous_ = nullptr;
+  bool off_;
+};
 
 class SystemProgramStarter final : public ProgramStarter {
  public:
-  SystemProgramStarter(HWND owner, std::wstring directory) : owner_(owner), directory_(std::move(directory)) {}
+  SystemProgramStarter(HWND owner, std::wstring directory, bool& com_entered)
+      : owner_(owner), directory_(std::move(directory)), com_entered_(com_entered) {}
 
   DWORD StartProcess(const std::wstring& application, std::wstring command_line) override {
     STARTUPINFOW startup{};
@@ -34,6 +69,7 @@ class SystemProgramStarter final : public ProgramStarter {
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
     // The current directory is the application directory by now; the program inherits it.
+    const SystemFolderUnredirected native_system_folder;
     if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
       return GetLastError();
@@ -43,7 +79,9 @@ class SystemProgramStarter final : public ProgramStarter {
   }
 
   DWORD StartThroughShell(const ProgramAndArguments& command) override {
-    const auto execute = ShellExecuteFromSystemDirectory();
+    EnterComApartmentOnce(com_entered_);
+    const auto execute = reinterpret_cast<ShellExecuteExFunction>(
+        reinterpret_cast<void*>(FunctionFromSystemDirectory(L"shell32.dll", "ShellExecuteExW")));
     if (!execute) return ERROR_PROC_NOT_FOUND;
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
@@ -85,12 +123,13 @@ class SystemProgramStarter final : public ProgramStarter {
  private:
   HWND owner_;
   std::wstring directory_;
+  bool& com_entered_;
 };
 
 }  // namespace
 
 bool Win32System::Shell(const std::string& command_line) {
-  SystemProgramStarter starter(owner_, Utf8ToWide(app_path_));
+  SystemProgramStarter starter(owner_, Utf8ToWide(app_path_), com_entered_);
   // A user who declined the consent prompt needs no error box: nothing is reported then.
   return StartCommand(Utf8ToWide(command_line), starter) != StartResult::Failed;
 }

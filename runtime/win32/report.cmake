@@ -8,7 +8,7 @@
 #  - when it has grown past its budget, or its link map shows the C++ exception machinery that
 #    lean_runtime.cpp keeps out: a new C++ library or a new use of it must not make the program
 #    larger unseen.
-# cmake -DEXE=tarvelin.exe -DOBJDUMP=x86_64-w64-mingw32-objdump -DMAP=tarvelin.map -P report.cmake
+# cmake -DEXE=tarvelin.exe -DOBJDUMP=i686-w64-mingw32-objdump -DMAP=tarvelin.map -P report.cmake
 set(allowed gdi32.dll kernel32.dll msvcrt.dll user32.dll)
 set(budget_kib 256)
 

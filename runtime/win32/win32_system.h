@@ -37,6 +37,7 @@ class Win32System final : public System {
  private:
   std::string app_path_;
   HWND owner_ = nullptr;
+  bool com_entered_ = false;  // the menu's thread is in its COM apartment (process.cpp)
 };
 
 }  // namespace tarvelin

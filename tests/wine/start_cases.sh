@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end cases of tarvelin.exe under Wine about what a click starts: programs with their
-# arguments in the application directory, documents, links and folders through their openers, names
-# with spaces, the demo disc, and no DLL planted beside the program loaded.
+# arguments in the application directory, documents, links and folders through their openers (from
+# a thread in a COM apartment), names with spaces, programs of the system folder, a menu on a
+# network share, the demo disc, and no DLL planted beside the program loaded.
 
 # shellcheck source=tests/wine/wine_lib.sh
 source "$(dirname "$0")/wine_lib.sh"
@@ -120,6 +121,126 @@ $wanted"
     fail "the folder with a space opened as: $(tr -d '\r' <"$record" | sed -n '14p')"
   xdotool key Escape
   expect_exit 0
+}
+
+case_com_apartment() {
+  # Documents and links open through the shell from a thread that has entered COM's
+  # single-threaded apartment, with OLE1 DDE off (CoInitializeEx with 0x2 | 0x4), before its first
+  # shell start and once. Wine's traces of COM and of the shell show which thread called what; they
+  # go to the menu's log, as do the calls Wine's own parts make (its input method enters COM too).
+  make_disc "$work/disc" documents.ini
+  mkdir -p "$work/disc/tools" "$work/disc/docs"
+  cp "$helpers/standin.exe" "$work/disc/tools/"
+  echo 'A document' >"$work/disc/docs/guide.tvdoc"
+  disc_is_drive_d "$work/disc"
+  cp "$fixtures/documents.reg" "$work/disc/types.reg"
+  wine regedit /S 'D:\types.reg' >/dev/null 2>&1 || fail "the document types could not be registered"
+  WINEDEBUG=-all,+ole,+exec start_menu 'D:\tarvelin.exe'
+  local record=$work/disc/tools/standin-record.txt
+
+  highlight 1
+  xdotool click 1
+  wait_for_starts "$record" 1
+  highlight 3
+  xdotool click 1
+  wait_for_starts "$record" 2
+  local wanted='D:\
+"D:\tools\standin.exe" "D:\docs\guide.tvdoc"
+1
+D:\
+"D:\tools\standin.exe" "https://example.org/guide?a=1"
+1'
+  [ "$(tr -d '\r' <"$record" | sed 's/ *$//')" = "$wanted" ] || fail "opened as
+$(cat "$record")
+wanted
+$wanted"
+  xdotool key Escape
+  expect_exit 0
+
+  local log=$work/menu.log thread
+  thread=$(sed -n 's/^\([0-9a-f]*\):trace:exec:SHELL_execute mask=.*/\1/p' "$log" | sort -u)
+  [ "$(wc -l <<<"$thread")" -eq 1 ] && [ -n "$thread" ] ||
+    fail "the shell starts were not made by one thread: '${thread//$'\n'/ }'"
+  [ "$(grep -c "^$thread:trace:exec:SHELL_execute mask=" "$log")" -eq 2 ] || fail "not two shell starts in $log"
+  local calls
+  calls=$(grep -n "^$thread:trace:ole:CoInitializeEx 0*, 0x6$" "$log" || true)
+  [ "$(grep -c . <<<"$calls")" -eq 1 ] ||
+    fail "thread $thread entered the apartment with OLE1 DDE off $(grep -c . <<<"$calls") times, wanted once"
+  [ "${calls%%:*}" -lt "$(grep -n -m1 "^$thread:trace:exec:SHELL_execute" "$log" | cut -d: -f1)" ] ||
+    fail "thread $thread entered the apartment only after its first shell start"
+}
+
+case_system_folder() {
+  # tarvelin.exe and the demo disc's stand-ins are 32-bit x86 programs, which every Windows runs,
+  # 64-bit and ARM editions included. Here they run as on 64-bit Windows: in a 64-bit prefix,
+  # where the system folder (C:\windows\system32) is the 64-bit one and a 32-bit program's view of
+  # it is SysWOW64.
+  local program format
+  for program in "$build/tarvelin.exe" "$build"/demo-disc/*/*.exe; do
+    format=$({ i686-w64-mingw32-objdump -f "$program" 2>&1 || true; } | sed -n 's/.*file format //p')
+    [ "$format" = pei-i386 ] || fail "$program is not a 32-bit x86 program: $format"
+  done
+  local system32=$WINEPREFIX/drive_c/windows/system32 syswow64=$WINEPREFIX/drive_c/windows/syswow64
+  [ -d "$syswow64" ] || fail "the prefix has no SysWOW64: not 64-bit Wine with its 32-bit half"
+
+  # A program only the system folder has, as 64-bit Windows has programs that SysWOW64 lacks; entry
+  # 1 names it with the folder, entry 2 by its bare name, as commands name msiexec or cmd.
+  make_disc "$work/disc" system_folder.ini
+  disc_is_drive_d "$work/disc"
+  cp "$helpers/standin.exe" "$system32/tarvelin-native.exe"
+  trap "rm -f '$system32/tarvelin-native.exe' '$system32/standin-record.txt' '$syswow64/standin-record.txt'; cleanup" EXIT
+  start_menu 'D:\tarvelin.exe'
+  highlight 1
+  xdotool click 1
+  # The stand-in, itself a 32-bit program, writes its record beside itself, into the system
+  # folder; the system puts that into SysWOW64.
+  local record=$syswow64/standin-record.txt
+  wait_for_starts "$record" 1
+  highlight 2
+  xdotool click 1
+  wait_for_starts "$record" 2
+  local wanted='D:\
+C:\windows\system32\tarvelin-native.exe /full "a b"
+1
+D:\
+tarvelin-native /bare
+1'
+  [ "$(tr -d '\r' <"$record")" = "$wanted" ] || fail "started as
+$(cat "$record")
+wanted
+$wanted"
+  expect_screen 2
+  xdotool key Escape
+  expect_exit 0
+}
+
+case_network_share() {
+  # The disc is a folder on the share \\tarvelin-server\share, which Wine serves from the folder
+  # its prefix maps there (dosdevices/unc/SERVER/SHARE). The menu is started by the share's path,
+  # as Windows names it and behind the \\?\ prefix; Wine gives the program's path as "UNC\...".
+  # Each time the title, the commands and the working directory are the disc's.
+  make_disc "$work/share/disc" network_share.ini
+  mkdir -p "$work/share/disc/tools" "$WINEPREFIX/dosdevices/unc/tarvelin-server"
+  cp "$helpers/standin.exe" "$work/share/disc/tools/"
+  local share=$WINEPREFIX/dosdevices/unc/tarvelin-server/share
+  ln -sfn "$work/share" "$share"
+  trap "rm -f '$share'; cleanup" EXIT
+  local record=$work/share/disc/tools/standin-record.txt path starts=0 title
+  for path in '\\tarvelin-server\share\disc\tarvelin.exe' '\\?\UNC\tarvelin-server\share\disc\tarvelin.exe'; do
+    start_menu "$path"
+    title=$(xprop -id "$window" _NET_WM_NAME)
+    [ "$title" = '_NET_WM_NAME(UTF8_STRING) = "Network Share"' ] || fail "started as $path: title $title"
+    highlight 1
+    xdotool click 1
+    starts=$((starts + 1))
+    wait_for_starts "$record" "$starts"
+    [ "$(tr -d '\r' <"$record" | tail -n3)" = '\\tarvelin-server\share\disc
+tools\standin.exe from the share
+1' ] || fail "started as $path, the entry started as
+$(tail -n3 "$record")"
+    xdotool key Escape
+    expect_exit 0
+  done
 }
 
 case_spaces() {

@@ -51,6 +51,8 @@ xvfb_start 1024x768x24 "$tmp/xvfb.log" -noreset || { echo "FAIL: no X display fo
   echo "export TARVELIN_XVFB_PID=$XVFB_PID"
   echo "export DISPLAY=$DISPLAY"
   echo "export WINEPREFIX='$tmp/prefix'"
+  # 64-bit Wine running 32-bit programs as 64-bit Windows does (WoW64), tarvelin.exe among them.
+  echo "export WINEARCH=win64"
   echo "export WINEDEBUG=-all"
   # No Mono or Gecko installer, which a new prefix would otherwise offer in a dialog.
   echo "export WINEDLLOVERRIDES='mscoree,mshtml='"
@@ -62,6 +64,8 @@ source "$session/env"
 mkdir -p "$WINEPREFIX"
 wineserver -p >/dev/null 2>&1 </dev/null
 wineboot -i >"$tmp/wineboot.log" 2>&1 </dev/null
+[ -d "$WINEPREFIX/drive_c/windows/syswow64" ] ||
+  { echo "FAIL: the prefix runs no 32-bit programs; install wine32 (see scripts/install-deps.sh test)" >&2; exit 1; }
 # Without a window manager Wine waits about 2 s for a destroyed window to be withdrawn unless its
 # windows are unmanaged; no game controller drivers are wanted either.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1

@@ -19,6 +19,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   std::wstring record(32768, L'\0');
   record.resize(GetModuleFileNameW(nullptr, record.data(), static_cast<DWORD>(record.size())));
+  // Wine gives a program on a share its path as "UNC\server\share\...".
+  if (record.starts_with(L"UNC\\")) record.replace(0, 3, L"\\");
   record.resize(record.find_last_of(L'\\') + 1);
   record += L"standin-record.txt";
 
