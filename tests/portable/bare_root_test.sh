@@ -35,8 +35,13 @@ make_root() {
       mkdir -p "$root/$(readlink "$SYSTEM_ROOT/$top")"
     fi
   done
+  # The system's own architecture's files: a machine may have the same library for another one too
+  # (the i386 libc6 that 32-bit Wine brings). A package for all architectures has no such name.
+  local dpkg_dir=$SYSTEM_ROOT/var/lib/dpkg architecture
+  architecture=$(dpkg --admindir="$dpkg_dir" --print-architecture)
   for package in "$@"; do
-    dpkg-query --admindir="$SYSTEM_ROOT/var/lib/dpkg" -L "$package" >"$WORK/files" ||
+    { dpkg-query --admindir="$dpkg_dir" -L "$package:$architecture" 2>/dev/null ||
+      dpkg-query --admindir="$dpkg_dir" -L "$package"; } >"$WORK/files" ||
       { echo "package $package is not installed in ${SYSTEM_ROOT:-/}" >&2; exit 1; }
     while read -r path; do
       case $path in /. | /usr/share/doc* | /usr/share/man* | /usr/share/lintian*) continue ;; esac
