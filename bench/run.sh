@@ -12,7 +12,9 @@
 # highlight, peak resident memory. CPU ticks while idle are taken on the first IDLE_RUNS starts
 # only (IDLE_SECONDS each). The Windows programs run under a warm Wine: a prepared prefix in
 # build/bench/wine with its server already running, the game-controller service off, and the
-# program's own process measured. Every raw figure is kept in build/bench/results.
+# program's own process measured. From a slow disc (a loop device with a CD drive's read-ahead, as
+# root), the bytes and read requests each of tarvelin and tarvelin.exe reads up to its first paint.
+# Every raw figure is kept in build/bench/results.
 set -uo pipefail
 
 RUNS=${RUNS:-10}
@@ -152,9 +154,9 @@ measure_pair wine_ours wine_reference
 
 # Each start from the disc image on a loop device of its own, with a CD drive's read-ahead of
 # 128 KiB, mounted afresh: nothing of the disc is in a cache, so the device's statistics count every
-# byte the start reads from the disc up to the first paint (for Wine, of the wine process: the
-# program's own is what reads the disc). Mounting needs root; without it the rows say n/a and the
-# log says why.
+# byte the start reads from the disc up to the first paint, whichever process reads it (under Wine,
+# the program's own process, started apart from the one the launcher watches). Mounting needs root;
+# without it the rows say n/a and the log says why.
 slow_disc_mount=$build/slow-disc
 slow_disc_loop=
 slow_disc_release() {
