@@ -2,7 +2,7 @@
 # Makes, once, the Debian 11 root that the Linux program is built in: gcc 10 and glibc 2.31, so the
 # program needs no newer glibc than 2.17 (the few calls glibc gave new versions since then are
 # pinned by cmake/glibc-2.17.h), and SDL 2.26.5 from Debian 12's own source package, built there
-# as a static library of only what the menu uses. Run as root; the first run takes a few minutes
+# as a static library of only what the menu uses, small enough to start quickly from a slow disc. Run as root; the first run takes a few minutes
 # and about 1 GB, later runs return at once. The root is made again when this script changes.
 #   scripts/portable-root.sh ROOT
 set -euo pipefail
@@ -84,13 +84,26 @@ sed -i 's/^#define SDL_FORK_MESSAGEBOX 1$/#define SDL_FORK_MESSAGEBOX 0/' "$new$
 grep -q '^#define SDL_FORK_MESSAGEBOX 0$' "$new$sdl_source/src/video/x11/SDL_x11messagebox.c" ||
   die "SDL's message box source has changed: SDL_FORK_MESSAGEBOX not found"
 
+# Without its dynamic API, a static SDL keeps only the functions the program calls: with it, a table
+# of every function SDL has keeps them all, should the environment name another SDL to use instead.
+sed -i 's/^#define SDL_DYNAMIC_API 1$/#define SDL_DYNAMIC_API 0/' "$new$sdl_source/src/dynapi/SDL_dynapi.h"
+grep -q '^#define SDL_DYNAMIC_API 0$' "$new$sdl_source/src/dynapi/SDL_dynapi.h" ||
+  die "SDL's dynamic API source has changed: SDL_DYNAMIC_API not found"
+
 mkdir -p "$new/usr/local/include"
 cp "$here/../cmake/glibc-2.17.h" "$new/usr/local/include/glibc-2.17.h"
 
+# Small over fast, and only what the program reaches: every function and object in a section of its
+# own, link-time optimisation (finished when the program is linked, so the archive tools are gcc's),
+# and SDL_LEAN_AND_MEAN, which leaves out the software renderer, YUV, RLE and the specialised blitters.
+# The one renderer is OpenGL ES 2, the one every Wayland compositor's EGL offers: only the Wayland
+# driver draws through a renderer (runtime/sdl/sdl_presenter.h), so desktop OpenGL, GLX and
+# OpenGL ES 1 go, with the offscreen and dummy drivers that nothing here chooses.
 say "building SDL from $sdl_source"
 sdl_start=$SECONDS
-in_root cmake -S "$sdl_source" -B /usr/src/sdl/build -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/opt/sdl2 \
-  "-DCMAKE_C_FLAGS=-include /usr/local/include/glibc-2.17.h" \
+in_root cmake -S "$sdl_source" -B /usr/src/sdl/build -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_INSTALL_PREFIX=/opt/sdl2 \
+  "-DCMAKE_C_FLAGS=-include /usr/local/include/glibc-2.17.h -ffunction-sections -fdata-sections -flto -DSDL_LEAN_AND_MEAN=1" \
+  -DCMAKE_AR=/usr/bin/gcc-ar -DCMAKE_RANLIB=/usr/bin/gcc-ranlib \
   -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_STATIC_PIC=ON -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
   -DSDL2_DISABLE_UNINSTALL=ON -DSDL_RPATH=OFF -DSDL_CCACHE=OFF \
   -DSDL_AUDIO=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF \
@@ -98,7 +111,7 @@ in_root cmake -S "$sdl_source" -B /usr/src/sdl/build -DCMAKE_BUILD_TYPE=Release 
   -DSDL_X11=ON -DSDL_X11_SHARED=ON \
   -DSDL_WAYLAND=ON -DSDL_WAYLAND_SHARED=ON -DSDL_WAYLAND_LIBDECOR=ON -DSDL_WAYLAND_LIBDECOR_SHARED=ON \
   -DSDL_WAYLAND_QT_TOUCH=OFF -DSDL_KMSDRM=OFF -DSDL_RPI=OFF -DSDL_VIVANTE=OFF -DSDL_VULKAN=OFF \
-  -DSDL_DIRECTFB=OFF >>"$root.log" 2>&1 &&
+  -DSDL_DIRECTFB=OFF -DSDL_OPENGL=OFF -DHAVE_OPENGLES_V1=OFF -DSDL_OFFSCREEN=OFF -DSDL_DUMMYVIDEO=OFF >>"$root.log" 2>&1 &&
   in_root cmake --build /usr/src/sdl/build -j2 >>"$root.log" 2>&1 &&
   in_root cmake --install /usr/src/sdl/build >>"$root.log" 2>&1 ||
   { tail -n 30 "$root.log" >&2; die "building SDL failed (log: $root.log)"; }
@@ -106,8 +119,12 @@ in_root cmake -S "$sdl_source" -B /usr/src/sdl/build -DCMAKE_BUILD_TYPE=Release 
 # Built as asked, or not at all: a driver that quietly went missing would only show on a user's desktop.
 config=$new/opt/sdl2/include/SDL2/SDL_config.h
 for wanted in 'SDL_VIDEO_DRIVER_X11_DYNAMIC "libX11.so.6"' 'SDL_VIDEO_DRIVER_WAYLAND_DYNAMIC "libwayland-client.so.0"' \
-  'SDL_VIDEO_DRIVER_WAYLAND_DYNAMIC_LIBDECOR "libdecor-0.so.0"' 'SDL_AUDIO_DISABLED 1' 'SDL_JOYSTICK_DISABLED 1'; do
+  'SDL_VIDEO_DRIVER_WAYLAND_DYNAMIC_LIBDECOR "libdecor-0.so.0"' 'SDL_AUDIO_DISABLED 1' 'SDL_JOYSTICK_DISABLED 1' \
+  'SDL_VIDEO_RENDER_OGL_ES2 1' 'SDL_VIDEO_OPENGL_EGL 1'; do
   grep -q "#define $wanted" "$config" || die "SDL was configured without: $wanted"
+done
+for unwanted in SDL_VIDEO_RENDER_OGL SDL_VIDEO_RENDER_OGL_ES SDL_VIDEO_OPENGL_GLX SDL_VIDEO_DRIVER_OFFSCREEN SDL_VIDEO_DRIVER_DUMMY; do
+  ! grep -q "#define $unwanted " "$config" || die "SDL was configured with: $unwanted"
 done
 say "SDL built in $((SECONDS - sdl_start)) s"
 rm -rf "$new/usr/src/sdl/build"

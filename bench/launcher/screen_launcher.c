@@ -9,12 +9,14 @@
  *                      Wine: the program's own process, not wineserver); default: the started process
  *   --idle SECONDS     CPU time to measure while the menu sits untouched (default 0: not measured)
  *   --timeout SECONDS  give up waiting for a picture after this long (default 20)
+ *   --disk-stat FILE   a block device's statistics (/sys/block/NAME/stat): the reads it completed
+ *                      and the bytes it read from the start until the first paint are printed too
  *
  * The window is expected centred on the screen, 480 x 360, on a black root window (Xvfb -br), which
  * is how the launcher sees that the window has gone before it returns. The pixel is read from the root window
  * with a 1 x 1 XGetImage: every half millisecond until the start shows, every tenth of a
  * millisecond after the pointer moves (XTest) onto entry 1. Prints one line:
- *   start_ms=... hover_ms=... hwm_kb=... [idle_ticks=...]
+ *   start_ms=... hover_ms=... hwm_kb=... [idle_ticks=...] [disk_reads=... disk_kib=...]
  * and exits 0, or prints error=... and exits 1. The program is killed at the end. */
 
 #define _GNU_SOURCE
@@ -114,6 +116,13 @@ static long CpuTicks(pid_t pid) {
   return (long)(utime + stime);
 }
 
+/* Reads completed and sectors read, the first and third fields of a block device's stat file. */
+static int DiskReads(const char* path, unsigned long long* reads, unsigned long long* sectors) {
+  char text[512];
+  if (ReadText(path, text, sizeof text) <= 0) return 0;
+  return sscanf(text, "%llu %*u %llu", reads, sectors) == 2;
+}
+
 static long PeakResidentKiB(pid_t pid) {
   char path[64], text[8192];
   snprintf(path, sizeof path, "/proc/%d/status", (int)pid);
@@ -157,7 +166,7 @@ static pid_t FindProcess(const char* name, pid_t child) {
 }
 
 int main(int argc, char** argv) {
-  const char *background = NULL, *highlight = NULL, *process = NULL, *probe = NULL;
+  const char *background = NULL, *highlight = NULL, *process = NULL, *probe = NULL, *disk_stat = NULL;
   int probe_x, probe_y;
   double idle = 0, timeout = 20;
   int i = 1;
@@ -169,11 +178,12 @@ int main(int argc, char** argv) {
     else if (!strcmp(argv[i], "--idle")) idle = atof(argv[i + 1]);
     else if (!strcmp(argv[i], "--timeout")) timeout = atof(argv[i + 1]);
     else if (!strcmp(argv[i], "--probe")) probe = argv[i + 1];
+    else if (!strcmp(argv[i], "--disk-stat")) disk_stat = argv[i + 1];
     else return Fail("unknown-option");
   }
   if (i + 1 >= argc || !background || !highlight || !probe) {
     fprintf(stderr, "usage: %s --background BMP --highlight BMP --probe X,Y [--process NAME] "
-                    "[--idle S] [--timeout S] -- PROGRAM [ARGS...]\n", argv[0]);
+                    "[--idle S] [--timeout S] [--disk-stat FILE] -- PROGRAM [ARGS...]\n", argv[0]);
     return 2;
   }
   char** command = argv + i + 1;
@@ -198,6 +208,8 @@ int main(int argc, char** argv) {
   XSync(d, False);
   if (ScreenColour(d, x, y) == (unsigned long)rest) return Fail("picture-already-on-screen");
 
+  unsigned long long reads_before = 0, sectors_before = 0, reads_painted = 0, sectors_painted = 0;
+  if (disk_stat && !DiskReads(disk_stat, &reads_before, &sectors_before)) return Fail("unreadable-disk-stat");
   const double started = Now();
   const pid_t child = fork();
   if (child < 0) return Fail("fork");
@@ -207,6 +219,7 @@ int main(int argc, char** argv) {
   }
   int status = 0;
   const double painted = WaitForColour(d, x, y, (unsigned long)rest, 0.0005, started + timeout);
+  const int disk_read = disk_stat && DiskReads(disk_stat, &reads_painted, &sectors_painted);
   int result = 0;
   if (painted < 0) {
     result = Fail(waitpid(child, &status, WNOHANG) == child ? "program-ended" : "no-first-paint");
@@ -230,9 +243,13 @@ int main(int argc, char** argv) {
     else if (measured <= 0) result = Fail("process-not-found");
     else if (idle > 0 && idle_ticks < 0)
       result = Fail("process-ended-while-idle");
+    else if (disk_stat && !disk_read)
+      result = Fail("unreadable-disk-stat");
     else {
       printf("start_ms=%.3f hover_ms=%.3f hwm_kb=%ld", (painted - started) * 1e3, (lit_at - moved) * 1e3, hwm);
       if (idle > 0) printf(" idle_ticks=%ld", idle_ticks);
+      if (disk_stat)
+        printf(" disk_reads=%llu disk_kib=%.1f", reads_painted - reads_before, (double)(sectors_painted - sectors_before) / 2);
       printf("\n");
     }
     if (measured > 0 && measured != child) kill(measured, SIGKILL);

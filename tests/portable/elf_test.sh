@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # What the Linux program asks of the system it runs on: an x86-64 ELF whose needed libraries are
 # glibc's own (libc, libm, libdl, libpthread, the loader) and whose newest glibc symbol version is
-# 2.17, with no C++ runtime or SDL to find.
+# 2.17, with no C++ runtime or SDL to find. And what it carries, read from the medium at each start:
+# no symbol table, no SDL dynamic API (which keeps every SDL function in), no verbose terminate
+# handler (which brings the C++ symbol demangler).
 #   elf_test.sh PROGRAM
 set -uo pipefail
 readonly PROGRAM=$1
@@ -32,6 +34,15 @@ else
 fi
 foreign=$(grep -v '^GLIBC_' <<<"$versions" | xargs)
 if [ -z "$foreign" ]; then pass "no other versioned library (libstdc++, libgcc_s)"; else fail "asks for versions $foreign"; fi
+
+if readelf -S "$PROGRAM" | grep -q ' \.symtab '; then fail "carries a symbol table: not stripped"; else pass "stripped"; fi
+# SDL's dynamic API reads the variable that names another SDL to use; SDL without it has no such name.
+if grep -q SDL_DYNAMIC_API "$PROGRAM"; then fail "carries SDL's dynamic API"; else pass "no SDL dynamic API"; fi
+if grep -q 'terminate called after throwing' "$PROGRAM"; then
+  fail "carries the C++ library's verbose terminate handler"
+else
+  pass "no verbose terminate handler"
+fi
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2
