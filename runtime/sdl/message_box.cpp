@@ -16,6 +16,7 @@
 
 #include "runtime/sdl/message_box_picture.h"
 #include "runtime/sdl/sdl_provider.h"
+#include "runtime/sdl/sdl_x11.h"
 #include "runtime/text.h"
 
 // Last: on X11 it brings Xlib's macros (None, KeyPress, ...), which the headers above must not see.
@@ -118,7 +119,10 @@ bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& t
     return false;
   }
   // A window manager keeps the box above the menu and may dim or shake the menu meanwhile.
-  if (window_) SDL_SetWindowModalFor(box, window_);
+  if (window_) {
+    SDL_SetWindowModalFor(box, window_);
+    DeclareModalDialog(box);
+  }
   SDL_ShowWindow(box);
   const std::array<PixelRect, 1> everything = {picture.size};
   presenter.Present(picture.pixels, picture.size, everything);
@@ -156,8 +160,15 @@ bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& t
         pressed_on_ok = false;
         break;
       case SDL_WINDOWEVENT:
-        if (event.window.windowID != box_id) TranslateWindowEvent(event);
-        else if (event.window.event == SDL_WINDOWEVENT_CLOSE) open = false;
+        if (event.window.windowID != box_id) {
+          TranslateWindowEvent(event);
+          // A click on the menu gave it the keyboard: it goes back to the box, as Windows gives it
+          // back from a modal box's owner, so Return, Escape and Space still answer the box.
+          if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+            SDL_RaiseWindow(box);
+            SDL_SetWindowInputFocus(box);
+          }
+        } else if (event.window.event == SDL_WINDOWEVENT_CLOSE) open = false;
         else if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
           presenter.Present(picture.pixels, picture.size, everything);
         break;

@@ -16,6 +16,9 @@
 // A release SDL missed. When its window loses the keyboard, SDL 2.26 drops its own pointer grab with
 // XUngrabPointer, which ends the X server's grab from the press as well.
 //
+// A modal box. SDL 2.26 links a box to its owner with WM_TRANSIENT_FOR alone, which window managers
+// take for a plain second window: a click on the menu gave it the keyboard, away from the box.
+//
 // The desktop's scale. SDL 2.26 has none for X11, and SDL_GetDisplayDPI gives a monitor's physical
 // density at best (on Xvfb it fails); desktops publish their scale as the X resource Xft.dpi.
 
@@ -44,6 +47,8 @@ struct Xlib {
   decltype(&::XrmDestroyDatabase) XrmDestroyDatabase;
   decltype(&::XSendEvent) XSendEvent;
   decltype(&::XFlush) XFlush;
+  decltype(&::XInternAtom) XInternAtom;
+  decltype(&::XChangeProperty) XChangeProperty;
 };
 
 template <typename Function>
@@ -64,7 +69,8 @@ const Xlib* LoadXlib() {
         !Resolve(library, "XrmGetStringDatabase", calls.XrmGetStringDatabase) ||
         !Resolve(library, "XrmGetResource", calls.XrmGetResource) ||
         !Resolve(library, "XrmDestroyDatabase", calls.XrmDestroyDatabase) ||
-        !Resolve(library, "XSendEvent", calls.XSendEvent) || !Resolve(library, "XFlush", calls.XFlush))
+        !Resolve(library, "XSendEvent", calls.XSendEvent) || !Resolve(library, "XFlush", calls.XFlush) ||
+        !Resolve(library, "XInternAtom", calls.XInternAtom) || !Resolve(library, "XChangeProperty", calls.XChangeProperty))
       return std::nullopt;
     return calls;
   }();
@@ -146,6 +152,23 @@ void ReleaseButtonSdlMissed(SDL_Window* window) {
   release.xbutton.same_screen = True;
   xlib->XSendEvent(info.info.x11.display, info.info.x11.window, False, ButtonReleaseMask, &release);
   xlib->XFlush(info.info.x11.display);
+}
+
+void DeclareModalDialog(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  const Xlib* xlib = LoadXlib();
+  if (!xlib) return;
+  Display* display = info.info.x11.display;
+  const Atom atom = xlib->XInternAtom(display, "ATOM", False);
+  const auto set = [&](const char* property, const char* value) {
+    const Atom setting = xlib->XInternAtom(display, value, False);
+    xlib->XChangeProperty(display, info.info.x11.window, xlib->XInternAtom(display, property, False), atom, 32,
+                          PropModeReplace, reinterpret_cast<const unsigned char*>(&setting), 1);
+  };
+  set("_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG");
+  set("_NET_WM_STATE", "_NET_WM_STATE_MODAL");
 }
 
 }  // namespace tarvelin

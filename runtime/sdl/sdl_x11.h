@@ -21,4 +21,9 @@ std::optional<float> XftDpi(SDL_Window* window);
 // SDL the release it missed, as an event of |window|'s own. Nothing off X11.
 void ReleaseButtonSdlMissed(SDL_Window* window);
 
+// Declares a window that is not yet shown a modal dialog (_NET_WM_WINDOW_TYPE_DIALOG,
+// _NET_WM_STATE_MODAL) to the window manager, which SDL 2.26 does not: with only the transient link
+// SDL sets, window managers let a click on its owner take the keyboard from it. Nothing off X11.
+void DeclareModalDialog(SDL_Window* window);
+
 }  // namespace tarvelin

@@ -50,6 +50,9 @@ void SetHintsBeforeStart() {
   // system's grab with it, when another window takes the keyboard mid-press: the release then went
   // to that window, SDL held the button down for good and swallowed the user's next press.
   SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+  // The click that brings the menu to the front acts too, as on Windows: the user who clicks an
+  // entry of a menu behind the file manager that offered to run it means that entry.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
 }
 
 std::optional<int> PositiveInteger(const char* text) {

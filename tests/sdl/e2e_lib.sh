@@ -253,6 +253,8 @@ stand_ins_done() { ! stand_ins_running; }
 message_boxes() { xwininfo -root -tree | grep -c '^ *0x[0-9a-f]* "Tarvelin":' || true; }
 message_box_shown() { [ "$(message_boxes)" -ge 1 ]; }
 no_message_box() { [ "$(message_boxes)" -eq 0 ]; }
-message_box_window() { xwininfo -root -tree | awk '$2 == "\"Tarvelin\":" {print $1; exit}'; }
+# All of the tree is read: under a window manager it is long, and xwininfo cut short by an early
+# exit would fail the pipeline.
+message_box_window() { xwininfo -root -tree | awk '$2 == "\"Tarvelin\":" && !found {print $1; found = 1}'; }
 # Nothing for no window (xwininfo without one would wait for a click).
 window_width() { [ -n "$1" ] && xwininfo -id "$1" | awk '/^ *Width:/ {print $2}'; }

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The menu under a real window manager on X11 (openbox, started on the test's own Xvfb): with
+# another program's window focused, the first click on an entry starts it; the message box is a
+# modal dialog of the menu, and after a click on the menu the keyboard still answers the box.
+#
+# Run as: bash SCRIPT PROGRAM ART_DIR, with TARVELIN_HOT_SPOTS naming the build's table of hot spots.
+
+# shellcheck source=tests/sdl/e2e_lib.sh
+source "$(dirname "$0")/../sdl/e2e_lib.sh"
+
+start_xvfb
+command -v openbox >/dev/null || { echo "SKIP: openbox is not installed"; exit 77; }
+openbox --sm-disable --config-file /dev/null >"$WORK/openbox.log" 2>&1 &
+wm_pid=$!
+trap 'kill "$wm_pid" 2>/dev/null; cleanup' EXIT
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+wait_for wm_ready || { cat "$WORK/openbox.log" >&2; echo "openbox did not start" >&2; exit 1; }
+
+make_disc <(printf 'Window manager test\r\ntools\\stand-in.sh one %s\r\ntools\\missing.exe\r\n' "$RUN_TOKEN")
+make_expected_pictures
+start_menu
+
+# Another program's window, focused, as the file manager that offered to run autorun.sh would be.
+other_window() {
+  xlogo -geometry 200x150+10+10 >/dev/null 2>&1 &
+  other_pid=$!
+  other=$(xdotool search --sync --onlyvisible --class xlogo | head -n1)
+  xdotool windowactivate --sync "$other"
+}
+focused_is() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
+
+# --- The first click on an entry of the menu behind another window starts it.
+other_window
+wait_for focused_is "$other" || fail "the other window did not take the keyboard"
+point_at_hot_spot 1
+expect_screen lit-1 "entry 1 lights up under the pointer while another window has the keyboard"
+xdotool click 1
+if wait_for has_starts 1; then pass "the first click on the unfocused menu starts entry 1"; else fail "the first click on the unfocused menu started nothing"; fi
+kill "$other_pid"
+
+# --- The box: a modal dialog of the menu, which keeps the keyboard after a click on the menu.
+point_at_hot_spot 2
+expect_screen lit-2 "entry 2 lit"
+sleep 0.6  # no double-click with the click before
+xdotool click 1
+wait_for message_box_shown || fail "no message box"
+box=$(message_box_window)
+box_type=$(xprop -id "$box" _NET_WM_WINDOW_TYPE 2>&1 || true)
+box_state=$(xprop -id "$box" _NET_WM_STATE 2>&1 || true)
+if grep -q _NET_WM_WINDOW_TYPE_DIALOG <<<"$box_type" && grep -q _NET_WM_STATE_MODAL <<<"$box_state"; then
+  pass "the box is declared a modal dialog"
+else
+  fail "the box declares: $box_type; $box_state"
+fi
+box_has_keyboard() { [ "$(xdotool getwindowfocus)" = "$((box))" ]; }
+wait_for box_has_keyboard || fail "the box did not take the keyboard"
+point_at 20 20
+xdotool click 1
+sleep 0.5
+xdotool key Return
+if wait_for no_message_box; then
+  pass "after a click on the menu, Return still answers the box"
+else
+  fail "after a click on the menu, Return did not dismiss the box (keyboard on $(xdotool getwindowfocus), box $box)"
+  xdotool key --window "$box" Return
+  wait_for no_message_box || true
+fi
+
+xdotool key Escape
+expect_menu_exit_status 0 "Escape ends the program"
+finish
