@@ -14,6 +14,7 @@
 
 #include "runtime/sdl/sdl_icon.h"
 #include "runtime/sdl/sdl_presenter.h"
+#include "runtime/sdl/sdl_wayland.h"
 #include "runtime/sdl/sdl_x11.h"
 
 namespace tarvelin {
@@ -200,6 +201,7 @@ bool SdlProvider::ShowWindow(PixelRect client) {
   }
   SDL_StartTextInput();
   SDL_ShowWindow(window_);
+  DeclareFixedSize(window_);
   return true;
 }
 
