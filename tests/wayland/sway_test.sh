@@ -10,7 +10,7 @@
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "$0")/../sdl/e2e_lib.sh"
 
-for tool in sway grim swaymsg setpriv; do
+for tool in sway grim swaymsg; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 readonly OUTPUT_W=1024 OUTPUT_H=768 USER_NAME=nobody
@@ -34,10 +34,12 @@ sway_cleanup() {
 }
 trap sway_cleanup EXIT
 
-# A command run as the unprivileged user, in a clean environment whose runtime directory is the
-# test's; in_session adds sway's sockets.
-USER_ENV=(setpriv --reuid="$USER_NAME" --regid="$(id -g "$USER_NAME")" --clear-groups
-  env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$RUNTIME" XDG_RUNTIME_DIR="$RUNTIME")
+# A command run as an unprivileged user (nobody when the test runs as root), in a clean
+# environment whose runtime directory is the test's; in_session adds sway's sockets.
+USER_ENV=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$RUNTIME" XDG_RUNTIME_DIR="$RUNTIME")
+if [ "$(id -u)" -eq 0 ]; then
+  USER_ENV=(setpriv --reuid="$USER_NAME" --regid="$(id -g "$USER_NAME")" --clear-groups "${USER_ENV[@]}")
+fi
 readonly USER_ENV
 in_session() { "${USER_ENV[@]}" WAYLAND_DISPLAY=wayland-1 SWAYSOCK="$(echo "$RUNTIME"/sway-ipc.*.sock)" "$@"; }
 
@@ -46,7 +48,7 @@ make_expected_pictures
 # The user reads the disc; the runtime directory is the user's alone.
 chmod a+rx "$WORK"
 mkdir -m 700 "$RUNTIME"
-chown "$USER_NAME" "$RUNTIME"
+if [ "$(id -u)" -eq 0 ]; then chown "$USER_NAME" "$RUNTIME"; fi
 cat >"$WORK/sway.config" <<EOF
 output HEADLESS-1 mode ${OUTPUT_W}x${OUTPUT_H} bg #000000 solid_color
 default_border none
