@@ -1,10 +1,11 @@
 // What the provider needs from Wayland beyond SDL 2.26 (the SDL of Debian 12).
 //
-// SDL 2.26's Wayland driver makes a window's xdg_toplevel in SDL_ShowWindow and drops, until then,
-// the requests that go to it: the minimum and maximum size of a window that is not resizable, and
-// SDL_SetWindowModalFor. SDL_ShowWindow commits no buffer, so the window is mapped only by its first
-// present; requests sent between the two reach the compositor with the window's first picture,
-// when it decides where the window goes, whether it floats, and what it is a dialog of.
+// SDL 2.26's Wayland driver makes a window's xdg_toplevel in SDL_ShowWindow. It sends a window's
+// minimum and maximum size only when they are set (for a window that is not resizable, its own
+// size as both), and drops what is set before the toplevel exists, as it drops
+// SDL_SetWindowModalFor then. SDL_ShowWindow commits no buffer, so the window is mapped only by its
+// first present; requests sent between the two reach the compositor with the window's first
+// picture, when it decides where the window goes, whether it floats, and what it is a dialog of.
 
 #include "runtime/sdl/sdl_wayland.h"
 
