@@ -16,6 +16,7 @@
 
 #include "runtime/sdl/message_box_picture.h"
 #include "runtime/sdl/sdl_provider.h"
+#include "runtime/sdl/sdl_wayland.h"
 #include "runtime/sdl/sdl_x11.h"
 #include "runtime/text.h"
 
@@ -118,12 +119,16 @@ bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& t
     SDL_DestroyWindow(box);
     return false;
   }
-  // A window manager keeps the box above the menu and may dim or shake the menu meanwhile.
+  // A window manager keeps the box above the menu and may dim or shake the menu meanwhile. On X11
+  // the link is made before the box is mapped; on Wayland, where SDL can only make it once the box
+  // is shown, before its first picture.
   if (window_) {
     SDL_SetWindowModalFor(box, window_);
     DeclareModalDialog(box);
   }
   SDL_ShowWindow(box);
+  if (window_) LinkToOwner(box, window_);
+  DeclareFixedSize(box);
   const std::array<PixelRect, 1> everything = {picture.size};
   presenter.Present(picture.pixels, picture.size, everything);
 

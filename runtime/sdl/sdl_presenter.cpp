@@ -91,16 +91,17 @@ void SdlPresenter::PresentToSurface(std::span<const std::uint32_t> frame, PixelR
 
 void SdlPresenter::PresentWithRenderer(std::span<const std::uint32_t> frame, PixelRect size,
                                        std::span<const PixelRect> changed) {
-  // The buffer scale may change while the menu shows (the window moved to another output): the
-  // texture then follows, and everything is drawn again.
-  int pixels_w = 0, pixels_h = 0;
-  SDL_GetWindowSizeInPixels(window_, &pixels_w, &pixels_h);
-  const int factor = std::max(1, std::min(pixels_w / size.w, pixels_h / size.h));
+  // The buffer scale, in whole window pixels per point, may change while the menu shows (the
+  // window moved to another output): the texture then follows, and everything is drawn again.
+  int pixels_w = 0, points_w = 0;
+  SDL_GetWindowSizeInPixels(window_, &pixels_w, nullptr);
+  SDL_GetWindowSize(window_, &points_w, nullptr);
+  const int factor = points_w > 0 ? std::max(1, pixels_w / points_w) : 1;
   const std::array<PixelRect, 1> everything = {PixelRect{0, 0, size.w, size.h}};
+  const PixelRect screen = ScreenScale(factor).ToScreen(size);
   if (!texture_ || factor != scale_.factor()) {
     if (texture_) SDL_DestroyTexture(texture_);
     scale_ = ScreenScale(factor);
-    const PixelRect screen = scale_.ToScreen(size);
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, screen.w, screen.h);
     if (!texture_) return;
     changed = everything;
@@ -112,8 +113,14 @@ void SdlPresenter::PresentWithRenderer(std::span<const std::uint32_t> frame, Pix
     const SDL_Rect rect{r.x, r.y, r.w, r.h};
     SDL_UpdateTexture(texture_, &rect, pixels + static_cast<std::size_t>(r.y) * stride + r.x, stride * 4);
   }
-  // The whole texture onto the whole window: one texture pixel per buffer pixel.
-  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  // One texture pixel per buffer pixel, from the window's top-left corner, where the pointer's
+  // points find the picture. A compositor that imposes another size on the window gets the window
+  // colour beyond the picture, never the picture stretched away from where the pointer finds it.
+  SDL_SetRenderDrawColor(renderer_, (kWindowColour >> 16) & 0xFF, (kWindowColour >> 8) & 0xFF, kWindowColour & 0xFF,
+                         SDL_ALPHA_OPAQUE);
+  SDL_RenderClear(renderer_);
+  const SDL_Rect picture{0, 0, screen.w, screen.h};
+  SDL_RenderCopy(renderer_, texture_, nullptr, &picture);
   SDL_RenderPresent(renderer_);
 }
 

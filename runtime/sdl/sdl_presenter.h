@@ -7,7 +7,8 @@
 //  - SDL's renderer (Wayland): SDL 2.26's Wayland driver has no software window surface, so the
 //    changed rectangles go into a streaming texture that is drawn whole and presented. The factor
 //    there is the surface's buffer scale, taken from the window's size in pixels, so that a scaled
-//    output gets the picture at its own pixels instead of stretched by the compositor.
+//    output gets the picture at its own pixels instead of stretched by the compositor; a window
+//    the compositor sized otherwise shows the picture at that factor, unstretched.
 
 #include <cstdint>
 #include <span>
@@ -25,6 +26,10 @@ namespace tarvelin {
 
 class SdlPresenter {
  public:
+  // Where a window shows no picture: beyond the picture in a window a compositor made larger, and
+  // the highlight box's own background, seen only between moving the box and drawing into it.
+  static constexpr std::uint32_t kWindowColour = 0xFFFFFF;
+
   SdlPresenter() = default;
   ~SdlPresenter();
   SdlPresenter(const SdlPresenter&) = delete;

@@ -18,7 +18,9 @@
 //  - files, directories and program start: the POSIX system the program gives it
 //    (runtime/posix/posix_system.h); an opener's late refusal arrives as an SDL event of the
 //    provider's own, which becomes the runtime's StartFailed event (window.cpp, events.cpp);
-//  - a repair for SDL 2.26 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp).
+//  - a repair for SDL 2.26 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp);
+//  - on Wayland, the fixed size of each window and the box's link to the menu, sent before the
+//    window's first picture, where SDL 2.26 sends neither (sdl_wayland.cpp).
 
 #include <cstdint>
 #include <map>

@@ -14,13 +14,12 @@
 
 #include "runtime/sdl/sdl_icon.h"
 #include "runtime/sdl/sdl_presenter.h"
+#include "runtime/sdl/sdl_wayland.h"
 #include "runtime/sdl/sdl_x11.h"
 
 namespace tarvelin {
 namespace {
 
-// The highlight box's own background, seen only between moving the box and drawing into it.
-constexpr std::uint32_t kWindowColour = 0xFFFFFF;
 // Window units per pixel at 96 dots per inch. SDL places and sizes windows in pixels, so the unit
 // only has to divide back exactly; X servers report no logical DPI that would mean more.
 constexpr float kTwipsPerPixel = 15;
@@ -117,7 +116,7 @@ std::optional<PixelRect> SdlProvider::UsableArea(SDL_Window* window) {
 }
 
 SdlProvider::SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::PosixSystem& system)
-    : Provider(art, design, kWindowColour, system, {kTwipsPerPixel, kTwipsPerPixel}), system_(system) {
+    : Provider(art, design, SdlPresenter::kWindowColour, system, {kTwipsPerPixel, kTwipsPerPixel}), system_(system) {
   SetHintsBeforeStart();
   IgnoreWakeupsToDestroyedWindows();
   video_ = StartVideo();
@@ -200,6 +199,7 @@ bool SdlProvider::ShowWindow(PixelRect client) {
   }
   SDL_StartTextInput();
   SDL_ShowWindow(window_);
+  DeclareFixedSize(window_);
   return true;
 }
 

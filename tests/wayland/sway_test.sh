@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# The menu on sway, a tiling compositor, run by an unprivileged user (sway refuses root; nobody when
+# the test runs as root) with a runtime directory of its own; grim takes its screenshots. sway runs
+# on its X11 back end inside the test's Xvfb, whose pointer and keyboard (xdotool) are its seat's:
+# headless, it would have no input devices to point with. The menu floats at its own size,
+# centred, pixel for pixel, instead of being tiled over the whole output and stretched. Made to
+# tile anyway, it shows its picture unstretched in the window's top-left corner, white (the window
+# colour) beyond it, and the pointer on an entry as drawn lights that entry.
+#
+# Run as: bash SCRIPT PROGRAM ART_DIR, with TARVELIN_HOT_SPOTS naming the build's table of hot spots.
+
+# shellcheck source=tests/sdl/e2e_lib.sh
+source "$(dirname "$0")/../sdl/e2e_lib.sh"
+
+for tool in sway grim swaymsg; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+readonly OUTPUT_W=$SCREEN_W OUTPUT_H=$SCREEN_H USER_NAME=nobody
+RUNTIME=$WORK/sway-runtime
+readonly RUNTIME
+sway_pid=
+sway_cleanup() {
+  local status=$?
+  set +e
+  if [ -n "$menu_pid" ]; then
+    kill "$menu_pid" 2>/dev/null
+    wait "$menu_pid" 2>/dev/null
+    menu_pid=
+  fi
+  if [ -n "$sway_pid" ]; then
+    kill "$sway_pid" 2>/dev/null
+    wait "$sway_pid" 2>/dev/null
+  fi
+  (exit "$status")
+  cleanup
+}
+trap sway_cleanup EXIT
+
+start_xvfb
+# A command run as an unprivileged user (nobody when the test runs as root), in a clean
+# environment whose runtime directory is the test's; in_session adds sway's sockets.
+USER_ENV=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$RUNTIME" XDG_RUNTIME_DIR="$RUNTIME" DISPLAY="$DISPLAY")
+if [ "$(id -u)" -eq 0 ]; then
+  USER_ENV=(setpriv --reuid="$USER_NAME" --regid="$(id -g "$USER_NAME")" --clear-groups "${USER_ENV[@]}")
+fi
+readonly USER_ENV
+in_session() { "${USER_ENV[@]}" WAYLAND_DISPLAY=wayland-1 SWAYSOCK="$(echo "$RUNTIME"/sway-ipc.*.sock)" "$@"; }
+
+make_disc <(printf 'Sway test\r\ntools\\missing.exe\r\n')
+make_expected_pictures
+# The user reads the disc; the runtime directory is the user's alone.
+chmod a+rx "$WORK"
+mkdir -m 700 "$RUNTIME"
+if [ "$(id -u)" -eq 0 ]; then chown "$USER_NAME" "$RUNTIME"; fi
+cat >"$WORK/sway.config" <<EOF
+output X11-1 mode ${OUTPUT_W}x${OUTPUT_H} bg #000000 solid_color
+default_border none
+default_floating_border none
+xwayland disable
+EOF
+chmod a+r "$WORK/sway.config"
+"${USER_ENV[@]}" WLR_BACKENDS=x11 WLR_X11_OUTPUTS=1 WLR_RENDERER=pixman sway -c "$WORK/sway.config" \
+  >"$WORK/sway.log" 2>&1 &
+sway_pid=$!
+sway_ready() { [ -S "$RUNTIME/wayland-1" ] && in_session swaymsg -t get_outputs >/dev/null 2>&1; }
+if ! wait_for sway_ready; then
+  cat "$WORK/sway.log" >&2
+  echo "sway did not start" >&2
+  exit 1
+fi
+
+# The whole output, as grim sees it, in $WORK/output.png.
+output_shot() { in_session grim "$RUNTIME/output.png" && cp "$RUNTIME/output.png" "$WORK/output.png"; }
+# The box around everything that is not black: WxH+X+Y.
+drawn_box() { output_shot && convert "$WORK/output.png" -format '%@' info: 2>/dev/null; }
+region_shows() { # PICTURE WxH+X+Y
+  output_shot && convert "$WORK/output.png" -crop "$2" +repage "$WORK/region.png" &&
+    same_picture "$WORK/region.png" "$1"
+}
+all_white() { # WxH+X+Y
+  convert "$WORK/output.png" -crop "$1" +repage "$WORK/part.png" &&
+    [ "$(convert "$WORK/part.png" -format '%[fx:minima.r==1 && minima.g==1 && minima.b==1]' info:)" = 1 ]
+}
+tiled_unstretched() {
+  region_shows "$EXPECTED/plain.png" "${MENU_W}x${MENU_H}+0+0" &&
+    all_white "$((OUTPUT_W - MENU_W))x${OUTPUT_H}+${MENU_W}+0" && all_white "${MENU_W}x$((OUTPUT_H - MENU_H))+0+${MENU_H}"
+}
+
+# The pointer waits in the output's far corner, away from where the menu opens.
+xdotool mousemove $((OUTPUT_W - 1)) $((OUTPUT_H - 1))
+(cd "$ELSEWHERE" && exec "${USER_ENV[@]}" WAYLAND_DISPLAY=wayland-1 SDL_VIDEODRIVER=wayland "$DISC/tarvelin") \
+  2>"$WORK/menu.err" &
+menu_pid=$!
+
+readonly CENTRED="${MENU_W}x${MENU_H}+$(((OUTPUT_W - MENU_W) / 2))+$(((OUTPUT_H - MENU_H) / 2))"
+centred_window() { [ "$(drawn_box)" = "$CENTRED" ]; }
+if wait_for centred_window; then
+  pass "the menu floats at ${MENU_W} x ${MENU_H}, centred on the output"
+else
+  cp "$WORK/output.png" "$PWD/failed-sway-floating.png"
+  fail "the menu does not float at its size: sway draws $(drawn_box) (screenshot kept in $PWD/failed-sway-floating.png)"
+fi
+if wait_for region_shows "$EXPECTED/plain.png" "$CENTRED"; then
+  pass "the floating window shows background.bmp pixel for pixel"
+else
+  fail "the floating window does not show background.bmp pixel for pixel"
+fi
+
+# Made to tile, the window is given the whole output.
+in_session swaymsg "[pid=$menu_pid] floating disable" >/dev/null
+if wait_for tiled_unstretched; then
+  pass "tiled over the whole output, the menu shows its picture unstretched at the top-left, white beyond it"
+else
+  cp "$WORK/output.png" "$PWD/failed-sway-tiled.png"
+  fail "tiled, the menu does not show its picture unstretched at the top-left (screenshot kept in $PWD/failed-sway-tiled.png)"
+fi
+
+# The pointer on entry 3 where the tiled window draws it.
+read -r left top width height < <(hot_spot 3)
+xdotool mousemove $((left + width / 2)) $((top + height / 2))
+if wait_for region_shows "$EXPECTED/lit-3.png" "${MENU_W}x${MENU_H}+0+0"; then
+  pass "tiled, the pointer on entry 3 as drawn lights entry 3"
+else
+  cp "$WORK/output.png" "$PWD/failed-sway-hover.png"
+  fail "tiled, the pointer on entry 3 as drawn does not light it (screenshot kept in $PWD/failed-sway-hover.png)"
+fi
+
+xdotool key Escape
+expect_menu_exit_status 0 "Escape ends the program"
+finish
