@@ -44,6 +44,7 @@
 
 #include "runtime/command_line.h"
 #include "runtime/posix/posix_services.h"
+#include "runtime/posix/program_file.h"
 #include "runtime/posix/unique_fd.h"
 
 namespace tarvelin::posix {
@@ -237,28 +238,68 @@ int Spawn(const std::string& path, std::vector<std::string>& words) {
   return StartFailure(forked.report);
 }
 
+StartResult Failed(std::string why) { return {false, std::nullopt, std::move(why)}; }
+
 // Gives a document, folder or link to the desktop's opener; its verdict comes later.
 StartResult OpenWithDesktop(const std::string& target) {
   const std::optional<std::string> opener = FindInSearchPath("xdg-open");
-  if (!opener) return {};
+  if (!opener) return Failed("it is no program, and no desktop opener (xdg-open) is there to open it");
   // The opener may hand the target to a process with another current directory.
   char* absolute = realpath(target.c_str(), nullptr);
   std::vector<std::string> words = {"xdg-open", absolute ? absolute : target};
   free(absolute);
   Forked forked = Fork(*opener, words, true);
-  if (forked.error != 0) return {};
+  if (forked.error != 0) return Failed(WhyItCannotRun({}, forked.error));
   return {true, OpenerVerdict(std::move(forked.report), forked.middle)};
 }
 
 // Failures of exec that mean "this file is there but is no program to run".
 bool NotAProgram(int error) { return error == EACCES || error == ENOEXEC || error == EISDIR; }
 
-// Runs a program found at |path|; what cannot run as a program goes to the opener.
-StartResult Run(const std::string& path, std::vector<std::string>& words) {
-  const int error = Spawn(path, words);
+// A path that exec and the dynamic loader take as a file, never as a name to look for elsewhere.
+std::string AsFilePath(const std::string& path) { return path.find('/') == std::string::npos ? "./" + path : path; }
+
+// The words that start |file| at |path| without its execute bit: a script through the interpreter
+// of its "#!" line, a program of this machine through its dynamic loader, as the kernel would start
+// them. Nothing for anything else.
+std::vector<std::string> WithoutExecuteBit(const ProgramFile& file, const std::string& path,
+                                           const std::vector<std::string>& words) {
+  std::vector<std::string> through;
+  if (file.kind == ProgramFile::Kind::Script && !file.interpreter.empty()) {
+    through = {file.interpreter};
+    if (!file.interpreter_argument.empty()) through.push_back(file.interpreter_argument);
+  } else if (file.kind == ProgramFile::Kind::Program && file.this_machine && !file.loader.empty()) {
+    through = {file.loader};
+  } else {
+    return {};
+  }
+  through.push_back(AsFilePath(path));
+  through.insert(through.end(), words.begin() + 1, words.end());
+  return through;
+}
+
+// Runs a program found at |path|. A script or a program of this machine on the medium that lacks
+// execute bits only because its file system keeps none runs through its interpreter or loader,
+// where the mount lets programs run; any other file that cannot run as a program goes to the
+// opener, unless it is a script or a program, which fails with the reason.
+StartResult Run(const std::string& path, std::vector<std::string>& words, std::optional<dev_t> medium) {
+  int error = Spawn(path, words);
   if (error == 0) return {true};
+  if (error != EACCES && error != ENOEXEC && error != ENOENT && error != ENOTDIR && error != EISDIR)
+    return Failed(WhyItCannotRun({}, error));
+  const ProgramFile file = InspectProgramFile(path);
+  const bool is_program = file.kind == ProgramFile::Kind::Script || file.kind == ProgramFile::Kind::Program;
+  const bool lacks_execute_bit = error == EACCES && is_program && !file.has_execute_bit && !file.on_noexec_mount;
+  if (lacks_execute_bit && file.on_file_system_without_modes && medium && file.device == *medium) {
+    std::vector<std::string> through = WithoutExecuteBit(file, path, words);
+    if (through.empty()) return Failed(WhyItCannotRun(file, ENOEXEC));
+    error = Spawn(through.front(), through);
+    if (error == 0) return {true};
+    return Failed(WhyItCannotRun(file, error));
+  }
+  if (is_program && !lacks_execute_bit) return Failed(WhyItCannotRun(file, error));
   if (NotAProgram(error) && Exists(path)) return OpenWithDesktop(path);
-  return {};
+  return Failed(WhyItCannotRun(file, error));
 }
 
 // The program's path in a command: backslashes are separators, so one options.ini serves Windows too.
@@ -290,19 +331,24 @@ bool OpenerVerdict::Read() {
   return taken;
 }
 
-StartResult StartProgram(const std::string& command_line) {
+StartResult StartProgram(const std::string& command_line, std::optional<dev_t> medium) {
   // A NUL byte would cut the command short behind the user's back.
-  if (command_line.find('\0') != std::string::npos) return {};
+  if (command_line.find('\0') != std::string::npos) return Failed("the command holds a NUL byte");
   const std::vector<ProgramCandidate> candidates = ProgramCandidates(command_line);
-  if (candidates.empty() || candidates.front().program.empty()) return {};
+  if (candidates.empty() || candidates.front().program.empty()) return Failed("the command is empty");
   if (IsDesktopLink(candidates.front().program)) return OpenWithDesktop(candidates.front().program);
 
   for (const ProgramCandidate& candidate : candidates) {
-    const std::string path = SystemPath(candidate.program);
-    if (!IsFileOnMedium(path)) continue;
+    std::string path = SystemPath(candidate.program);
+    if (!IsFileOnMedium(path)) {
+      // A medium made on Windows may differ in case from its options.ini, and works there.
+      const std::optional<std::string> found = path.front() == '/' ? std::nullopt : FindIgnoringCase(path);
+      if (!found || !IsFileOnMedium(*found)) continue;
+      path = *found;
+    }
     std::vector<std::string> words = SplitArguments(candidate.arguments);
     words.insert(words.begin(), path);
-    return Run(path, words);
+    return Run(path, words, medium);
   }
 
   // Nothing of that name on the medium: a bare name may be a program in PATH.
@@ -310,11 +356,11 @@ StartResult StartProgram(const std::string& command_line) {
   std::vector<std::string> words = SplitArguments(candidates.front().arguments);
   words.insert(words.begin(), name);
   if (name.find('/') == std::string::npos) {
-    if (const std::optional<std::string> path = FindInSearchPath(name)) return Run(*path, words);
+    if (const std::optional<std::string> path = FindInSearchPath(name)) return Run(*path, words, medium);
     // A folder of that name beside the menu opens.
-    return Exists(name) ? OpenWithDesktop(name) : StartResult{};
+    return Exists(name) ? OpenWithDesktop(name) : Failed("no file of that name is on the medium or in PATH");
   }
-  return Run(name, words);
+  return Run(name, words, medium);
 }
 
 }  // namespace tarvelin::posix
