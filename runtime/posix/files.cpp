@@ -187,18 +187,19 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldCase(x) == FoldCase(y); });
 }
 
-// The name in |directory| that equals |name| ignoring case, the first by byte order when several
-// do, so that the same medium always gives the same file; nothing when none does.
-std::optional<std::string> EntryIgnoringCase(const std::string& directory, std::string_view name) {
+// The names in |directory| that equal |name| ignoring case, in byte order, so that the same medium
+// always gives the same file.
+std::vector<std::string> EntriesIgnoringCase(const std::string& directory, std::string_view name) {
+  std::vector<std::string> entries;
   DIR* listing = opendir(directory.c_str());
-  if (!listing) return std::nullopt;
-  std::optional<std::string> chosen;
+  if (!listing) return entries;
   while (const dirent* entry = readdir(listing)) {
     const std::string_view candidate = entry->d_name;
-    if (SameIgnoringCase(candidate, name) && (!chosen || candidate < *chosen)) chosen = std::string(candidate);
+    if (candidate != name && SameIgnoringCase(candidate, name)) entries.emplace_back(candidate);
   }
   closedir(listing);
-  return chosen;
+  std::sort(entries.begin(), entries.end());
+  return entries;
 }
 
 bool NameExists(const std::string& path) {
@@ -206,29 +207,34 @@ bool NameExists(const std::string& path) {
   return lstat(path.c_str(), &info) == 0;
 }
 
+// |found|, a path that exists (empty for the current folder, or ending with "/"), followed by the
+// elements of |rest| as they exist: each as written first, then each name that differs only in
+// case; the first way that reaches the end.
+std::optional<std::string> ResolveIgnoringCase(const std::string& found, std::string_view rest) {
+  rest.remove_prefix(std::min(rest.find_first_not_of('/'), rest.size()));
+  if (rest.empty()) return found;
+  const std::size_t end = std::min(rest.find('/'), rest.size());
+  const std::string element(rest.substr(0, end));
+  rest.remove_prefix(end);
+  std::vector<std::string> names;
+  if (element == "." || element == ".." || NameExists(found + element)) names.push_back(element);
+  if (element != "." && element != "..") {
+    const std::vector<std::string> others = EntriesIgnoringCase(found.empty() ? "." : found, element);
+    names.insert(names.end(), others.begin(), others.end());
+  }
+  for (const std::string& name : names) {
+    if (rest.empty()) return found + name;
+    if (std::optional<std::string> path = ResolveIgnoringCase(found + name + "/", rest)) return path;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> FindIgnoringCase(const std::string& path) {
   if (!IsSystemName(path)) return std::nullopt;
   if (NameExists(path)) return path;
-  std::string found = path.front() == '/' ? "/" : "";
-  for (std::size_t at = 0; at < path.size();) {
-    const std::size_t end = std::min(path.find('/', at), path.size());
-    const std::string_view element = std::string_view(path).substr(at, end - at);
-    at = end + 1;
-    if (element.empty()) continue;
-    const std::string directory = found.empty() ? "." : found;
-    const std::string exact = found + std::string(element);
-    if (element == "." || element == ".." || NameExists(exact)) {
-      found = exact;
-    } else if (const std::optional<std::string> entry = EntryIgnoringCase(directory, element)) {
-      found += *entry;
-    } else {
-      return std::nullopt;
-    }
-    if (end < path.size()) found += '/';
-  }
-  return found;
+  return ResolveIgnoringCase(path.front() == '/' ? "/" : "", path);
 }
 
 std::optional<TextInput> OpenForInput(const std::string& written) {

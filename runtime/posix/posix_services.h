@@ -61,9 +61,9 @@ class ApplicationDirectory {
 };
 
 // The file or folder |path| names on a medium made on Windows, whose names match without regard to
-// case: the path as written when it exists, else each element that does not exist as written
-// matched ignoring the case of ASCII letters, the first by byte order when several match, so that
-// a medium always gives the same file. Nothing when some element matches no name.
+// case: the path as written when it exists, else the first path that exists when each element is
+// taken as written or as a name that differs from it only in the case of ASCII letters, those in
+// byte order, so that a medium always gives the same file. Nothing when no such path exists.
 std::optional<std::string> FindIgnoringCase(const std::string& path);
 
 // Opens a regular file for sequential input without ever blocking (a FIFO or a device is refused),

@@ -64,6 +64,9 @@ TEST(FindIgnoringCase, TakesTheNameAsWrittenFirstThenEachElementIgnoringCase) {
   EXPECT_EQ(FindIgnoringCase((dir / "README.TXT").string()), (dir / "ReadMe.txt").string());
   EXPECT_EQ(FindIgnoringCase((dir / "setup/missing.exe").string()), std::nullopt);
   EXPECT_EQ(FindIgnoringCase((dir / "readme.txt/x").string()), std::nullopt);
+  // An element as written that leads nowhere gives way to one in another case that does.
+  fs::create_directories(dir / "setup" / "bin");
+  EXPECT_EQ(FindIgnoringCase((dir / "setup/bin/setup.exe").string()), (dir / "Setup/Bin/Setup.EXE").string());
 
   // Relative to the current folder, as commands are.
   KeepCurrentDirectory keep;
