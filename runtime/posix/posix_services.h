@@ -4,6 +4,7 @@
 // starting programs. Failures come back as values; nothing here throws or exits.
 
 #include <sys/types.h>
+#include <time.h>
 
 #include <functional>
 #include <mutex>
@@ -81,22 +82,37 @@ ArtFile ReadArtFile(const std::string& path);
 bool ChangeDirectory(const std::string& path);
 
 // The verdict of the desktop's opener on a target it was given, which comes in a while after the
-// start: the opener decides whether it has an application for the target.
+// start: the opener decides whether it has an application for the target, and ends with its answer.
+// An opener still running when its time to refuse has run out has taken the target (in some
+// desktops it runs the application itself and ends only when the user closes that).
 class OpenerVerdict {
  public:
-  OpenerVerdict(UniqueFd report, pid_t watcher) : report_(std::move(report)), watcher_(watcher) {}
+  // |opener| has |milliseconds| from now to refuse; |ended| is a descriptor readable once it has
+  // ended (a pidfd), or none on a system that has none.
+  OpenerVerdict(pid_t opener, UniqueFd ended, int milliseconds);
   OpenerVerdict(OpenerVerdict&&) = default;
   OpenerVerdict& operator=(OpenerVerdict&&) = default;
 
-  // Readable once the verdict is in.
-  int Descriptor() const { return report_.get(); }
+  // Readable once the opener has ended; -1 where the system has no such descriptor.
+  int Descriptor() const { return ended_.get(); }
+  // How long the opener still has to refuse; 0 once its time has run out.
+  int MillisecondsLeft() const;
+  // Whether the verdict is in, without waiting.
+  bool Ready();
   // Waits for the verdict: true when the opener took the target (or was still busy with it when
   // its time to refuse ran out), false when it refused or could not run.
   bool Read();
+  // Reaps the opener if it has ended; true once it is reaped. An opener that took the target may
+  // run on long after the verdict, and is reaped when it ends.
+  bool Reap();
 
  private:
-  UniqueFd report_;
-  pid_t watcher_;
+  pid_t opener_;
+  UniqueFd ended_;
+  timespec deadline_{};
+  bool reaped_ = false;
+  std::optional<int> status_;
+  std::optional<bool> taken_;
 };
 
 // What became of a start.

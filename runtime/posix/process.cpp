@@ -1,8 +1,8 @@
 // Program start on POSIX, without a shell.
 //
-// The menu forks a short-lived middle child, which forks the program's process; the program, left
-// without a parent when the middle child ends, is adopted and reaped by the system. So no start
-// ever leaves a zombie and the menu needs no SIGCHLD handling. Before it runs the program, its
+// For a program, the menu forks a short-lived middle child, which forks the program's process; the
+// program, left without a parent when the middle child ends, is adopted and reaped by the system.
+// So no program start ever leaves a zombie and the menu needs no SIGCHLD handling. Before it runs the program, its
 // process:
 //  - leads a session of its own, so that closing the menu, its terminal or its process group does
 //    not end it;
@@ -15,10 +15,12 @@
 //
 // For a program, the middle child ends at once and the menu learns the outcome before StartProgram
 // returns. A document, a folder, a file the system will not run or a link goes to the desktop's
-// opener, xdg-open, started the same way; the opener hands the target on and ends, and a target it
-// cannot open is a failure like a program that cannot start. For the opener the middle child waits
-// a little for that verdict and then writes it to the pipe, while the menu goes on: the pipe is
-// the verdict to come, and whoever reads it reaps the middle child.
+// opener, xdg-open; the opener hands the target on and ends, and a target it cannot open is a
+// failure like a program that cannot start. The opener is the menu's own child, started from the
+// root folder, and its verdict is its exit within a little while: no copy of the menu waits for
+// it, which would hold the menu's display connection, its folder on the medium and its program
+// file, and keep the medium from being unmounted after the menu has closed. Whoever takes the
+// verdict reaps the opener.
 //
 // Between fork and exec only async-signal-safe calls are made: everything that allocates happens
 // before the fork, and the middle child forks with the bare system call, which runs no fork
@@ -66,7 +68,7 @@ struct Launch {
   int null_device;  // -1 when /dev/null cannot be opened
   int report;
   int descriptor_limit;  // every descriptor is below this
-  bool await_verdict;    // report the program's own failure if it ends with one soon
+  bool from_root;        // run from the root folder, not the menu's
 };
 
 // Moves a descriptor above standard input, output and error, so that the child's rearranging of
@@ -141,6 +143,11 @@ int DescriptorLimit() {
   CloseDescriptorsFrom(kReportFd + 1, launch.descriptor_limit);
 
   if (setsid() < 0) ReportAndExit(kReportFd, errno);
+  // The opener is given absolute paths; from the root it holds no folder of the medium's. Should the
+  // change fail, it runs from the menu's folder.
+  if (launch.from_root) {
+    [[maybe_unused]] const int ignored = chdir("/");
+  }
   struct sigaction default_action {};
   default_action.sa_handler = SIG_DFL;
   sigemptyset(&default_action.sa_mask);
@@ -155,28 +162,9 @@ int DescriptorLimit() {
 }
 
 [[noreturn]] void RunMiddleChild(const Launch& launch) {
-  // Whoever started the menu may have set SIGCHLD to be ignored, and the system would then reap
-  // the opener before its exit status could be read.
-  if (launch.await_verdict) {
-    struct sigaction default_action {};
-    default_action.sa_handler = SIG_DFL;
-    sigemptyset(&default_action.sa_mask);
-    sigaction(SIGCHLD, &default_action, nullptr);
-  }
   const pid_t program = ForkWithoutHandlers();
   if (program == 0) RunProgram(launch);
   if (program < 0) ReportAndExit(launch.report, errno);
-  if (launch.await_verdict) {
-    constexpr timespec kTick{0, 10'000'000};
-    for (int waited = 0; waited < kOpenerVerdictMilliseconds; waited += 10) {
-      int status = 0;
-      if (waitpid(program, &status, WNOHANG) == program) {
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ReportAndExit(launch.report, ECANCELED);
-        break;
-      }
-      nanosleep(&kTick, nullptr);
-    }
-  }
   _exit(0);
 }
 
@@ -197,14 +185,14 @@ void Reap(pid_t child) {
   }
 }
 
-// Forks the middle child for the program at |path| with |words| as its arguments. Gives the read end
-// of the report pipe and the middle child, or the error.
+// Forks the child for the program at |path| with |words| as its arguments: the middle child, or for
+// an opener the opener itself. Gives the read end of the report pipe and the child, or the error.
 struct Forked {
   int error = 0;
   UniqueFd report{};
-  pid_t middle = -1;
+  pid_t child = -1;
 };
-Forked Fork(const std::string& path, std::vector<std::string>& words, bool await_verdict) {
+Forked Fork(const std::string& path, std::vector<std::string>& words, bool opener) {
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
@@ -215,26 +203,29 @@ Forked Fork(const std::string& path, std::vector<std::string>& words, bool await
   UniqueFd report_read = AboveStandardStreams(pipe_ends[0]);
   UniqueFd report_write = AboveStandardStreams(pipe_ends[1]);
   if (!report_read || !report_write) return {EMFILE};
-  const Launch launch{path.c_str(), argv.data(),   environ,      null_device.get(), report_write.get(),
-                      DescriptorLimit(), await_verdict};
+  const Launch launch{path.c_str(), argv.data(), environ, null_device.get(), report_write.get(), DescriptorLimit(),
+                      opener};
 
   // With every signal blocked across the fork, no handler of the menu's can run in a child.
   sigset_t all, previous;
   sigfillset(&all);
   pthread_sigmask(SIG_BLOCK, &all, &previous);
-  const pid_t middle = fork();
-  if (middle == 0) RunMiddleChild(launch);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (opener) RunProgram(launch);
+    RunMiddleChild(launch);
+  }
   const int fork_error = errno;
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  if (middle < 0) return {fork_error};
-  return {0, std::move(report_read), middle};
+  if (child < 0) return {fork_error};
+  return {0, std::move(report_read), child};
 }
 
 // Starts the program at |path| with |words| as its arguments; 0 when it runs, else the error.
 int Spawn(const std::string& path, std::vector<std::string>& words) {
   Forked forked = Fork(path, words, false);
   if (forked.error != 0) return forked.error;
-  Reap(forked.middle);
+  Reap(forked.child);
   return StartFailure(forked.report);
 }
 
@@ -248,9 +239,17 @@ StartResult OpenWithDesktop(const std::string& target) {
   char* absolute = realpath(target.c_str(), nullptr);
   std::vector<std::string> words = {"xdg-open", absolute ? absolute : target};
   free(absolute);
+  // Whoever started the menu may have set SIGCHLD to be ignored, and the system would then reap the
+  // opener before its exit status could be read. The menu itself takes no notice of SIGCHLD.
+  struct sigaction default_action {};
+  default_action.sa_handler = SIG_DFL;
+  sigemptyset(&default_action.sa_mask);
+  sigaction(SIGCHLD, &default_action, nullptr);
   Forked forked = Fork(*opener, words, true);
   if (forked.error != 0) return Failed(WhyItCannotRun({}, forked.error));
-  return {true, OpenerVerdict(std::move(forked.report), forked.middle)};
+  // Kernels before Linux 5.3 give no descriptor for a process: there the verdict is looked for in turns.
+  UniqueFd ended(static_cast<int>(syscall(__NR_pidfd_open, forked.child, 0)));
+  return {true, OpenerVerdict(forked.child, std::move(ended), kOpenerVerdictMilliseconds)};
 }
 
 // Failures of exec that mean "this file is there but is no program to run".
@@ -324,11 +323,53 @@ std::optional<std::string> FindInSearchPath(const std::string& name) {
   return std::nullopt;
 }
 
+OpenerVerdict::OpenerVerdict(pid_t opener, UniqueFd ended, int milliseconds)
+    : opener_(opener), ended_(std::move(ended)) {
+  clock_gettime(CLOCK_MONOTONIC, &deadline_);
+  deadline_.tv_sec += milliseconds / 1000;
+  deadline_.tv_nsec += (milliseconds % 1000) * 1'000'000L;
+  if (deadline_.tv_nsec >= 1'000'000'000L) {
+    deadline_.tv_sec += 1;
+    deadline_.tv_nsec -= 1'000'000'000L;
+  }
+}
+
+int OpenerVerdict::MillisecondsLeft() const {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const long long left = (deadline_.tv_sec - now.tv_sec) * 1000LL + (deadline_.tv_nsec - now.tv_nsec) / 1'000'000L;
+  return static_cast<int>(std::clamp(left, 0LL, static_cast<long long>(kOpenerVerdictMilliseconds)));
+}
+
+bool OpenerVerdict::Reap() {
+  if (reaped_) return true;
+  int status = 0;
+  const pid_t got = waitpid(opener_, &status, WNOHANG);
+  if (got == opener_) {
+    status_ = status;
+    reaped_ = true;
+  } else if (got < 0 && errno == ECHILD) {
+    reaped_ = true;  // reaped by someone else; its status is lost
+  }
+  return reaped_;
+}
+
+bool OpenerVerdict::Ready() {
+  if (!taken_) {
+    if (Reap() && status_) taken_ = WIFEXITED(*status_) && WEXITSTATUS(*status_) == 0;
+    else if (reaped_) taken_ = true;
+    else if (MillisecondsLeft() == 0) taken_ = true;
+  }
+  return taken_.has_value();
+}
+
 bool OpenerVerdict::Read() {
-  const bool taken = StartFailure(report_) == 0;
-  report_.reset();
-  Reap(watcher_);
-  return taken;
+  constexpr int kTurnMilliseconds = 10;
+  while (!Ready()) {
+    pollfd ended{ended_.get(), POLLIN, 0};
+    poll(&ended, 1, ended_ ? MillisecondsLeft() : std::min(MillisecondsLeft(), kTurnMilliseconds));
+  }
+  return *taken_;
 }
 
 StartResult StartProgram(const std::string& command_line, std::optional<dev_t> medium) {
