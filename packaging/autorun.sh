@@ -1,6 +1,8 @@
 #!/bin/sh
 # Desktops that follow the freedesktop autostart convention offer to run this file when the medium
-# is mounted, and ask the user first. It opens the menu from the medium's root.
+# is mounted, and ask the user first. It opens the menu from the medium's root, where the Linux
+# program is .tarvelin: hidden from Linux file managers, and no second "tarvelin" beside
+# tarvelin.exe for a Windows user.
 #
 # Media formatted for Windows (FAT, exFAT, NTFS) and discs without Rock Ridge carry no execute
 # bits, and desktops mount them so that no file has one: the menu then runs through the dynamic
@@ -49,10 +51,10 @@ case ",$(mount_options)," in
     exit 126 ;;
 esac
 
-# Started directly where it can be: then it is called tarvelin in the system's lists of programs.
+# Started directly where it can be: then it goes by its own name in the system's lists of programs.
 # Some FUSE drivers answer yes to every test of access, so the file's own mode has the last word.
-case $(ls -ln ./tarvelin 2>/dev/null) in
-  -??[xs]* | -?????[xs]* | -????????[xt]*) [ -x ./tarvelin ] && exec ./tarvelin ;;
+case $(ls -ln ./.tarvelin 2>/dev/null) in
+  -??[xs]* | -?????[xs]* | -????????[xt]*) [ -x ./.tarvelin ] && exec ./.tarvelin ;;
 esac
 # The loader the program was linked for (x86-64).
-exec /lib64/ld-linux-x86-64.so.2 ./tarvelin
+exec /lib64/ld-linux-x86-64.so.2 ./.tarvelin

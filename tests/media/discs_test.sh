@@ -75,7 +75,7 @@ write_stand_in "$content/Tools/Stand-In.sh" 'rockridge'
 cp "$RECORDER" "$content/Tools/recorder"
 cp "$RECORDER" "$content/Setup/Setup"
 echo 'Read me' >"$content/Docs/ReadMe.txt"
-chmod 0755 "$content/tarvelin" "$content/autorun.sh" "$content/Setup/Setup" "$content/Tools/recorder"
+chmod 0755 "$content/.tarvelin" "$content/autorun.sh" "$content/Setup/Setup" "$content/Tools/recorder"
 make_iso_image "$WORK/rockridge.iso" "$content" rockridge
 disc=$WORK/rockridge
 mount_iso "$WORK/rockridge.iso" "$disc" rockridge

@@ -43,12 +43,12 @@ media_cleanup() {
 }
 trap media_cleanup EXIT
 
-# The medium's folder before it becomes an image: the program under test as tarvelin, the
+# The medium's folder before it becomes an image: the program under test as .tarvelin, the
 # project's autorun.sh, and the options file given.
 #   make_medium_folder DIR OPTIONS_FILE
 make_medium_folder() {
   mkdir -p "$1/tools" "$1/docs" "$ELSEWHERE" "$EXPECTED"
-  cp "$PROGRAM" "$1/tarvelin"
+  cp "$PROGRAM" "$1/.tarvelin"
   cp "$AUTORUN_SH" "$1/autorun.sh"
   cat "$2" >"$1/options.ini"
 }
@@ -60,7 +60,10 @@ make_fat_image() {
   rm -f "$1"
   truncate -s "${size}M" "$1"
   if [ "$size" -ge 64 ]; then mkfs.vfat -F 32 -n MEDIUM "$1" >/dev/null; else mkfs.vfat -n MEDIUM "$1" >/dev/null; fi
-  if [ -n "$(ls -A "$2")" ]; then mcopy -s -Q -i "$1" "$2"/* ::/; fi
+  local entries
+  entries=$(shopt -s dotglob nullglob && printf '%s\n' "$2"/*)
+  # One name a line: the folders' names hold no line end.
+  if [ -n "$entries" ]; then mapfile -t entries <<<"$entries" && mcopy -s -Q -i "$1" "${entries[@]}" ::/; fi
 }
 
 # Mounts a FAT image as desktops mount a stick: no file has an execute bit (showexec, for a medium
