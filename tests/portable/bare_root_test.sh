@@ -36,7 +36,10 @@ make_root() {
     fi
   done
   for package in "$@"; do
-    dpkg-query --admindir="$SYSTEM_ROOT/var/lib/dpkg" -L "$package" >"$WORK/files" ||
+    # With another architecture's copy installed too (wine32's i386 libraries), the name needs the
+    # machine's own architecture.
+    dpkg-query --admindir="$SYSTEM_ROOT/var/lib/dpkg" -L "$package" >"$WORK/files" 2>/dev/null ||
+      dpkg-query --admindir="$SYSTEM_ROOT/var/lib/dpkg" -L "$package:$(dpkg --print-architecture)" >"$WORK/files" ||
       { echo "package $package is not installed in ${SYSTEM_ROOT:-/}" >&2; exit 1; }
     while read -r path; do
       case $path in /. | /usr/share/doc* | /usr/share/man* | /usr/share/lintian*) continue ;; esac
