@@ -126,7 +126,8 @@ std::string FileMappedAt(std::string_view maps, std::uintptr_t address) {
     // start-end perms offset device inode, then the path after blanks.
     unsigned long long first = 0, last = 0;
     int path_at = 0;
-    if (std::sscanf(line.c_str(), "%llx-%llx %*s %*s %*s %*s %n", &first, &last, &path_at) < 2 || path_at == 0) continue;
+    const int fields = std::sscanf(line.c_str(), "%llx-%llx %*s %*s %*s %*s %n", &first, &last, &path_at);
+    if (fields < 2 || path_at == 0) continue;
     if (address < first || address >= last) continue;
     const std::string_view path = std::string_view(line).substr(static_cast<std::size_t>(path_at));
     return path.starts_with('/') ? UnescapeMapsPath(path) : std::string();
@@ -184,7 +185,8 @@ namespace {
 char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldCase(x) == FoldCase(y); });
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldCase(x) == FoldCase(y); });
 }
 
 // The names in |directory| that equal |name| ignoring case, in byte order, so that the same medium

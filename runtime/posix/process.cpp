@@ -2,8 +2,8 @@
 //
 // For a program, the menu forks a short-lived middle child, which forks the program's process; the
 // program, left without a parent when the middle child ends, is adopted and reaped by the system.
-// So no program start ever leaves a zombie and the menu needs no SIGCHLD handling. Before it runs the program, its
-// process:
+// So no program start ever leaves a zombie and the menu needs no SIGCHLD handling. Before it runs
+// the program, its process:
 //  - leads a session of its own, so that closing the menu, its terminal or its process group does
 //    not end it;
 //  - has standard input from /dev/null (it must never compete for the menu's terminal), keeps the

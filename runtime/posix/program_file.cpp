@@ -81,7 +81,8 @@ void ReadProgramHeaders(int file, ProgramFile& program) {
     // Another word size or byte order: the machine number is read as either would write it.
     Elf32_Half machine = 0;
     if (ReadAt(file, &machine, sizeof machine, offsetof(Elf32_Ehdr, e_machine)))
-      program.machine = ident[EI_DATA] == kThisByteOrder ? machine : static_cast<Elf32_Half>(machine >> 8 | machine << 8);
+      program.machine =
+          ident[EI_DATA] == kThisByteOrder ? machine : static_cast<Elf32_Half>(machine >> 8 | machine << 8);
     return;
   }
   ElfW(Ehdr) header{};
@@ -153,8 +154,8 @@ std::string WhyItCannotRun(const ProgramFile& file, int error) {
   }
   if (file.kind == ProgramFile::Kind::Program) {
     if (!file.this_machine)
-      return "it is a program for another kind of processor (ELF machine " + std::to_string(file.machine) + "), not for " +
-             kThisMachineName;
+      return "it is a program for another kind of processor (ELF machine " + std::to_string(file.machine) +
+             "), not for " + kThisMachineName;
     if (error == ENOENT && !file.loader.empty()) return "its loader " + Quoted(file.loader) + " does not exist";
     if (file.loader.empty() && !file.has_execute_bit)
       return "it has no execute bit, and a program linked statically runs only with one";

@@ -51,7 +51,9 @@ void VerdictWatcher::Run() {
   for (;;) {
     std::vector<pollfd> descriptors = {{wake_read_.get(), POLLIN, 0}};
     int timeout = -1;
-    const auto sooner = [&timeout](int milliseconds) { timeout = timeout < 0 ? milliseconds : std::min(timeout, milliseconds); };
+    const auto sooner = [&timeout](int milliseconds) {
+      timeout = timeout < 0 ? milliseconds : std::min(timeout, milliseconds);
+    };
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (stopping_) return;

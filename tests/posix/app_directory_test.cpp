@@ -95,7 +95,8 @@ TEST_F(ApplicationDirectoryTest, CommandsResolveInTheHeldDirectoryAfterItsPathIs
   // What the same relative commands name outside the medium.
   InstallProgram("elsewhere/tools/setup", "elsewhere");
   InstallProgram("elsewhere/tools/gone", "elsewhere");
-  const ApplicationDirectory medium = ApplicationDirectory::Find("", MapsNaming((dir / "disc" / "tarvelin").string()).c_str());
+  const ApplicationDirectory medium =
+      ApplicationDirectory::Find("", MapsNaming((dir / "disc" / "tarvelin").string()).c_str());
   fs::current_path(dir / "elsewhere");
 
   // The medium's path leads somewhere else now: the held directory is still the medium.
@@ -132,7 +133,8 @@ TEST(ExecutableDirectory, IsTheProgramsAlsoWhenTheDynamicLoaderStartedIt) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   const std::string text = ReadFile(report);
-  EXPECT_NE(text.find("\nexedir " + fs::path(TARVELIN_STANDIN).parent_path().string() + "\n"), std::string::npos) << text;
+  const std::string directory = fs::path(TARVELIN_STANDIN).parent_path().string();
+  EXPECT_NE(text.find("\nexedir " + directory + "\n"), std::string::npos) << text;
 }
 
 TEST(FillStandardStreams, ClosedStreamsBecomeTheNullDeviceAndOpenOnesStay) {
