@@ -82,6 +82,8 @@ while [ ! -e "$WORK/opener-go" ] && [ \$i -lt 3000 ]; do sleep 0.01; i=\$((i + 1
 EOF
 rm -f "$WORK/opened.log"
 
+opener_starts() { cat "$WORK/opened.log" 2>/dev/null | grep -c '^opened' || true; }
+
 # close_and_eject HOW: opens the menu from the stick, gives the document to the opener, closes the
 # menu while the opener decides, and unmounts the stick at once.
 close_and_eject() {
@@ -89,16 +91,19 @@ close_and_eject() {
   mount_fat "$WORK/stick.img" "$STICK"
   make_expected_pictures
   start_autorun "$STICK"
-  opened_before=$(grep -c '^opened' "$WORK/opened.log" 2>/dev/null || true)
+  opened_before=$(opener_starts)
   click_entry 1
-  wait_for eval '[ "$(grep -c "^opened" "$WORK/opened.log")" -gt "${opened_before:-0}" ]' ||
+  wait_for eval '[ "$(opener_starts)" -gt "$opened_before" ]' ||
     fail "$how: the opener did not start"
   case $how in
     Escape) xdotool key Escape ;;
     "the exit button") point_at_hot_spot 8 && expect_screen lit-8 "exit button highlighted" && xdotool click 1 ;;
     SIGTERM) kill -TERM "$menu_pid" ;;
   esac
-  wait_for menu_ended || fail "$how: the menu did not end"
+  if ! wait_for menu_ended; then
+    fail "$how: the menu did not end"
+    kill "$menu_pid"
+  fi
   wait "$menu_pid" 2>/dev/null || true
   menu_pid=
   if fusermount -u "$STICK" 2>"$WORK/umount.err"; then
