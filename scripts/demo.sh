@@ -15,8 +15,9 @@ cp -r examples/disc/. "$disc/"
 cmake --build build/medium-windows --target demo_disc -j2 >/dev/null
 (cd build/medium-windows/demo-disc && find . -name '*.exe' ! -name tarvelin.exe -exec cp --parents {} "$OLDPWD/$disc/" \;)
 
+# Opened as a Linux desktop opens a medium, through its autorun.sh.
 if [ -n "${DISPLAY:-}" ]; then
-  exec "$disc/tarvelin"
+  exec sh "$disc/autorun.sh"
 fi
 
 # shellcheck source=scripts/xvfb.sh
@@ -30,7 +31,7 @@ trap cleanup EXIT
 xvfb_start 1024x768x24 /dev/null -noreset
 
 xdotool mousemove 0 0  # the pointer starts mid-screen, where it would light an entry up
-"$disc/tarvelin" &
+sh "$disc/autorun.sh" &
 menu_pid=$!
 for _ in $(seq 100); do
   window=$(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null | head -n 1 || true)

@@ -1,6 +1,7 @@
 // Files and directories on POSIX: the standard streams, the application directory, text files for
 // sequential input, picture files and the current directory.
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,8 +9,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "runtime/posix/posix_services.h"
@@ -62,14 +65,14 @@ void FillStandardStreams() {
   }
 }
 
-ApplicationDirectory ApplicationDirectory::Find(const char* argv0, const char* executable_link) {
+ApplicationDirectory ApplicationDirectory::Find(const char* argv0, const char* maps) {
   ApplicationDirectory found;
-  found.path_ = ExecutableDirectory(executable_link);
+  found.path_ = ExecutableDirectory(maps);
   if (found.path_.empty()) {
     // Never the root, where the system's own files would answer for the medium's.
     found.path_ = DirectoryOfStartPath(argv0);
     if (found.path_.empty()) found.path_ = ".";
-    found.problem_ = "cannot read the program's own path from " + std::string(executable_link) +
+    found.problem_ = "cannot read the program's own path from " + std::string(maps) +
                      "; using the directory it was started from, " + found.path_;
   }
   found.directory_.reset(open(found.path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -81,19 +84,70 @@ bool ApplicationDirectory::MakeCurrent() const {
   return ChangeDirectory(path_);
 }
 
-std::string ExecutableDirectory(const char* link) {
-  std::string target(256, '\0');
+namespace {
+
+// The whole of a file under /proc, whose size the system does not tell; nothing when it cannot be read.
+std::optional<std::string> ReadProcFile(const char* path) {
+  const UniqueFd file(open(path, O_RDONLY | O_CLOEXEC));
+  if (!file) return std::nullopt;
+  std::string text;
+  char chunk[4096];
   for (;;) {
-    const ssize_t length = readlink(link, target.data(), target.size());
-    if (length < 0) return {};
-    if (static_cast<std::size_t>(length) < target.size()) {
-      target.resize(static_cast<std::size_t>(length));
-      break;
+    const ssize_t got = read(file.get(), chunk, sizeof chunk);
+    if (got == 0) return text;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
     }
-    // The name may have been cut to the buffer: try again with room to spare.
-    target.resize(target.size() * 2);
+    text.append(chunk, static_cast<std::size_t>(got));
   }
-  return DirectoryPart(target);
+}
+
+// A path as the kernel writes it in a maps file, where a line end in a name reads "\012".
+std::string UnescapeMapsPath(std::string_view written) {
+  std::string path;
+  for (std::size_t at = 0; at < written.size(); ++at) {
+    if (written.substr(at, 4) == "\\012") {
+      path += '\n';
+      at += 3;
+    } else {
+      path += written[at];
+    }
+  }
+  return path;
+}
+
+// The file mapped at |address| according to a maps file's text; empty when none is.
+std::string FileMappedAt(std::string_view maps, std::uintptr_t address) {
+  while (!maps.empty()) {
+    const std::size_t end = std::min(maps.find('\n'), maps.size());
+    const std::string line(maps.substr(0, end));
+    maps.remove_prefix(std::min(end + 1, maps.size()));
+    // start-end perms offset device inode, then the path after blanks.
+    unsigned long long first = 0, last = 0;
+    int path_at = 0;
+    const int fields = std::sscanf(line.c_str(), "%llx-%llx %*s %*s %*s %*s %n", &first, &last, &path_at);
+    if (fields < 2 || path_at == 0) continue;
+    if (address < first || address >= last) continue;
+    const std::string_view path = std::string_view(line).substr(static_cast<std::size_t>(path_at));
+    return path.starts_with('/') ? UnescapeMapsPath(path) : std::string();
+  }
+  return {};
+}
+
+}  // namespace
+
+std::optional<dev_t> ApplicationDirectory::Device() const {
+  struct stat info {};
+  if (!directory_ || fstat(directory_.get(), &info) != 0) return std::nullopt;
+  return info.st_dev;
+}
+
+std::string ExecutableDirectory(const char* maps) {
+  const std::optional<std::string> text = ReadProcFile(maps);
+  if (!text) return {};
+  const std::string program = FileMappedAt(*text, reinterpret_cast<std::uintptr_t>(&ExecutableDirectory));
+  return program.empty() ? std::string() : DirectoryPart(program);
 }
 
 namespace {
@@ -126,7 +180,67 @@ std::optional<std::size_t> ReadUpTo(int file, std::span<char> bytes) {
 
 }  // namespace
 
-std::optional<TextInput> OpenForInput(const std::string& path) {
+namespace {
+
+char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldCase(x) == FoldCase(y); });
+}
+
+// The names in |directory| that equal |name| ignoring case, in byte order, so that the same medium
+// always gives the same file.
+std::vector<std::string> EntriesIgnoringCase(const std::string& directory, std::string_view name) {
+  std::vector<std::string> entries;
+  DIR* listing = opendir(directory.c_str());
+  if (!listing) return entries;
+  while (const dirent* entry = readdir(listing)) {
+    const std::string_view candidate = entry->d_name;
+    if (candidate != name && SameIgnoringCase(candidate, name)) entries.emplace_back(candidate);
+  }
+  closedir(listing);
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+bool NameExists(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+// |found|, a path that exists (empty for the current folder, or ending with "/"), followed by the
+// elements of |rest| as they exist: each as written first, then each name that differs only in
+// case; the first way that reaches the end.
+std::optional<std::string> ResolveIgnoringCase(const std::string& found, std::string_view rest) {
+  rest.remove_prefix(std::min(rest.find_first_not_of('/'), rest.size()));
+  if (rest.empty()) return found;
+  const std::size_t end = std::min(rest.find('/'), rest.size());
+  const std::string element(rest.substr(0, end));
+  rest.remove_prefix(end);
+  std::vector<std::string> names;
+  if (element == "." || element == ".." || NameExists(found + element)) names.push_back(element);
+  if (element != "." && element != "..") {
+    const std::vector<std::string> others = EntriesIgnoringCase(found.empty() ? "." : found, element);
+    names.insert(names.end(), others.begin(), others.end());
+  }
+  for (const std::string& name : names) {
+    if (rest.empty()) return found + name;
+    if (std::optional<std::string> path = ResolveIgnoringCase(found + name + "/", rest)) return path;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> FindIgnoringCase(const std::string& path) {
+  if (!IsSystemName(path)) return std::nullopt;
+  if (NameExists(path)) return path;
+  return ResolveIgnoringCase(path.front() == '/' ? "/" : "", path);
+}
+
+std::optional<TextInput> OpenForInput(const std::string& written) {
+  const std::string path = FindIgnoringCase(written).value_or(written);
   struct stat info {};
   const UniqueFd file = OpenRegularFile(path, info);
   if (!file) return std::nullopt;
@@ -139,7 +253,8 @@ std::optional<TextInput> OpenForInput(const std::string& path) {
   return TextInput(DecodeTextFile(bytes, complete, Windows1252ToUtf8), complete);
 }
 
-ArtFile ReadArtFile(const std::string& path) {
+ArtFile ReadArtFile(const std::string& written) {
+  const std::string path = FindIgnoringCase(written).value_or(written);
   struct stat info {};
   const UniqueFd file = OpenRegularFile(path, info);
   if (!file) {

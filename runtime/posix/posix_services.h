@@ -4,6 +4,7 @@
 // starting programs. Failures come back as values; nothing here throws or exits.
 
 #include <sys/types.h>
+#include <time.h>
 
 #include <functional>
 #include <mutex>
@@ -23,9 +24,11 @@ namespace tarvelin::posix {
 // numbers, and every program it starts would inherit that file as its output.
 void FillStandardStreams();
 
-// The directory of the executable that |link| (a /proc/PID/exe link) names; ends with "/" only
-// at the root; empty when the system cannot tell.
-std::string ExecutableDirectory(const char* link = "/proc/self/exe");
+// The directory of the file that holds the program's own code, as |maps| (a /proc/PID/maps file)
+// names it; ends with "/" only at the root; empty when the system cannot tell. Not the process's
+// executable, /proc/self/exe: started through the dynamic loader ("ld.so ./tarvelin", which runs a
+// program from a medium whose files carry no execute bits), that is the loader.
+std::string ExecutableDirectory(const char* maps = "/proc/self/maps");
 
 // The first runnable file of this bare name in the directories of PATH (the system's default path
 // when PATH is not set); as in execvp an empty entry means the current directory.
@@ -36,11 +39,11 @@ std::optional<std::string> FindInSearchPath(const std::string& name);
 // the held directory, and commands never resolve against the directory its path now leads to.
 class ApplicationDirectory {
  public:
-  // The directory of the running executable as the system names it through |executable_link|;
+  // The directory of the program's file as the system names it in |maps| (ExecutableDirectory);
   // when the system cannot tell, the directory of |argv0|, the path the program was started by
   // (a bare name as found in PATH, a relative one from the current directory), and Problem() says
   // so. Nothing is held when that directory cannot be opened.
-  static ApplicationDirectory Find(const char* argv0, const char* executable_link = "/proc/self/exe");
+  static ApplicationDirectory Find(const char* argv0, const char* maps = "/proc/self/maps");
 
   // The directory's path as it was at start-up; ends with "/" only at the root.
   const std::string& Path() const { return path_; }
@@ -49,6 +52,8 @@ class ApplicationDirectory {
   // Makes the held directory current through its descriptor, whatever its path leads to now.
   // Without a held directory, the path is made current. False when neither can be.
   bool MakeCurrent() const;
+  // The device the held directory is on, the medium's; nothing without a held directory.
+  std::optional<dev_t> Device() const;
 
  private:
   std::string path_;
@@ -56,35 +61,58 @@ class ApplicationDirectory {
   UniqueFd directory_;
 };
 
+// The file or folder |path| names on a medium made on Windows, whose names match without regard to
+// case: the path as written when it exists, else the first path that exists when each element is
+// taken as written or as a name that differs from it only in the case of ASCII letters, those in
+// byte order, so that a medium always gives the same file. Nothing when no such path exists.
+std::optional<std::string> FindIgnoringCase(const std::string& path);
+
 // Opens a regular file for sequential input without ever blocking (a FIFO or a device is refused),
 // reads at most kMaxTextFileBytes of it and decodes it with DecodeTextFile, Windows-1252 being the
-// code page; nothing on failure, or for a name with a NUL byte.
+// code page; nothing on failure, or for a name with a NUL byte. A name that does not exist as
+// written is looked for ignoring case (FindIgnoringCase).
 std::optional<TextInput> OpenForInput(const std::string& path);
 
 // Reads a picture file beside the program, as OpenForInput reads a text file: a regular file only,
-// refused unread when larger than kMaxArtFileBytes. Absent when nothing has the name.
+// refused unread when larger than kMaxArtFileBytes, and looked for ignoring case as OpenForInput
+// does. Absent when nothing has the name.
 ArtFile ReadArtFile(const std::string& path);
 
 // Makes the directory current; false when it cannot, or for a name with a NUL byte.
 bool ChangeDirectory(const std::string& path);
 
 // The verdict of the desktop's opener on a target it was given, which comes in a while after the
-// start: the opener decides whether it has an application for the target.
+// start: the opener decides whether it has an application for the target, and ends with its answer.
+// An opener still running when its time to refuse has run out has taken the target (in some
+// desktops it runs the application itself and ends only when the user closes that).
 class OpenerVerdict {
  public:
-  OpenerVerdict(UniqueFd report, pid_t watcher) : report_(std::move(report)), watcher_(watcher) {}
+  // |opener| has |milliseconds| from now to refuse; |ended| is a descriptor readable once it has
+  // ended (a pidfd), or none on a system that has none.
+  OpenerVerdict(pid_t opener, UniqueFd ended, int milliseconds);
   OpenerVerdict(OpenerVerdict&&) = default;
   OpenerVerdict& operator=(OpenerVerdict&&) = default;
 
-  // Readable once the verdict is in.
-  int Descriptor() const { return report_.get(); }
+  // Readable once the opener has ended; -1 where the system has no such descriptor.
+  int Descriptor() const { return ended_.get(); }
+  // How long the opener still has to refuse; 0 once its time has run out.
+  int MillisecondsLeft() const;
+  // Whether the verdict is in, without waiting.
+  bool Ready();
   // Waits for the verdict: true when the opener took the target (or was still busy with it when
   // its time to refuse ran out), false when it refused or could not run.
   bool Read();
+  // Reaps the opener if it has ended; true once it is reaped. An opener that took the target may
+  // run on long after the verdict, and is reaped when it ends.
+  bool Reap();
 
  private:
-  UniqueFd report_;
-  pid_t watcher_;
+  pid_t opener_;
+  UniqueFd ended_;
+  timespec deadline_{};
+  bool reaped_ = false;
+  std::optional<int> status_;
+  std::optional<bool> taken_;
 };
 
 // What became of a start.
@@ -92,6 +120,8 @@ struct StartResult {
   bool started = false;  // false: nothing started
   // For a target given to the desktop's opener: its verdict, still to come.
   std::optional<OpenerVerdict> verdict{};
+  // Why nothing started, in words for standard error ("its interpreter \"/bin/sh\\r\" ...").
+  std::string failure{};
 };
 
 // Starts a command line without a shell and without waiting. The program name is looked for on the
@@ -104,7 +134,13 @@ struct StartResult {
 // mounted without execute rights), and an http:, https: or mailto: link, goes to the desktop's
 // opener, xdg-open; its verdict comes later. Nothing starts for no such file, an empty command, or
 // one with a NUL byte.
-StartResult StartProgram(const std::string& command_line);
+// A name that does not exist as written is looked for ignoring case (FindIgnoringCase), as on the
+// Windows medium it was made for. A script or a program of this machine that lacks execute bits
+// only because its file system keeps none (FAT, exFAT, NTFS, ISO 9660 without Rock Ridge) runs
+// through its interpreter or the dynamic loader when it is on |medium|, the device of the menu's
+// own folder, and its mount lets programs run; any other script or program that cannot run fails
+// with the reason, and never goes to the opener.
+StartResult StartProgram(const std::string& command_line, std::optional<dev_t> medium = std::nullopt);
 
 // Waits for openers' verdicts on a thread of its own, so that whoever started them never waits.
 class VerdictWatcher {

@@ -1,5 +1,7 @@
 #include "runtime/posix/posix_system.h"
 
+#include <cstdio>
+
 namespace tarvelin::posix {
 
 std::optional<TextInput> PosixSystem::OpenForInput(const std::string& path) { return posix::OpenForInput(path); }
@@ -14,7 +16,11 @@ bool PosixSystem::ChDir(const std::string& path) {
 }
 
 bool PosixSystem::Shell(const std::string& command_line) {
-  StartResult start = StartProgram(command_line);
+  StartResult start = StartProgram(command_line, directory_.Device());
+  // The menu shows one message for every failure; the real reason goes where a user or a support
+  // desk can read it.
+  if (!start.failure.empty())
+    std::fprintf(stderr, "tarvelin: cannot start \"%s\": %s\n", command_line.c_str(), start.failure.c_str());
   if (start.verdict) {
     if (!late_) return start.verdict->Read();
     late_(std::move(*start.verdict), command_line);

@@ -1,9 +1,9 @@
 // Program start on POSIX, without a shell.
 //
-// The menu forks a short-lived middle child, which forks the program's process; the program, left
-// without a parent when the middle child ends, is adopted and reaped by the system. So no start
-// ever leaves a zombie and the menu needs no SIGCHLD handling. Before it runs the program, its
-// process:
+// For a program, the menu forks a short-lived middle child, which forks the program's process; the
+// program, left without a parent when the middle child ends, is adopted and reaped by the system.
+// So no program start ever leaves a zombie and the menu needs no SIGCHLD handling. Before it runs
+// the program, its process:
 //  - leads a session of its own, so that closing the menu, its terminal or its process group does
 //    not end it;
 //  - has standard input from /dev/null (it must never compete for the menu's terminal), keeps the
@@ -15,10 +15,12 @@
 //
 // For a program, the middle child ends at once and the menu learns the outcome before StartProgram
 // returns. A document, a folder, a file the system will not run or a link goes to the desktop's
-// opener, xdg-open, started the same way; the opener hands the target on and ends, and a target it
-// cannot open is a failure like a program that cannot start. For the opener the middle child waits
-// a little for that verdict and then writes it to the pipe, while the menu goes on: the pipe is
-// the verdict to come, and whoever reads it reaps the middle child.
+// opener, xdg-open; the opener hands the target on and ends, and a target it cannot open is a
+// failure like a program that cannot start. The opener is the menu's own child, started from the
+// root folder, and its verdict is its exit within a little while: no copy of the menu waits for
+// it, which would hold the menu's display connection, its folder on the medium and its program
+// file, and keep the medium from being unmounted after the menu has closed. Whoever takes the
+// verdict reaps the opener.
 //
 // Between fork and exec only async-signal-safe calls are made: everything that allocates happens
 // before the fork, and the middle child forks with the bare system call, which runs no fork
@@ -44,6 +46,7 @@
 
 #include "runtime/command_line.h"
 #include "runtime/posix/posix_services.h"
+#include "runtime/posix/program_file.h"
 #include "runtime/posix/unique_fd.h"
 
 namespace tarvelin::posix {
@@ -65,7 +68,7 @@ struct Launch {
   int null_device;  // -1 when /dev/null cannot be opened
   int report;
   int descriptor_limit;  // every descriptor is below this
-  bool await_verdict;    // report the program's own failure if it ends with one soon
+  bool from_root;        // run from the root folder, not the menu's
 };
 
 // Moves a descriptor above standard input, output and error, so that the child's rearranging of
@@ -145,6 +148,11 @@ int DescriptorLimit() {
   CloseDescriptorsFrom(kReportFd + 1, launch.descriptor_limit);
 
   if (setsid() < 0) ReportAndExit(kReportFd, errno);
+  // The opener is given absolute paths; from the root it holds no folder of the medium's. Should the
+  // change fail, it runs from the menu's folder.
+  if (launch.from_root) {
+    [[maybe_unused]] const int ignored = chdir("/");
+  }
   struct sigaction default_action {};
   default_action.sa_handler = SIG_DFL;
   sigemptyset(&default_action.sa_mask);
@@ -159,28 +167,9 @@ int DescriptorLimit() {
 }
 
 [[noreturn]] void RunMiddleChild(const Launch& launch) {
-  // Whoever started the menu may have set SIGCHLD to be ignored, and the system would then reap
-  // the opener before its exit status could be read.
-  if (launch.await_verdict) {
-    struct sigaction default_action {};
-    default_action.sa_handler = SIG_DFL;
-    sigemptyset(&default_action.sa_mask);
-    sigaction(SIGCHLD, &default_action, nullptr);
-  }
   const pid_t program = ForkWithoutHandlers();
   if (program == 0) RunProgram(launch);
   if (program < 0) ReportAndExit(launch.report, errno);
-  if (launch.await_verdict) {
-    constexpr timespec kTick{0, 10'000'000};
-    for (int waited = 0; waited < kOpenerVerdictMilliseconds; waited += 10) {
-      int status = 0;
-      if (waitpid(program, &status, WNOHANG) == program) {
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ReportAndExit(launch.report, ECANCELED);
-        break;
-      }
-      nanosleep(&kTick, nullptr);
-    }
-  }
   _exit(0);
 }
 
@@ -201,14 +190,14 @@ void Reap(pid_t child) {
   }
 }
 
-// Forks the middle child for the program at |path| with |words| as its arguments. Gives the read end
-// of the report pipe and the middle child, or the error.
+// Forks the child for the program at |path| with |words| as its arguments: the middle child, or for
+// an opener the opener itself. Gives the read end of the report pipe and the child, or the error.
 struct Forked {
   int error = 0;
   UniqueFd report{};
-  pid_t middle = -1;
+  pid_t child = -1;
 };
-Forked Fork(const std::string& path, std::vector<std::string>& words, bool await_verdict) {
+Forked Fork(const std::string& path, std::vector<std::string>& words, bool opener) {
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
@@ -219,51 +208,102 @@ Forked Fork(const std::string& path, std::vector<std::string>& words, bool await
   UniqueFd report_read = AboveStandardStreams(pipe_ends[0]);
   UniqueFd report_write = AboveStandardStreams(pipe_ends[1]);
   if (!report_read || !report_write) return {EMFILE};
-  const Launch launch{path.c_str(), argv.data(),   environ,      null_device.get(), report_write.get(),
-                      DescriptorLimit(), await_verdict};
+  const Launch launch{path.c_str(), argv.data(), environ, null_device.get(), report_write.get(), DescriptorLimit(),
+                      opener};
 
   // With every signal blocked across the fork, no handler of the menu's can run in a child.
   sigset_t all, previous;
   sigfillset(&all);
   pthread_sigmask(SIG_BLOCK, &all, &previous);
-  const pid_t middle = fork();
-  if (middle == 0) RunMiddleChild(launch);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (opener) RunProgram(launch);
+    RunMiddleChild(launch);
+  }
   const int fork_error = errno;
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  if (middle < 0) return {fork_error};
-  return {0, std::move(report_read), middle};
+  if (child < 0) return {fork_error};
+  return {0, std::move(report_read), child};
 }
 
 // Starts the program at |path| with |words| as its arguments; 0 when it runs, else the error.
 int Spawn(const std::string& path, std::vector<std::string>& words) {
   Forked forked = Fork(path, words, false);
   if (forked.error != 0) return forked.error;
-  Reap(forked.middle);
+  Reap(forked.child);
   return StartFailure(forked.report);
 }
+
+StartResult Failed(std::string why) { return {false, std::nullopt, std::move(why)}; }
 
 // Gives a document, folder or link to the desktop's opener; its verdict comes later.
 StartResult OpenWithDesktop(const std::string& target) {
   const std::optional<std::string> opener = FindInSearchPath("xdg-open");
-  if (!opener) return {};
+  if (!opener) return Failed("it is no program, and no desktop opener (xdg-open) is there to open it");
   // The opener may hand the target to a process with another current directory.
   char* absolute = realpath(target.c_str(), nullptr);
   std::vector<std::string> words = {"xdg-open", absolute ? absolute : target};
   free(absolute);
+  // Whoever started the menu may have set SIGCHLD to be ignored, and the system would then reap the
+  // opener before its exit status could be read. The menu itself takes no notice of SIGCHLD.
+  struct sigaction default_action {};
+  default_action.sa_handler = SIG_DFL;
+  sigemptyset(&default_action.sa_mask);
+  sigaction(SIGCHLD, &default_action, nullptr);
   Forked forked = Fork(*opener, words, true);
-  if (forked.error != 0) return {};
-  return {true, OpenerVerdict(std::move(forked.report), forked.middle)};
+  if (forked.error != 0) return Failed(WhyItCannotRun({}, forked.error));
+  // Kernels before Linux 5.3 give no descriptor for a process: there the verdict is looked for in turns.
+  UniqueFd ended(static_cast<int>(syscall(__NR_pidfd_open, forked.child, 0)));
+  return {true, OpenerVerdict(forked.child, std::move(ended), kOpenerVerdictMilliseconds)};
 }
 
 // Failures of exec that mean "this file is there but is no program to run".
 bool NotAProgram(int error) { return error == EACCES || error == ENOEXEC || error == EISDIR; }
 
-// Runs a program found at |path|; what cannot run as a program goes to the opener.
-StartResult Run(const std::string& path, std::vector<std::string>& words) {
-  const int error = Spawn(path, words);
+// A path that exec and the dynamic loader take as a file, never as a name to look for elsewhere.
+std::string AsFilePath(const std::string& path) { return path.find('/') == std::string::npos ? "./" + path : path; }
+
+// The words that start |file| at |path| without its execute bit: a script through the interpreter
+// of its "#!" line, a program of this machine through its dynamic loader, as the kernel would start
+// them. Nothing for anything else.
+std::vector<std::string> WithoutExecuteBit(const ProgramFile& file, const std::string& path,
+                                           const std::vector<std::string>& words) {
+  std::vector<std::string> through;
+  if (file.kind == ProgramFile::Kind::Script && !file.interpreter.empty()) {
+    through = {file.interpreter};
+    if (!file.interpreter_argument.empty()) through.push_back(file.interpreter_argument);
+  } else if (file.kind == ProgramFile::Kind::Program && file.this_machine && !file.loader.empty()) {
+    through = {file.loader};
+  } else {
+    return {};
+  }
+  through.push_back(AsFilePath(path));
+  through.insert(through.end(), words.begin() + 1, words.end());
+  return through;
+}
+
+// Runs a program found at |path|. A script or a program of this machine on the medium that lacks
+// execute bits only because its file system keeps none runs through its interpreter or loader,
+// where the mount lets programs run; any other file that cannot run as a program goes to the
+// opener, unless it is a script or a program, which fails with the reason.
+StartResult Run(const std::string& path, std::vector<std::string>& words, std::optional<dev_t> medium) {
+  int error = Spawn(path, words);
   if (error == 0) return {true};
+  if (error != EACCES && error != ENOEXEC && error != ENOENT && error != ENOTDIR && error != EISDIR)
+    return Failed(WhyItCannotRun({}, error));
+  const ProgramFile file = InspectProgramFile(path);
+  const bool is_program = file.kind == ProgramFile::Kind::Script || file.kind == ProgramFile::Kind::Program;
+  const bool lacks_execute_bit = error == EACCES && is_program && !file.has_execute_bit && !file.on_noexec_mount;
+  if (lacks_execute_bit && file.on_file_system_without_modes && medium && file.device == *medium) {
+    std::vector<std::string> through = WithoutExecuteBit(file, path, words);
+    if (through.empty()) return Failed(WhyItCannotRun(file, ENOEXEC));
+    error = Spawn(through.front(), through);
+    if (error == 0) return {true};
+    return Failed(WhyItCannotRun(file, error));
+  }
+  if (is_program && !lacks_execute_bit) return Failed(WhyItCannotRun(file, error));
   if (NotAProgram(error) && Exists(path)) return OpenWithDesktop(path);
-  return {};
+  return Failed(WhyItCannotRun(file, error));
 }
 
 // The program's path in a command: backslashes are separators, so one options.ini serves Windows too.
@@ -288,28 +328,78 @@ std::optional<std::string> FindInSearchPath(const std::string& name) {
   return std::nullopt;
 }
 
-bool OpenerVerdict::Read() {
-  const bool taken = StartFailure(report_) == 0;
-  report_.reset();
-  Reap(watcher_);
-  return taken;
+OpenerVerdict::OpenerVerdict(pid_t opener, UniqueFd ended, int milliseconds)
+    : opener_(opener), ended_(std::move(ended)) {
+  clock_gettime(CLOCK_MONOTONIC, &deadline_);
+  deadline_.tv_sec += milliseconds / 1000;
+  deadline_.tv_nsec += (milliseconds % 1000) * 1'000'000L;
+  if (deadline_.tv_nsec >= 1'000'000'000L) {
+    deadline_.tv_sec += 1;
+    deadline_.tv_nsec -= 1'000'000'000L;
+  }
 }
 
-StartResult StartProgram(const std::string& command_line) {
+int OpenerVerdict::MillisecondsLeft() const {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const long long left = (deadline_.tv_sec - now.tv_sec) * 1000LL + (deadline_.tv_nsec - now.tv_nsec) / 1'000'000L;
+  return static_cast<int>(std::clamp(left, 0LL, static_cast<long long>(kOpenerVerdictMilliseconds)));
+}
+
+bool OpenerVerdict::Reap() {
+  if (reaped_) return true;
+  int status = 0;
+  const pid_t got = waitpid(opener_, &status, WNOHANG);
+  if (got == opener_) {
+    status_ = status;
+    reaped_ = true;
+  } else if (got < 0 && errno == ECHILD) {
+    reaped_ = true;  // reaped by someone else; its status is lost
+  }
+  return reaped_;
+}
+
+bool OpenerVerdict::Ready() {
+  if (!taken_) {
+    if (Reap() && status_) taken_ = WIFEXITED(*status_) && WEXITSTATUS(*status_) == 0;
+    else if (reaped_) taken_ = true;
+    else if (MillisecondsLeft() == 0) taken_ = true;
+  }
+  return taken_.has_value();
+}
+
+bool OpenerVerdict::Read() {
+  constexpr int kTurnMilliseconds = 10;
+  while (!Ready()) {
+    pollfd ended{ended_.get(), POLLIN, 0};
+    poll(&ended, 1, ended_ ? MillisecondsLeft() : std::min(MillisecondsLeft(), kTurnMilliseconds));
+  }
+  return *taken_;
+}
+
+StartResult StartProgram(const std::string& command_line, std::optional<dev_t> medium) {
   // A NUL byte would cut the command short behind the user's back.
-  if (command_line.find('\0') != std::string::npos) return {};
+  if (command_line.find('\0') != std::string::npos) return Failed("the command holds a NUL byte");
   const std::vector<ProgramCandidate> candidates = ProgramCandidates(command_line);
-  if (candidates.empty() || candidates.front().program.empty()) return {};
+  if (candidates.empty() || candidates.front().program.empty()) return Failed("the command is empty");
   if (IsDesktopLink(candidates.front().program)) return OpenWithDesktop(candidates.front().program);
 
   for (const ProgramCandidate& candidate : candidates) {
-    const std::string path = SystemPath(candidate.program);
+    std::string path = SystemPath(candidate.program);
     // The whole command naming a folder, a blank in its name or not, opens as a folder opens.
     if (SkipBlanks(candidate.arguments).empty() && IsFolder(path)) return OpenWithDesktop(path);
-    if (!IsFileOnMedium(path)) continue;
+    if (!IsFileOnMedium(path)) {
+      // A medium made on Windows may differ in case from its options.ini, and works there.
+      const std::optional<std::string> found = path.front() == '/' ? std::nullopt : FindIgnoringCase(path);
+      if (!found) continue;
+      // The folder as the medium spells it, or a file there.
+      if (SkipBlanks(candidate.arguments).empty() && IsFolder(*found)) return OpenWithDesktop(*found);
+      if (!IsFileOnMedium(*found)) continue;
+      path = *found;
+    }
     std::vector<std::string> words = SplitArguments(candidate.arguments);
     words.insert(words.begin(), path);
-    return Run(path, words);
+    return Run(path, words, medium);
   }
 
   // Nothing of that name on the medium: a bare name may be a program in PATH.
@@ -317,11 +407,11 @@ StartResult StartProgram(const std::string& command_line) {
   std::vector<std::string> words = SplitArguments(candidates.front().arguments);
   words.insert(words.begin(), name);
   if (name.find('/') == std::string::npos) {
-    if (const std::optional<std::string> path = FindInSearchPath(name)) return Run(*path, words);
+    if (const std::optional<std::string> path = FindInSearchPath(name)) return Run(*path, words, medium);
     // A folder of that name beside the menu opens.
-    return Exists(name) ? OpenWithDesktop(name) : StartResult{};
+    return Exists(name) ? OpenWithDesktop(name) : Failed("no file of that name is on the medium or in PATH");
   }
-  return Run(name, words);
+  return Run(name, words, medium);
 }
 
 }  // namespace tarvelin::posix

@@ -1,10 +1,12 @@
-// The thread that waits for openers' verdicts: it sleeps in poll() on the verdicts' pipes and on
-// a pipe of its own, which wakes it when another verdict is to be watched or the watching stops.
+// The thread that waits for openers' verdicts: it sleeps in poll() on the openers' ends, until the
+// first one's time to refuse runs out, and on a pipe of its own, which wakes it when another
+// verdict is to be watched or the watching stops.
 
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "runtime/posix/posix_services.h"
@@ -42,32 +44,51 @@ void VerdictWatcher::Stop() {
 }
 
 void VerdictWatcher::Run() {
+  // Openers that took their target and still run, reaped once they end; only this thread has them.
+  std::vector<OpenerVerdict> running;
+  // Without a descriptor for an opener's end, it is looked for in turns of this many milliseconds.
+  constexpr int kTurnMilliseconds = 10;
   for (;;) {
     std::vector<pollfd> descriptors = {{wake_read_.get(), POLLIN, 0}};
+    int timeout = -1;
+    const auto sooner = [&timeout](int milliseconds) {
+      timeout = timeout < 0 ? milliseconds : std::min(timeout, milliseconds);
+    };
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (stopping_) return;
-      for (const Watched& watched : watched_) descriptors.push_back({watched.verdict.Descriptor(), POLLIN, 0});
+      for (const Watched& watched : watched_) {
+        descriptors.push_back({watched.verdict.Descriptor(), POLLIN, 0});
+        sooner(watched.verdict.Descriptor() < 0 ? std::min(kTurnMilliseconds, watched.verdict.MillisecondsLeft())
+                                                : watched.verdict.MillisecondsLeft());
+      }
     }
-    if (poll(descriptors.data(), descriptors.size(), -1) < 0) {
-      if (errno == EINTR) continue;
-      return;
+    for (const OpenerVerdict& opener : running) {
+      descriptors.push_back({opener.Descriptor(), POLLIN, 0});
+      if (opener.Descriptor() < 0) sooner(kTurnMilliseconds);
     }
+    if (poll(descriptors.data(), descriptors.size(), timeout) < 0 && errno != EINTR) return;
     char drained[64];
     while (read(wake_read_.get(), drained, sizeof drained) > 0) {
     }
-    // Only this thread removes entries, so the ones polled are still in place, in the same order.
+    std::erase_if(running, [](OpenerVerdict& opener) { return opener.Reap(); });
     std::vector<Watched> ready;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (stopping_) return;
-      for (std::size_t i = descriptors.size() - 1; i >= 1; --i) {
-        if (descriptors[i].revents == 0) continue;
-        ready.push_back(std::move(watched_[i - 1]));
-        watched_.erase(watched_.begin() + static_cast<std::ptrdiff_t>(i - 1));
+      for (auto it = watched_.begin(); it != watched_.end();) {
+        if (it->verdict.Ready()) {
+          ready.push_back(std::move(*it));
+          it = watched_.erase(it);
+        } else {
+          ++it;
+        }
       }
     }
-    for (Watched& watched : ready) watched.done(watched.verdict.Read());
+    for (Watched& watched : ready) {
+      watched.done(watched.verdict.Read());
+      if (!watched.verdict.Reap()) running.push_back(std::move(watched.verdict));
+    }
   }
 }
 

@@ -23,6 +23,9 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 cp -r "$build/demo-disc" "$work/disc"
 rm "$work/disc/tarvelin.exe"
 output=$("$tool" medium "$work/disc" --windows "$build/tarvelin.exe" 2>&1) || fail "laying out the demo medium: $output"
+shown=$(bash "$(dirname "$0")/shown_names.sh" "$work/disc")
+grep -qx 'Windows names shown twice: ' <<<"$shown" && grep -qx 'Linux programs: autorun.sh' <<<"$shown" ||
+  fail "the demo medium shows more than one thing to open: $(tr '\n' ';' <<<"$shown")"
 convert "$background" "$work/expected.png"
 
 cpack --config "$linux_build/CPackConfig.cmake" -G TGZ -B "$work/package" >"$work/cpack.log" 2>&1 ||

@@ -36,7 +36,7 @@ convert -size 100x100 xc:red small.png
 # Unless told otherwise the tool takes the programs the builds made.
 if [ -f "$windows" ]; then
   output=$("$tool" medium defaults --options options.ini 2>&1) || fail "medium with the built programs: $output"
-  cmp -s defaults/tarvelin "$linux" && cmp -s defaults/tarvelin.exe "$windows" ||
+  cmp -s defaults/.tarvelin "$linux" && cmp -s defaults/tarvelin.exe "$windows" ||
     fail "the medium does not hold the programs the builds made"
 else
   # A stand-in tarvelin.exe, the Windows build not being there: the rest is about the layout.
@@ -49,18 +49,27 @@ output=$("$tool" medium disc --options options.ini --background back.png --highl
   --linux "$linux" --windows "$windows" 2>&1) || fail "medium with two pictures: $output"
 grep -q "colour error (PSNR" <<<"$output" || fail "no colour error printed: $output"
 grep -q "fit the menu (480 x 360)" <<<"$output" || fail "the pair is not checked: $output"
-actual=$(cd disc && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ')
-wanted="autorun.inf autorun.sh background.bmp highlight.bmp options.ini setup/setup.exe tarvelin tarvelin.exe "
+actual=$(cd disc && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
+wanted=".tarvelin autorun.inf autorun.sh background.bmp highlight.bmp options.ini setup/setup.exe tarvelin.exe "
 [ "$actual" = "$wanted" ] || fail "the medium holds: $actual; wanted: $wanted"
-cmp -s disc/tarvelin "$linux" && cmp -s disc/tarvelin.exe "$windows" && cmp -s disc/options.ini options.ini ||
+cmp -s disc/.tarvelin "$linux" && cmp -s disc/tarvelin.exe "$windows" && cmp -s disc/options.ini options.ini ||
   fail "the programs or options.ini are not copies of the ones given"
-[ -x disc/tarvelin ] && [ -x disc/autorun.sh ] || fail "tarvelin and autorun.sh are not executable"
+[ -x disc/.tarvelin ] && [ -x disc/autorun.sh ] || fail ".tarvelin and autorun.sh are not executable"
+# What each system's user sees at the medium's root: one thing to open.
+shown=$(bash "$(dirname "$0")/shown_names.sh" disc)
+grep -qx 'Windows programs: tarvelin' <<<"$shown" || fail "a Windows user sees: $shown"
+grep -qx 'Windows names shown twice: ' <<<"$shown" || fail "a Windows user sees: $shown"
+grep -qx 'Linux programs: autorun.sh' <<<"$shown" || fail "a Linux user sees: $shown"
+# Laid out again over a medium of the layout before, the folder keeps one program for each system.
+cp "$linux" disc/tarvelin
+"$tool" medium disc --linux "$linux" --windows "$windows" >/dev/null 2>&1 || fail "medium over an earlier layout"
+[ ! -e disc/tarvelin ] || fail "the Linux program of an earlier layout stays as disc/tarvelin"
 [ "$(tr -d '\r' <disc/autorun.inf)" = "[autorun]
 open=tarvelin.exe
 icon=tarvelin.exe,0
 action=Open the menu
 label=My Product 2.0" ] || fail "autorun.inf: $(cat disc/autorun.inf)"
-grep -q '^exec ./tarvelin$' disc/autorun.sh || fail "autorun.sh does not start the menu: $(cat disc/autorun.sh)"
+grep -q '^exec /lib64/ld-linux-x86-64.so.2 ./.tarvelin$' disc/autorun.sh || fail "autorun.sh does not start the menu: $(cat disc/autorun.sh)"
 
 # One picture: the highlight is drawn. No pictures: the folder keeps the pair it holds.
 output=$("$tool" medium disc --background back.png --linux "$linux" --windows "$windows" 2>&1) ||

@@ -27,10 +27,19 @@ for package in $packages; do
     failures=$((failures + 1))
   fi
   # The Linux program in a package is the one Linux program, the portable build the other tests check.
-  if [ -e "$root/tarvelin" ] && ! cmp -s "$root/tarvelin" "$build/runtime/sdl/tarvelin"; then
-    echo "FAIL: the tarvelin in $name is not the program built in $build/runtime/sdl"; failures=$((failures + 1))
+  if [ -e "$root/.tarvelin" ] && ! cmp -s "$root/.tarvelin" "$build/runtime/sdl/tarvelin"; then
+    echo "FAIL: the .tarvelin in $name is not the program built in $build/runtime/sdl"; failures=$((failures + 1))
   fi
-  for file in tarvelin autorun.sh; do
+  # One thing to open for each system's user: tarvelin.exe on Windows, autorun.sh on Linux.
+  if [ -e "$root/tarvelin.exe" ]; then
+    shown=$(bash "$(dirname "$0")/shown_names.sh" "$root")
+    if ! grep -qx 'Windows names shown twice: ' <<<"$shown" ||
+      { [ -e "$root/autorun.sh" ] && ! grep -qx 'Linux programs: autorun.sh' <<<"$shown"; }; then
+      echo "FAIL: $name shows more than one thing to open:"; echo "$shown" | sed 's/^/    /'
+      failures=$((failures + 1))
+    fi
+  fi
+  for file in .tarvelin autorun.sh; do
     if [ -e "$root/$file" ] && [ ! -x "$root/$file" ]; then
       echo "FAIL: $file is not executable in $name"; failures=$((failures + 1))
     fi

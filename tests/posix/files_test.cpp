@@ -54,6 +54,41 @@ TEST(ExecutableDirectory, IsTheDirectoryOfTheRunningProgram) {
   EXPECT_NE(directory.back(), '/');
 }
 
+// A medium made on Windows differs in case from what its options.ini says; on Windows it works.
+TEST(FindIgnoringCase, TakesTheNameAsWrittenFirstThenEachElementIgnoringCase) {
+  TempDir dir;
+  fs::create_directories(dir / "Setup" / "Bin");
+  WriteFile(dir / "Setup" / "Bin" / "Setup.EXE", "");
+  WriteFile(dir / "ReadMe.txt", "");
+  EXPECT_EQ(FindIgnoringCase((dir / "setup/bin/setup.exe").string()), (dir / "Setup/Bin/Setup.EXE").string());
+  EXPECT_EQ(FindIgnoringCase((dir / "README.TXT").string()), (dir / "ReadMe.txt").string());
+  EXPECT_EQ(FindIgnoringCase((dir / "setup/missing.exe").string()), std::nullopt);
+  EXPECT_EQ(FindIgnoringCase((dir / "readme.txt/x").string()), std::nullopt);
+  // An element as written that leads nowhere gives way to one in another case that does.
+  fs::create_directories(dir / "setup" / "bin");
+  EXPECT_EQ(FindIgnoringCase((dir / "setup/bin/setup.exe").string()), (dir / "Setup/Bin/Setup.EXE").string());
+
+  // Relative to the current folder, as commands are.
+  KeepCurrentDirectory keep;
+  fs::current_path(dir.path());
+  EXPECT_EQ(FindIgnoringCase("setup/./bin/SETUP.exe"), "Setup/./Bin/Setup.EXE");
+  EXPECT_EQ(FindIgnoringCase("readme.txt"), "ReadMe.txt");
+}
+
+TEST(FindIgnoringCase, PrefersTheExactNameAndChoosesTheSameOneOfTwoThatDifferInCase) {
+  TempDir dir;
+  for (const char* name : {"options.ini", "Options.ini", "OPTIONS.INI", "ReadMe.txt", "README.txt"})
+    WriteFile(dir / name, name);
+  EXPECT_EQ(FindIgnoringCase((dir / "Options.ini").string()), (dir / "Options.ini").string());
+  EXPECT_EQ(FindIgnoringCase((dir / "options.ini").string()), (dir / "options.ini").string());
+  // Of names that differ only in case, the first by byte order, whatever order the folder lists.
+  EXPECT_EQ(FindIgnoringCase((dir / "readme.TXT").string()), (dir / "README.txt").string());
+  const std::optional<TextInput> options = OpenForInput((dir / "OPTIONS.ini").string());
+  ASSERT_TRUE(options);
+  EXPECT_EQ(ReadAll(*options), std::vector<std::string>{"OPTIONS.INI"});
+  EXPECT_EQ(ReadArtFile((dir / "readme.txt").string()).bytes.size(), std::string("README.txt").size());
+}
+
 TEST(OpenForInput, ReadsTheFieldsOfARegularFile) {
   TempDir dir;
   WriteFile(dir / "options.ini", "Demo Disc\r\nguide\\guide,\"setup, full\"\nlast");

@@ -402,6 +402,31 @@ TEST_F(OpenWithDesktopTest, TheVerdictComesWhileTheCallerGoesOn) {
   EXPECT_FALSE(start.verdict->Read());
 }
 
+// The menu's folder is on a medium that its user may want to take out the moment the menu has
+// closed, while an opener still decides: no process left by the start may hold that folder.
+TEST_F(OpenWithDesktopTest, WhileTheOpenerDecidesNoProcessOfTheStartHoldsTheMenusFolder) {
+  WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
+  WriteFile(dir / "bin" / "xdg-open", std::string("#!/bin/sh\n: >\"$OPENED.running\"\n") + kHeldOpener,
+            fs::perms(0755));
+  StartResult start = StartProgram("guide.pdf");
+  ASSERT_TRUE(start.verdict);
+  ASSERT_TRUE(WaitForFile(dir / "opened.running"));
+  std::vector<std::string> folders;
+  for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+    std::error_code gone;
+    const std::string stat = ReadFile(entry.path() / "stat");
+    const std::size_t name_end = stat.rfind(')');
+    if (name_end == std::string::npos) continue;
+    char state = 0;
+    long parent = 0;
+    std::istringstream(stat.substr(name_end + 1)) >> state >> parent;
+    if (parent == getpid()) folders.push_back(fs::read_symlink(entry.path() / "cwd", gone).string());
+  }
+  WriteFile(dir / "opened.go", "");
+  EXPECT_FALSE(start.verdict->Read());
+  EXPECT_EQ(folders, std::vector<std::string>{"/"}) << "the opener alone runs for the start, from the root";
+}
+
 TEST_F(OpenWithDesktopTest, VerdictsComeAlsoWhenChildrenAreIgnored) {
   WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
   struct sigaction ignore {}, previous {};

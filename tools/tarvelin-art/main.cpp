@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s\n", error.c_str());
       return 1;
     }
-    std::printf("%s: tarvelin, tarvelin.exe, options.ini, autorun.inf and autorun.sh laid out\n", out_dir.c_str());
+    std::printf("%s: tarvelin.exe, .tarvelin, options.ini, autorun.inf and autorun.sh laid out\n", out_dir.c_str());
   } else if (files.size() != 2) {
     return usage_error("give two pictures, the background and the highlight");
   }

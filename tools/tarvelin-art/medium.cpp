@@ -23,6 +23,17 @@ namespace fs = std::filesystem;
 constexpr fs::perms kExecutable = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                   fs::perms::others_read | fs::perms::others_exec;
 
+// The Linux program under a name that Linux file managers hide and that Windows shows as it is,
+// not as another "tarvelin" beside tarvelin.exe: each system's user sees one thing to open,
+// tarvelin.exe on Windows and autorun.sh on Linux.
+constexpr const char* kLinuxProgram = ".tarvelin";
+
+bool IsLinuxProgram(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  char magic[4] = {};
+  return fs::is_regular_file(path) && in.read(magic, sizeof magic) && std::string(magic, 4) == "\x7f" "ELF";
+}
+
 std::string Text(std::span<const std::uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 // The window title, the first field of options.ini, read as the menu reads it.
@@ -89,8 +100,10 @@ std::string LayOutMedium(const MediumSources& sources, const std::string& out_di
   if (!sources.options.empty() && !fs::equivalent(sources.options, options, ec))
     error = Copy(sources.options, options, false, "");
   if (error.empty())
-    error = Copy(sources.linux_program, root / "tarvelin", true,
+    error = Copy(sources.linux_program, root / kLinuxProgram, true,
                  " (build it: cmake --preset default && cmake --build --preset default; or give --linux)");
+  // The Linux program of an earlier layout, at the name that Windows shows as the menu's too.
+  if (error.empty() && IsLinuxProgram(root / "tarvelin")) fs::remove(root / "tarvelin", ec);
   if (error.empty())
     error = Copy(sources.windows_program, root / "tarvelin.exe", false,
                  " (build it: cmake --preset mingw && cmake --build --preset mingw; or give --windows)");

@@ -12,8 +12,9 @@ struct MediumSources {
 };
 
 // Puts the menu at the root of the folder |out_dir| (made if missing; other files stay): both
-// programs, options.ini, and autorun.inf and autorun.sh so that Windows and Linux desktops offer
-// the menu when the medium is inserted. Returns the fault, "FILE: fault", or nothing on success.
+// programs, tarvelin.exe and the Linux one as .tarvelin (the Linux program of an earlier layout,
+// tarvelin, goes), options.ini, and autorun.inf and autorun.sh so that Windows and Linux desktops
+// offer the menu when the medium is inserted. Returns the fault, "FILE: fault", or nothing on success.
 std::string LayOutMedium(const MediumSources& sources, const std::string& out_dir);
 
 }  // namespace tarvelin
