@@ -27,20 +27,9 @@ check_medium() {
   shown=$(xdotool getwindowname "$menu_window")
   if [ "$shown" = "$title" ]; then pass "$what: the title is the medium's"; else fail "$what: the window is titled \"$shown\""; fi
   expect_screen plain "$what: the medium's background.bmp shows"
-  click_entry 1
-  if wait_for grep -q -x -F "$word cwd=$medium LC_ALL=${LC_ALL-unset} [one] [$RUN_TOKEN]" "$STARTS"; then
-    pass "$what: entry 1's script starts in the medium's folder"
-  else
-    fail "$what: entry 1 started: $(cat "$STARTS"); $(message_boxes) message box(es); $(cat "$WORK/menu.err")"
-    no_message_box || dismiss_message_box
-  fi
-  click_entry 2
-  if wait_for grep -q -x -F "started cwd=$medium [two]" "$STARTS"; then
-    pass "$what: entry 2's program starts in the medium's folder"
-  else
-    fail "$what: entry 2 started: $(cat "$STARTS"); $(message_boxes) message box(es); $(cat "$WORK/menu.err")"
-    no_message_box || dismiss_message_box
-  fi
+  expect_start 1 "$STARTS" "$word cwd=$medium LC_ALL=${LC_ALL-unset} [one] [$RUN_TOKEN]" \
+    "$what: entry 1's script starts in the medium's folder"
+  expect_start 2 "$STARTS" "started cwd=$medium [two]" "$what: entry 2's program starts in the medium's folder"
   wait_for stand_ins_done || fail "$what: stand-in programs still running"
   xdotool key Escape
   expect_menu_exit_status 0 "$what: Escape ends the menu"
@@ -83,20 +72,8 @@ mount_iso "$WORK/rockridge.iso" "$disc" rockridge
 make_expected_pictures "$(cd "$content" && mkdir -p lower && cp Background.bmp lower/background.bmp && cp Highlight.bmp lower/highlight.bmp && pwd)/lower"
 check_medium "names in another case" "$disc" "Case disc" rockridge
 start_autorun "$disc"
-click_entry 3
-if wait_for grep -q -x -F "started cwd=$disc [three]" "$STARTS"; then
-  pass "setup\\setup starts Setup/Setup"
-else
-  fail "setup\\setup started: $(cat "$STARTS"); $(message_boxes) message box(es); $(cat "$WORK/menu.err")"
-  no_message_box || dismiss_message_box
-fi
-click_entry 4
-if wait_for grep -q -F "opened [$disc/Docs/ReadMe.txt]" "$WORK/opened.log"; then
-  pass "docs\\readme.txt opens Docs/ReadMe.txt"
-else
-  fail "docs\\readme.txt: opened $(opened); $(message_boxes) message box(es); $(cat "$WORK/menu.err")"
-  no_message_box || dismiss_message_box
-fi
+expect_start 3 "$STARTS" "started cwd=$disc [three]" "setup\\setup starts Setup/Setup"
+expect_start 4 "$WORK/opened.log" "opened [$disc/Docs/ReadMe.txt]" "docs\\readme.txt opens Docs/ReadMe.txt"
 xdotool key Escape
 expect_menu_exit_status 0 "names in another case: Escape ends the menu"
 

@@ -56,21 +56,10 @@ else
 fi
 
 # --- Its programs start.
-click_entry 1
-if wait_for has_starts 1 &&
-  grep -q -x -F "started cwd=$STICK LC_ALL=${LC_ALL-unset} [one] [two words] [$RUN_TOKEN]" "$STARTS"; then
-  pass "a script without execute bit starts through its interpreter, with its arguments, in the stick's folder"
-else
-  fail "entry 1 started: $(cat "$STARTS" 2>/dev/null); message boxes: $(message_boxes); $(cat "$WORK/menu.err")"
-  no_message_box || dismiss_message_box
-fi
-click_entry 2
-if wait_for grep -q -x -F "started cwd=$STICK [two]" "$STARTS"; then
-  pass "a program without execute bit starts through the dynamic loader, with its arguments, in the stick's folder"
-else
-  fail "entry 2 started: $(cat "$STARTS" 2>/dev/null); message boxes: $(message_boxes); $(cat "$WORK/menu.err")"
-  no_message_box || dismiss_message_box
-fi
+expect_start 1 "$STARTS" "started cwd=$STICK LC_ALL=${LC_ALL-unset} [one] [two words] [$RUN_TOKEN]" \
+  "a script without execute bit starts through its interpreter, with its arguments, in the stick's folder"
+expect_start 2 "$STARTS" "started cwd=$STICK [two]" \
+  "a program without execute bit starts through the dynamic loader, with its arguments, in the stick's folder"
 
 # A script on another stick is no program of this medium: it goes to the opener, as a document.
 click_entry 4

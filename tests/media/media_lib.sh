@@ -30,11 +30,7 @@ MOUNTS=()
 media_cleanup() {
   local status=$? mount
   set +e
-  if [ -n "$menu_pid" ]; then
-    kill "$menu_pid" 2>/dev/null
-    wait "$menu_pid" 2>/dev/null
-    menu_pid=
-  fi
+  stop_menu
   for mount in "${MOUNTS[@]}"; do
     mountpoint -q "$mount" && { fusermount -u "$mount" 2>/dev/null || fusermount -u -z "$mount"; }
   done
@@ -124,6 +120,18 @@ click_entry() {
   point_at $((left + ${2:-width / 2})) $((top + height / 2))
   expect_screen "lit-$1" "entry $1 highlighted"
   xdotool click 1
+}
+
+# expect_start ENTRY LOG LINE WHAT: a click on the entry writes LINE into LOG (the stand-ins'
+# starts, or the opener's log); if not, what happened instead, and a message box it gave goes.
+expect_start() {
+  click_entry "$1"
+  if wait_for grep -q -x -F "$3" "$2"; then
+    pass "$4"
+  else
+    fail "$4: started $(cat "$STARTS" 2>/dev/null); opened $(opened); $(message_boxes) message box(es); $(cat "$WORK/menu.err")"
+    no_message_box || dismiss_message_box
+  fi
 }
 
 dismiss_message_box() {

@@ -34,13 +34,19 @@ menu_x=0
 menu_y=0
 failures=0
 
-cleanup() {
-  local status=$?
-  set +e
+# Ends the menu if it runs. For the cleanups, which run with set +e.
+stop_menu() {
   if [ -n "$menu_pid" ]; then
     kill "$menu_pid" 2>/dev/null
     wait "$menu_pid" 2>/dev/null
+    menu_pid=
   fi
+}
+
+cleanup() {
+  local status=$?
+  set +e
+  stop_menu
   xvfb_stop
   rm -rf "$WORK"
   exit "$status"

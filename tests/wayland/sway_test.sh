@@ -22,11 +22,7 @@ sway_pid=
 sway_cleanup() {
   local status=$?
   set +e
-  if [ -n "$menu_pid" ]; then
-    kill "$menu_pid" 2>/dev/null
-    wait "$menu_pid" 2>/dev/null
-    menu_pid=
-  fi
+  stop_menu
   if [ -n "$sway_pid" ]; then
     kill "$sway_pid" 2>/dev/null
     wait "$sway_pid" 2>/dev/null

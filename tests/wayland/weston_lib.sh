@@ -24,11 +24,7 @@ stop_weston() {
 weston_cleanup() {
   local status=$?
   set +e
-  if [ -n "$menu_pid" ]; then
-    kill "$menu_pid" 2>/dev/null
-    wait "$menu_pid" 2>/dev/null
-    menu_pid=
-  fi
+  stop_menu
   stop_weston
   (exit "$status")
   cleanup

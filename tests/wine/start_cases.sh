@@ -58,18 +58,24 @@ $wanted"
   expect_exit 0
 }
 
-case_documents() {
-  # The disc is drive D:. The prefix opens .tvdoc documents, https: links and folders with the
-  # stand-in, as a system would with a viewer, a browser and a file manager.
+# make_documents_disc: drive D: holds the menu with documents.ini, the stand-in in tools\ and a
+# document in docs\; the prefix opens .tvdoc documents, https: links and folders with the stand-in.
+# Into HKEY_CLASSES_ROOT itself: Wine 8 does not look at the user's Software\Classes. Wine's own
+# folder opener talks DDE to its explorer, which answers no one here, so that part goes.
+make_documents_disc() {
   make_disc "$work/disc" documents.ini
   mkdir -p "$work/disc/tools" "$work/disc/docs"
   cp "$helpers/standin.exe" "$work/disc/tools/"
   echo 'A document' >"$work/disc/docs/guide.tvdoc"
   disc_is_drive_d "$work/disc"
-  # Into HKEY_CLASSES_ROOT itself: Wine 8 does not look at the user's Software\Classes. Wine's own
-  # folder opener talks DDE to its explorer, which answers no one here, so that part goes.
   cp "$fixtures/documents.reg" "$work/disc/types.reg"
   wine regedit /S 'D:\types.reg' >/dev/null 2>&1 || fail "the document types could not be registered"
+}
+
+case_documents() {
+  # The disc is drive D:. The prefix opens .tvdoc documents, https: links and folders with the
+  # stand-in, as a system would with a viewer, a browser and a file manager.
+  make_documents_disc
   start_menu 'D:\tarvelin.exe'
   local record=$work/disc/tools/standin-record.txt
 
@@ -128,13 +134,7 @@ case_com_apartment() {
   # single-threaded apartment, with OLE1 DDE off (CoInitializeEx with 0x2 | 0x4), before its first
   # shell start and once. Wine's traces of COM and of the shell show which thread called what; they
   # go to the menu's log, as do the calls Wine's own parts make (its input method enters COM too).
-  make_disc "$work/disc" documents.ini
-  mkdir -p "$work/disc/tools" "$work/disc/docs"
-  cp "$helpers/standin.exe" "$work/disc/tools/"
-  echo 'A document' >"$work/disc/docs/guide.tvdoc"
-  disc_is_drive_d "$work/disc"
-  cp "$fixtures/documents.reg" "$work/disc/types.reg"
-  wine regedit /S 'D:\types.reg' >/dev/null 2>&1 || fail "the document types could not be registered"
+  make_documents_disc
   WINEDEBUG=-all,+ole,+exec start_menu 'D:\tarvelin.exe'
   local record=$work/disc/tools/standin-record.txt
 
