@@ -1,24 +1,53 @@
 #!/usr/bin/env bash
-# The menu under a real window manager on X11 (openbox, started on the test's own Xvfb): with
-# another program's window focused, the first click on an entry starts it; the message box is a
-# modal dialog of the menu, and after a click on the menu the keyboard still answers the box.
+# The menu under a real window manager on X11 (openbox, xfwm4 or mutter, started on the test's own
+# Xvfb): the window is 480 x 360 without decoration, centred, pixel for pixel; with another
+# program's window focused, the first click on an entry starts it; the message box is a modal
+# dialog of the menu, and after a click on the menu the keyboard still answers the box; Escape
+# ends the menu with exit status 0.
 #
-# Run as: bash SCRIPT PROGRAM ART_DIR, with TARVELIN_HOT_SPOTS naming the build's table of hot spots.
+# Run as: bash SCRIPT PROGRAM ART_DIR WINDOW_MANAGER, with TARVELIN_HOT_SPOTS naming the build's
+# table of hot spots.
 
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "$0")/../sdl/e2e_lib.sh"
+readonly WINDOW_MANAGER=$3
 
 start_xvfb
-command -v openbox >/dev/null || { echo "SKIP: openbox is not installed"; exit 77; }
-openbox --sm-disable --config-file /dev/null >"$WORK/openbox.log" 2>&1 &
+command -v "$WINDOW_MANAGER" >/dev/null || { echo "SKIP: $WINDOW_MANAGER is not installed"; exit 77; }
+case $WINDOW_MANAGER in
+  openbox) wm=(openbox --sm-disable --config-file /dev/null) ;;
+  xfwm4) wm=(dbus-run-session -- xfwm4 --replace --compositor=off --sm-client-disable) ;;
+  mutter) wm=(dbus-run-session -- mutter --x11 --replace --sm-disable) ;;
+  *) echo "no way to start $WINDOW_MANAGER" >&2; exit 2 ;;
+esac
+"${wm[@]}" >"$WORK/wm.log" 2>&1 &
 wm_pid=$!
 trap 'kill "$wm_pid" 2>/dev/null; cleanup' EXIT
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-wait_for wm_ready || { cat "$WORK/openbox.log" >&2; echo "openbox did not start" >&2; exit 1; }
+wait_for wm_ready || { cat "$WORK/wm.log" >&2; echo "$WINDOW_MANAGER did not start" >&2; exit 1; }
 
 make_disc <(printf 'Window manager test\r\ntools\\stand-in.sh one %s\r\ntools\\missing.exe\r\n' "$RUN_TOKEN")
 make_expected_pictures
 start_menu
+
+# --- The window: 480 x 360 with no frame of the window manager's around it, centred, the picture.
+# A reparenting window manager puts each window into a frame of its own, the child of the root.
+frame_of() {
+  local window=$1 parent
+  while parent=$(xwininfo -id "$window" -tree | awk '/Parent window id:/ {print $4}') &&
+    [ "$parent" != "$(xwininfo -root | awk '/Window id:/ {print $4}')" ]; do
+    window=$parent
+  done
+  echo "$window"
+}
+read -r frame_w frame_h < <(xwininfo -id "$(frame_of "$menu_window")" | awk '/^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print w, h}')
+if [ "$frame_w x $frame_h" = "$MENU_W x $MENU_H" ]; then
+  pass "the window is 480 x 360 with no decoration"
+else
+  fail "the window with what the window manager puts around it is $frame_w x $frame_h"
+fi
+expect_centred_window
+expect_screen plain "the menu shows its picture"
 
 # Another program's window, focused, as the file manager that offered to run autorun.sh would be.
 other_window() {
