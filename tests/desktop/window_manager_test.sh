@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The menu under a real window manager on X11 (openbox, xfwm4 or mutter, started on the test's own
-# Xvfb): the window is 480 x 360 without decoration, centred, pixel for pixel; with another
-# program's window focused, the first click on an entry starts it; the message box is a modal
-# dialog of the menu, and after a click on the menu the keyboard still answers the box; Escape
-# ends the menu with exit status 0.
+# The menu under a real window manager on X11 (openbox, xfwm4, mutter or kwin_x11, started on the
+# test's own Xvfb): the window is 480 x 360 without decoration, centred, pixel for pixel; with
+# another program's window focused, the first click on an entry starts it; the message box is a
+# modal dialog of the menu, and after a click on the menu the keyboard still answers the box;
+# Escape ends the menu with exit status 0.
 #
 # Run as: bash SCRIPT PROGRAM ART_DIR WINDOW_MANAGER, with TARVELIN_HOT_SPOTS naming the build's
 # table of hot spots.
@@ -18,6 +18,7 @@ case $WINDOW_MANAGER in
   openbox) wm=(openbox --sm-disable --config-file /dev/null) ;;
   xfwm4) wm=(dbus-run-session -- xfwm4 --replace --compositor=off --sm-client-disable) ;;
   mutter) wm=(dbus-run-session -- mutter --x11 --replace --sm-disable) ;;
+  kwin_x11) wm=(dbus-run-session -- kwin_x11 --replace) ;;
   *) echo "no way to start $WINDOW_MANAGER" >&2; exit 2 ;;
 esac
 "${wm[@]}" >"$WORK/wm.log" 2>&1 &
