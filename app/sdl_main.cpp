@@ -28,9 +28,9 @@ int main(int, char** argv) {
   tarvelin::posix::FillStandardStreams();
   tarvelin::posix::ApplicationDirectory directory = tarvelin::posix::ApplicationDirectory::Find(argv[0]);
   if (!directory.Problem().empty()) std::fprintf(stderr, "tarvelin: %s\n", directory.Problem().c_str());
-  const tarvelin::Artwork art = ChooseArtwork(directory.Path());
+  tarvelin::Artwork art = ChooseArtwork(directory.Path());
   tarvelin::posix::PosixSystem system(std::move(directory));
-  tarvelin::SdlProvider provider(art, tarvelin::kHotSpotLayout, system);
+  tarvelin::SdlProvider provider(std::move(art), tarvelin::kHotSpotLayout, system);
   tarvelin::frmMain menu(provider);
   const int status = provider.Run(menu);
   if (!provider.Failure().empty()) std::fprintf(stderr, "tarvelin: %s\n", provider.Failure().c_str());

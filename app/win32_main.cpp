@@ -36,8 +36,8 @@ void ShowStartFailure(const std::string& what) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   LoadDllsFromSystemDirectoryOnly();
   tarvelin::Win32System system;
-  const tarvelin::Artwork art = tarvelin::LoadArtwork(instance, system.AppPath(), tarvelin::kHotSpotLayout);
-  tarvelin::Win32Provider runtime(instance, art, tarvelin::kHotSpotLayout, system);
+  tarvelin::Artwork art = tarvelin::LoadArtwork(instance, system.AppPath(), tarvelin::kHotSpotLayout);
+  tarvelin::Win32Provider runtime(instance, std::move(art), tarvelin::kHotSpotLayout, system);
   tarvelin::frmMain menu(runtime);
   const int status = runtime.Run(menu);
   if (!runtime.Failure().empty()) ShowStartFailure(runtime.Failure());

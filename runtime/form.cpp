@@ -47,9 +47,11 @@ void HighlightBox::PaintPicture(const tarvelin::Picture& picture, float x, float
   ++version_;
 }
 
-Form::Form(const Picture& background, const Picture& highlight, std::span<const HotSpotDesign> design,
-           std::uint32_t window_colour)
-    : picDisplay(window_colour), imgForeground(highlight), background_(background), window_colour_(window_colour) {
+Form::Form(Picture background, Picture highlight, std::span<const HotSpotDesign> design, std::uint32_t window_colour)
+    : picDisplay(window_colour),
+      imgForeground(std::move(highlight)),
+      background_(std::move(background)),
+      window_colour_(window_colour) {
   for (const HotSpotDesign& d : design) hot_spots_.push_back({d.Index, d.Left, d.Top, d.Width, d.Height, d.Tag});
 }
 

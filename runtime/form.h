@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/picture.h"
@@ -58,13 +59,13 @@ struct FormWindow {
 // imgForeground: an invisible image control holding the highlight picture.
 class ImageHolder {
  public:
-  explicit ImageHolder(const Picture& picture) : picture_(picture) {}
+  explicit ImageHolder(tarvelin::Picture picture) : picture_(std::move(picture)) {}
   const tarvelin::Picture& Picture() const { return picture_; }
   float Width() const { return static_cast<float>(picture_.width); }
   float Height() const { return static_cast<float>(picture_.height); }
 
  private:
-  const tarvelin::Picture& picture_;
+  tarvelin::Picture picture_;
 };
 
 // picDisplay: the highlight box, a child window above the hot spots. Like a real child window that
@@ -107,8 +108,7 @@ class HighlightBox {
 // the pointer is over, and the picture on screen as one framebuffer.
 class Form {
  public:
-  Form(const Picture& background, const Picture& highlight, std::span<const HotSpotDesign> design,
-       std::uint32_t window_colour);
+  Form(Picture background, Picture highlight, std::span<const HotSpotDesign> design, std::uint32_t window_colour);
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
@@ -143,7 +143,7 @@ class Form {
  private:
   void Draw(PixelRect area);
 
-  const Picture& background_;
+  Picture background_;
   std::uint32_t window_colour_;
   std::vector<HotSpot> hot_spots_;
   std::vector<std::uint32_t> frame_;

@@ -1,10 +1,12 @@
 #include "runtime/provider.h"
 
+#include <utility>
+
 namespace tarvelin {
 
-Provider::Provider(const Artwork& art, std::span<const HotSpotDesign> design, std::uint32_t window_colour,
+Provider::Provider(Artwork art, std::span<const HotSpotDesign> design, std::uint32_t window_colour,
                    System& system, WindowUnits twips_per_pixel)
-    : Services(form_model_, system, twips_per_pixel), form_model_(art.background, art.highlight, design, window_colour), router_(form_model_) {}
+    : Services(form_model_, system, twips_per_pixel), form_model_(std::move(art.background), std::move(art.highlight), design, window_colour), router_(form_model_) {}
 
 bool Provider::Start(FormHandlers& handlers) {
   handlers_ = &handlers;

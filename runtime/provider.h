@@ -15,7 +15,8 @@ namespace tarvelin {
 // blit, the native event source and the message box.
 class Provider : public Services {
  public:
-  Provider(const Artwork& art, std::span<const HotSpotDesign> design, std::uint32_t window_colour, System& system,
+  // The provider keeps the pictures for as long as it lives.
+  Provider(Artwork art, std::span<const HotSpotDesign> design, std::uint32_t window_colour, System& system,
            WindowUnits twips_per_pixel);
 
   // Calls Form_Load, then shows the window centred and paints it; false when it cannot be shown.

@@ -42,7 +42,7 @@ class SdlProvider final : public Provider {
  public:
   // |system| is the one the menu's files and programs come from; an opener's late refusal of a
   // command comes back through the provider's events.
-  SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::PosixSystem& system);
+  SdlProvider(Artwork art, std::span<const HotSpotDesign> design, posix::PosixSystem& system);
   ~SdlProvider() override;
 
   void MsgBox(const std::string& prompt, const std::string& title) override;

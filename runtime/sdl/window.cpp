@@ -115,8 +115,8 @@ std::optional<PixelRect> SdlProvider::UsableArea(SDL_Window* window) {
   return PixelRect{usable.x, usable.y, usable.w, usable.h};
 }
 
-SdlProvider::SdlProvider(const Artwork& art, std::span<const HotSpotDesign> design, posix::PosixSystem& system)
-    : Provider(art, design, SdlPresenter::kWindowColour, system, {kTwipsPerPixel, kTwipsPerPixel}), system_(system) {
+SdlProvider::SdlProvider(Artwork art, std::span<const HotSpotDesign> design, posix::PosixSystem& system)
+    : Provider(std::move(art), design, SdlPresenter::kWindowColour, system, {kTwipsPerPixel, kTwipsPerPixel}), system_(system) {
   SetHintsBeforeStart();
   IgnoreWakeupsToDestroyedWindows();
   video_ = StartVideo();

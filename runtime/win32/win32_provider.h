@@ -28,7 +28,7 @@ class Win32Provider final : public Provider {
  public:
   // |system| is the one the menu's files and programs come from; the menu's window owns what it
   // shows.
-  Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design, Win32System& system);
+  Win32Provider(HINSTANCE instance, Artwork art, std::span<const HotSpotDesign> design, Win32System& system);
   ~Win32Provider() override;
 
   void MsgBox(const std::string& prompt, const std::string& title) override;

@@ -75,9 +75,9 @@ std::uint32_t SystemWindowColour() {
   return (std::uint32_t{GetRValue(colour)} << 16) | (std::uint32_t{GetGValue(colour)} << 8) | GetBValue(colour);
 }
 
-Win32Provider::Win32Provider(HINSTANCE instance, const Artwork& art, std::span<const HotSpotDesign> design,
+Win32Provider::Win32Provider(HINSTANCE instance, Artwork art, std::span<const HotSpotDesign> design,
                              Win32System& system)
-    : Provider(art, design, SystemWindowColour(), system, WindowUnitsAtSystemDpi()), instance_(instance), system_(system) {}
+    : Provider(std::move(art), design, SystemWindowColour(), system, WindowUnitsAtSystemDpi()), instance_(instance), system_(system) {}
 
 Win32Provider::~Win32Provider() {
   if (window_) DestroyWindow(window_);

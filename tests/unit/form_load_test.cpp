@@ -64,6 +64,18 @@ TEST(FormLoad, WindowIsTheArtworkSizeAtEveryDisplayScale) {
   }
 }
 
+// A provider made from pictures that live no longer than the statement making it still draws them.
+TEST(FormLoad, ShowsPicturesGivenAsATemporary) {
+  MemoryProvider rt(BuiltInArtwork(), kHotSpotLayout);
+  frmMain menu(rt);
+  RecordingHandlers handlers(menu, rt.router());
+  ASSERT_TRUE(rt.Start(handlers));
+  EXPECT_TRUE(ScreenShows(rt, 0));
+  rt.Send(Move(CentreOf(3)));
+  EXPECT_EQ(menu.intActiveItem(), 3);
+  EXPECT_TRUE(ScreenShows(rt, 3));
+}
+
 TEST(FormLoad, PlacesTheSixHotSpotsWhereverTheyWere) {
   TestMenu menu;
   for (HotSpot& spot : menu.rt.form().HotSpots()) spot.Left = spot.Top = spot.Width = spot.Height = 7;
