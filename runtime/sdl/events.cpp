@@ -135,7 +135,7 @@ void SdlProvider::ReleaseMissedButton() {
     release_missed_ = false;
     return;
   }
-  ReleaseButtonSdlMissed(window_);
+  ReleaseButtonSdlMissed(window_.get());
 }
 
 void SdlProvider::PostText(const char* utf8) {
@@ -146,7 +146,7 @@ void SdlProvider::PostPointerPosition() {
   if (!window_) return;
   int x = 0, y = 0, window_x = 0, window_y = 0;
   SDL_GetGlobalMouseState(&x, &y);
-  SDL_GetWindowPosition(window_, &window_x, &window_y);
+  SDL_GetWindowPosition(window_.get(), &window_x, &window_y);
   x = scale_.ToPicture(x - window_x);
   y = scale_.ToPicture(y - window_y);
   if (form().FrameRect().Contains(x, y)) router().Post({InputEvent::Type::PointerMove, x, y});

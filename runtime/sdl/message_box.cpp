@@ -80,9 +80,9 @@ class KeyTarget {
 PixelRect SdlProvider::BoxPlace(PixelRect size) const {
   if (!window_) return {static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED), size.w, size.h};
   PixelRect menu;
-  SDL_GetWindowPosition(window_, &menu.x, &menu.y);
-  SDL_GetWindowSize(window_, &menu.w, &menu.h);
-  const std::optional<PixelRect> usable = UsableArea(window_);
+  SDL_GetWindowPosition(window_.get(), &menu.x, &menu.y);
+  SDL_GetWindowSize(window_.get(), &menu.w, &menu.h);
+  const std::optional<PixelRect> usable = UsableArea(window_.get());
   if (!usable) return {menu.x + (menu.w - size.w) / 2, menu.y + (menu.h - size.h) / 2, size.w, size.h};
   return PlaceOnScreen(size.w, size.h, menu, *usable);
 }
@@ -104,36 +104,33 @@ bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& t
   const int factor = scale_.factor();
   // The box may take the usable height of the menu's display, in picture pixels.
   constexpr int kUnknownUsableHeight = 480;
-  const std::optional<PixelRect> usable = window_ ? UsableArea(window_) : std::nullopt;
+  const std::optional<PixelRect> usable = window_ ? UsableArea(window_.get()) : std::nullopt;
   const int usable_height = usable ? usable->h / factor : kUnknownUsableHeight;
   const MessageBoxPicture picture = DrawMessageBox(*font, title, prompt, usable_height);
   const PixelRect size = scale_.ToScreen(picture.size);
   const PixelRect at = BoxPlace(size);
-  SDL_Window* box = SDL_CreateWindow(title.c_str(), at.x, at.y, size.w, size.h,
-                                     SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN |
-                                         (SdlPresenter::UsesRenderer() ? SDL_WINDOW_ALLOW_HIGHDPI : 0));
+  SdlWindow box(SDL_CreateWindow(title.c_str(), at.x, at.y, size.w, size.h,
+                                 SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN |
+                                     (SdlPresenter::UsesRenderer() ? SDL_WINDOW_ALLOW_HIGHDPI : 0)));
   if (!box) return false;
   SdlPresenter presenter;
   std::string failure;
-  if (!presenter.Attach(box, factor, failure)) {
-    SDL_DestroyWindow(box);
-    return false;
-  }
+  if (!presenter.Attach(box.get(), factor, failure)) return false;
   // A window manager keeps the box above the menu and may dim or shake the menu meanwhile. On X11
   // the link is made before the box is mapped; on Wayland, where SDL can only make it once the box
   // is shown, before its first picture.
   if (window_) {
-    SDL_SetWindowModalFor(box, window_);
-    DeclareModalDialog(box);
+    SDL_SetWindowModalFor(box.get(), window_.get());
+    DeclareModalDialog(box.get());
   }
-  SDL_ShowWindow(box);
-  if (window_) LinkToOwner(box, window_);
-  DeclareFixedSize(box);
+  SDL_ShowWindow(box.get());
+  if (window_) LinkToOwner(box.get(), window_.get());
+  DeclareFixedSize(box.get());
   const std::array<PixelRect, 1> everything = {picture.size};
   presenter.Present(picture.pixels, picture.size, everything);
 
-  const Uint32 box_id = SDL_GetWindowID(box);
-  KeyTarget key_target(box);
+  const Uint32 box_id = SDL_GetWindowID(box.get());
+  KeyTarget key_target(box.get());
   bool pressed_on_ok = false;
   // The key goes on its release, as a button does; a key pressed before the box showed is not one.
   SDL_Keycode pressed_key = SDLK_UNKNOWN;
@@ -170,8 +167,8 @@ bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& t
           // A click on the menu gave it the keyboard: it goes back to the box, as Windows gives it
           // back from a modal box's owner, so Return, Escape and Space still answer the box.
           if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
-            SDL_RaiseWindow(box);
-            SDL_SetWindowInputFocus(box);
+            SDL_RaiseWindow(box.get());
+            SDL_SetWindowInputFocus(box.get());
           }
         } else if (event.window.event == SDL_WINDOWEVENT_CLOSE) open = false;
         else if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
@@ -184,10 +181,10 @@ bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& t
     }
   }
   presenter.Detach();
-  SDL_DestroyWindow(box);
+  box.reset();
   // The box took the keyboard when it showed; without a window manager to hand it back, the
   // keyboard would go nowhere once the box is gone.
-  if (window_) SDL_SetWindowInputFocus(window_);
+  if (window_) SDL_SetWindowInputFocus(window_.get());
   return true;
 }
 

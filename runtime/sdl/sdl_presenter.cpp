@@ -21,7 +21,7 @@ bool SdlPresenter::Attach(SDL_Window* window, int factor, std::string& failure) 
   scale_ = ScreenScale(factor);
   if (!UsesRenderer()) return true;
   // No vertical sync: a present then never waits for the compositor's next frame.
-  renderer_ = SDL_CreateRenderer(window, -1, 0);
+  renderer_.reset(SDL_CreateRenderer(window, -1, 0));
   if (!renderer_) {
     failure = std::string("cannot draw into the menu window: ") + SDL_GetError();
     window_ = nullptr;
@@ -31,10 +31,8 @@ bool SdlPresenter::Attach(SDL_Window* window, int factor, std::string& failure) 
 }
 
 void SdlPresenter::Detach() {
-  if (texture_) SDL_DestroyTexture(texture_);
-  if (renderer_) SDL_DestroyRenderer(renderer_);
-  texture_ = nullptr;
-  renderer_ = nullptr;
+  texture_.reset();
+  renderer_.reset();
   window_ = nullptr;
 }
 
@@ -100,9 +98,9 @@ void SdlPresenter::PresentWithRenderer(std::span<const std::uint32_t> frame, Pix
   const std::array<PixelRect, 1> everything = {PixelRect{0, 0, size.w, size.h}};
   const PixelRect screen = ScreenScale(factor).ToScreen(size);
   if (!texture_ || factor != scale_.factor()) {
-    if (texture_) SDL_DestroyTexture(texture_);
     scale_ = ScreenScale(factor);
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, screen.w, screen.h);
+    texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, screen.w,
+                                     screen.h));
     if (!texture_) return;
     changed = everything;
   }
@@ -111,17 +109,17 @@ void SdlPresenter::PresentWithRenderer(std::span<const std::uint32_t> frame, Pix
   const std::uint32_t* pixels = Source(frame, size, stride);
   for (const PixelRect& r : screen_rects) {
     const SDL_Rect rect{r.x, r.y, r.w, r.h};
-    SDL_UpdateTexture(texture_, &rect, pixels + static_cast<std::size_t>(r.y) * stride + r.x, stride * 4);
+    SDL_UpdateTexture(texture_.get(), &rect, pixels + static_cast<std::size_t>(r.y) * stride + r.x, stride * 4);
   }
   // One texture pixel per buffer pixel, from the window's top-left corner, where the pointer's
   // points find the picture. A compositor that imposes another size on the window gets the window
   // colour beyond the picture, never the picture stretched away from where the pointer finds it.
-  SDL_SetRenderDrawColor(renderer_, (kWindowColour >> 16) & 0xFF, (kWindowColour >> 8) & 0xFF, kWindowColour & 0xFF,
+  SDL_SetRenderDrawColor(renderer_.get(), (kWindowColour >> 16) & 0xFF, (kWindowColour >> 8) & 0xFF, kWindowColour & 0xFF,
                          SDL_ALPHA_OPAQUE);
-  SDL_RenderClear(renderer_);
+  SDL_RenderClear(renderer_.get());
   const SDL_Rect picture{0, 0, screen.w, screen.h};
-  SDL_RenderCopy(renderer_, texture_, nullptr, &picture);
-  SDL_RenderPresent(renderer_);
+  SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &picture);
+  SDL_RenderPresent(renderer_.get());
 }
 
 }  // namespace tarvelin

@@ -17,10 +17,7 @@
 
 #include "runtime/form.h"
 #include "runtime/scaling.h"
-
-struct SDL_Window;
-struct SDL_Renderer;
-struct SDL_Texture;
+#include "runtime/sdl/sdl_handles.h"
 
 namespace tarvelin {
 
@@ -57,8 +54,9 @@ class SdlPresenter {
   const std::uint32_t* Source(std::span<const std::uint32_t> frame, PixelRect size, int& stride) const;
 
   SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* texture_ = nullptr;
+  SdlRenderer renderer_;
+  // After the renderer, so that it goes first.
+  SdlTexture texture_;
   ScreenScale scale_;
   // At a factor above 1: the frame at window size.
   std::vector<std::uint32_t> screen_;

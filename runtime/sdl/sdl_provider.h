@@ -31,9 +31,9 @@
 #include "runtime/posix/posix_system.h"
 #include "runtime/provider.h"
 #include "runtime/scaling.h"
+#include "runtime/sdl/sdl_handles.h"
 #include "runtime/sdl/sdl_presenter.h"
 
-struct SDL_Window;
 union SDL_Event;
 
 namespace tarvelin {
@@ -75,7 +75,7 @@ class SdlProvider final : public Provider {
   void TranslateVerdict(const SDL_Event& event);
 
   bool video_ = false;
-  SDL_Window* window_ = nullptr;
+  SdlWindow window_;
   // Window pixels per picture pixel, fixed once the window is shown: the unit of window sizes and
   // pointer positions. 1 on a window sized in points, whose buffer scale the presenter follows.
   ScreenScale scale_;

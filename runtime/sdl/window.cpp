@@ -147,7 +147,7 @@ SdlProvider::~SdlProvider() {
   // Its thread pushes SDL events, which must not happen once SDL is gone.
   verdicts_.Stop();
   presenter_.Detach();
-  if (window_) SDL_DestroyWindow(window_);
+  window_.reset();
   if (video_) SDL_Quit();
 }
 
@@ -168,38 +168,37 @@ bool SdlProvider::ShowWindow(PixelRect client) {
   // and the compositor tells its scale through the window's size in pixels.
   const bool sized_in_points = SdlPresenter::UsesRenderer();
   // Hidden until the icon is set, so the window system never shows it half made.
-  window_ = SDL_CreateWindow(frmMain().Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, client.w,
-                             client.h,
-                             SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | (sized_in_points ? SDL_WINDOW_ALLOW_HIGHDPI : 0));
+  window_.reset(SDL_CreateWindow(frmMain().Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, client.w,
+                                 client.h,
+                                 SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | (sized_in_points ? SDL_WINDOW_ALLOW_HIGHDPI : 0)));
   if (!window_) return Fail(std::string("cannot open the menu window: ") + SDL_GetError());
   // The desktop's scale is known once SDL is connected to it, so the window is made at the menu's
   // size and grown before it is shown.
-  const std::optional<PixelRect> usable = UsableArea(window_);
+  const std::optional<PixelRect> usable = UsableArea(window_.get());
   // The largest factor of the desktop's scale at which the window fits the usable area; 1 on a
   // display of no known size.
   if (!sized_in_points && usable)
-    scale_ = ScreenScale(ScreenScale::FittingFactor(ScreenScale::WholeFactor(DesktopScale(window_)), client, usable->w,
+    scale_ = ScreenScale(ScreenScale::FittingFactor(ScreenScale::WholeFactor(DesktopScale(window_.get())), client, usable->w,
                                                     usable->h));
   const PixelRect screen = scale_.ToScreen(client);
-  if (scale_.factor() > 1) SDL_SetWindowSize(window_, screen.w, screen.h);
+  if (scale_.factor() > 1) SDL_SetWindowSize(window_.get(), screen.w, screen.h);
   // SDL centres on the whole display, and a window wider than it would start left of its edge.
   if (usable) {
     const PixelRect place = PlaceOnScreen(screen.w, screen.h, *usable, *usable);
-    SDL_SetWindowPosition(window_, place.x, place.y);
+    SDL_SetWindowPosition(window_.get(), place.x, place.y);
   }
-  if (std::string failure; !presenter_.Attach(window_, scale_.factor(), failure)) {
-    SDL_DestroyWindow(window_);
-    window_ = nullptr;
+  if (std::string failure; !presenter_.Attach(window_.get(), scale_.factor(), failure)) {
+    window_.reset();
     return Fail(std::move(failure));
   }
   SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, std::to_string(kDoubleClickRadius * scale_.factor()).c_str());
   if (SDL_Surface* icon = CreateIconSurface(BuiltInIcon())) {
-    SDL_SetWindowIcon(window_, icon);
+    SDL_SetWindowIcon(window_.get(), icon);
     SDL_FreeSurface(icon);
   }
   SDL_StartTextInput();
-  SDL_ShowWindow(window_);
-  DeclareFixedSize(window_);
+  SDL_ShowWindow(window_.get());
+  DeclareFixedSize(window_.get());
   return true;
 }
 
@@ -216,8 +215,7 @@ void SdlProvider::CloseWindow() {
   if (!window_) return;
   SDL_StopTextInput();
   presenter_.Detach();
-  SDL_DestroyWindow(window_);
-  window_ = nullptr;
+  window_.reset();
 }
 
 }  // namespace tarvelin
