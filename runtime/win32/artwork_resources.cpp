@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "runtime/little_endian.h"
+#include "runtime/win32/disk_file.h"
 #include "runtime/win32/resource.h"
-#include "runtime/win32/wide_text.h"
 
 namespace tarvelin {
 namespace {
@@ -51,33 +51,25 @@ std::vector<std::uint8_t> BitmapFileFromDib(std::span<const std::uint8_t> dib) {
 }
 
 ArtFile ReadArtFile(const std::string& path) {
-  // Others may keep the file open, even for writing: it is only read here, once.
-  const HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
+  DWORD error = 0;
+  const OwnedHandle file = OpenForReading(path, error);
+  if (!file) {
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
     return {ArtFile::State::Refused, {}, "cannot be opened (error " + std::to_string(error) + ")"};
   }
-  ArtFile result{ArtFile::State::Refused, {}, "not a file on a disk"};
-  LARGE_INTEGER size{};
-  // A device or pipe named like the file could block or never end.
-  if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size)) {
-    if (static_cast<std::uint64_t>(size.QuadPart) > kMaxArtFileBytes) {
-      result.fault = "larger than the " + std::to_string(kMaxArtFileBytes) + " bytes a picture of the menu can take";
-    } else {
-      result.bytes.resize(static_cast<std::size_t>(size.QuadPart));
-      DWORD got = 0;
-      if (ReadFile(file, result.bytes.data(), static_cast<DWORD>(result.bytes.size()), &got, nullptr) &&
-          got == result.bytes.size())
-        result.state = ArtFile::State::Read;
-      else
-        result.fault = "cannot be read";
-    }
-  }
-  CloseHandle(file);
-  if (result.state != ArtFile::State::Read) result.bytes.clear();
-  return result;
+  if (!IsDiskFile(file)) return {ArtFile::State::Refused, {}, "not a file on a disk"};
+  const auto too_large = [] {
+    return ArtFile{ArtFile::State::Refused, {},
+                   "larger than the " + std::to_string(kMaxArtFileBytes) + " bytes a picture of the menu can take"};
+  };
+  // Refused by its size alone, unread, when the system gives the size.
+  if (LARGE_INTEGER size{};
+      GetFileSizeEx(file.get(), &size) && static_cast<std::uint64_t>(size.QuadPart) > kMaxArtFileBytes)
+    return too_large();
+  BytesRead read = ReadUpTo(file, kMaxArtFileBytes);
+  if (read.read_error) return {ArtFile::State::Refused, {}, "cannot be read"};
+  if (read.longer) return too_large();
+  return {ArtFile::State::Read, std::move(read.bytes), {}};
 }
 
 Artwork LoadArtwork(HMODULE module, const std::string& directory, std::span<const HotSpotDesign> design) {

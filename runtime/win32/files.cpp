@@ -1,6 +1,9 @@
 #include <algorithm>
+#include <cstdint>
+#include <string_view>
 
 #include "runtime/text.h"
+#include "runtime/win32/disk_file.h"
 #include "runtime/win32/paths.h"
 #include "runtime/win32/wide_text.h"
 #include "runtime/win32/win32_system.h"
@@ -10,20 +13,6 @@ namespace {
 
 // The longest path Windows has: 32,767 UTF-16 code units.
 constexpr DWORD kLongestPath = 32768;
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 }  // namespace
 
@@ -43,31 +32,49 @@ std::wstring Win32System::ProgramDirectory() {
   }
 }
 
-std::optional<TextInput> Win32System::OpenForInput(const std::string& path) {
-  // Others may keep the file open, even for writing (an editor): it is only read here, once.
-  FileHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
-  // A device or pipe named like the file could block or never end.
-  if (GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
+OwnedHandle OpenForReading(const std::string& path, DWORD& error) {
+  OwnedHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  error = file ? 0 : GetLastError();
+  return file;
+}
 
-  // One byte more than is used tells whether the file goes on.
-  std::string bytes(kMaxTextFileBytes + 1, '\0');
+bool IsDiskFile(const OwnedHandle& file) { return GetFileType(file.get()) == FILE_TYPE_DISK; }
+
+BytesRead ReadUpTo(const OwnedHandle& file, std::size_t limit) {
+  // One byte more than the limit tells whether the file goes on.
+  const std::size_t wanted = limit + 1;
+  // Room for the file at the size the system gives, grown should the file grow meanwhile.
+  LARGE_INTEGER size{};
+  BytesRead read;
+  const std::uint64_t expected = GetFileSizeEx(file.get(), &size) ? static_cast<std::uint64_t>(size.QuadPart) : limit;
+  read.bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(expected + 1, wanted)));
   std::size_t length = 0;
-  bool read_error = false;
-  while (length < bytes.size()) {
+  while (length < wanted) {
+    if (length == read.bytes.size()) read.bytes.resize(std::min(wanted, 2 * length));
     DWORD got = 0;
-    if (!ReadFile(file.get(), bytes.data() + length, static_cast<DWORD>(bytes.size() - length), &got, nullptr)) {
-      read_error = true;  // the fields before the failure still count; the one it cuts is a read error
+    if (!ReadFile(file.get(), read.bytes.data() + length, static_cast<DWORD>(read.bytes.size() - length), &got,
+                  nullptr)) {
+      read.read_error = true;
       break;
     }
     if (got == 0) break;
     length += got;
   }
-  bytes.resize(length);
-  const bool complete = !read_error && length <= kMaxTextFileBytes;
-  const std::string_view read = std::string_view(bytes).substr(0, kMaxTextFileBytes);
-  return TextInput(DecodeTextFile(read, complete, AnsiToUtf8), complete);
+  read.longer = length > limit;
+  read.bytes.resize(std::min(length, limit));
+  return read;
+}
+
+std::optional<TextInput> Win32System::OpenForInput(const std::string& path) {
+  DWORD error = 0;
+  const OwnedHandle file = OpenForReading(path, error);
+  if (!file || !IsDiskFile(file)) return std::nullopt;
+  // The fields before a read error or the size limit still count; the one cut there is a read error.
+  const BytesRead read = ReadUpTo(file, kMaxTextFileBytes);
+  const bool complete = !read.read_error && !read.longer;
+  const std::string_view text(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size());
+  return TextInput(DecodeTextFile(text, complete, AnsiToUtf8), complete);
 }
 
 bool Win32System::ChDrive(char drive) {
