@@ -72,26 +72,25 @@ bool IsUtf8BeyondAscii(std::string_view s, bool complete) {
   return beyond_ascii;
 }
 
-std::string Utf16ToUtf8(std::string_view s, bool big_endian) {
-  std::string out;
-  out.reserve(s.size());
-  auto unit = [&](std::size_t at) -> char16_t {
-    const auto a = static_cast<std::uint8_t>(s[at]), b = static_cast<std::uint8_t>(s[at + 1]);
-    return static_cast<char16_t>(big_endian ? (a << 8) | b : (b << 8) | a);
-  };
+// The bytes of a UTF-16 file as code units; an odd last byte is no unit.
+std::u16string Utf16Units(std::string_view s, bool big_endian) {
+  std::u16string units;
+  units.reserve(s.size() / 2);
   for (std::size_t at = 0; at + 1 < s.size(); at += 2) {
-    const char16_t u = unit(at);
-    if (u >= 0xD800 && u <= 0xDBFF && at + 3 < s.size()) {
-      const char16_t low = unit(at + 2);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-        at += 2;
-        continue;
-      }
-    }
-    AppendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? kReplacement : u);
+    const auto a = static_cast<std::uint8_t>(s[at]), b = static_cast<std::uint8_t>(s[at + 1]);
+    units += static_cast<char16_t>(big_endian ? (a << 8) | b : (b << 8) | a);
   }
-  return out;
+  return units;
+}
+
+void AppendUtf16(std::u16string& out, char32_t c) {
+  if (c < 0x10000) {
+    out += static_cast<char16_t>(c);
+  } else {
+    c -= 0x10000;
+    out += static_cast<char16_t>(0xD800 + (c >> 10));
+    out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+  }
 }
 
 // UTF-8 with every invalid byte replaced by U+FFFD.
@@ -112,6 +111,38 @@ std::string ValidUtf8(std::string_view s) {
 }
 
 }  // namespace
+
+std::string Utf16ToUtf8(std::u16string_view units, LoneSurrogates lone) {
+  std::string out;
+  out.reserve(units.size());
+  for (std::size_t at = 0; at < units.size(); ++at) {
+    char32_t c = units[at];
+    if (IsHighSurrogate(c) && at + 1 < units.size() && IsLowSurrogate(units[at + 1])) {
+      c = CombineSurrogates(c, units[at + 1]);
+      ++at;
+    } else if ((IsHighSurrogate(c) || IsLowSurrogate(c)) && lone == LoneSurrogates::Replace) {
+      c = kReplacement;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  for (std::size_t at = 0; at < utf8.size();) {
+    const Utf8Character c = Utf8CharacterAt(utf8, at, true);
+    if (c.length > 0) {
+      AppendUtf16(out, c.code_point);
+      at += static_cast<std::size_t>(c.length);
+    } else {
+      out += static_cast<char16_t>(kReplacement);
+      ++at;
+    }
+  }
+  return out;
+}
 
 std::string Windows1252ToUtf8(std::string_view bytes) {
   std::string out;
@@ -157,8 +188,8 @@ std::string WithVisibleNul(std::string_view text) {
 
 std::string DecodeTextFile(std::string_view bytes, bool complete, CodePageDecoder code_page) {
   if (bytes.starts_with("\xEF\xBB\xBF")) return ValidUtf8(bytes.substr(3));
-  if (bytes.starts_with("\xFF\xFE")) return Utf16ToUtf8(bytes.substr(2), false);
-  if (bytes.starts_with("\xFE\xFF")) return Utf16ToUtf8(bytes.substr(2), true);
+  if (bytes.starts_with("\xFF\xFE")) return Utf16ToUtf8(Utf16Units(bytes.substr(2), false), LoneSurrogates::Replace);
+  if (bytes.starts_with("\xFE\xFF")) return Utf16ToUtf8(Utf16Units(bytes.substr(2), true), LoneSurrogates::Replace);
   if (IsUtf8BeyondAscii(bytes, complete)) return std::string(bytes);
   return code_page(bytes);
 }

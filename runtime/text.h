@@ -37,6 +37,25 @@ std::string WithVisibleNul(std::string_view text);
 // the system holds that way survives the trip through UTF-8.
 void AppendUtf8(std::string& out, char32_t code_point);
 
+// --- UTF-16: the system's own text on Windows, and one encoding of text files.
+
+inline bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+inline bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+// The character a high and a low surrogate stand for together.
+inline char32_t CombineSurrogates(char32_t high, char32_t low) { return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00); }
+
+// What becomes of a half of a surrogate pair without its other half. A name the system holds (a
+// file, a folder) keeps it, written as its own three bytes, so that the name still finds what it
+// names; text read for the user shows U+FFFD.
+enum class LoneSurrogates { Keep, Replace };
+
+// UTF-16 code units as UTF-8.
+std::string Utf16ToUtf8(std::u16string_view units, LoneSurrogates lone);
+
+// UTF-8 as UTF-16 code units; a byte that is not part of a valid sequence becomes U+FFFD. A
+// surrogate written as three bytes (a lone one kept by Utf16ToUtf8) comes back as the same unit.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+
 // How a platform reads bytes in its own 8-bit code page, into UTF-8.
 using CodePageDecoder = std::string (*)(std::string_view bytes);
 

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "runtime/text.h"
+
 namespace tarvelin {
 
 std::optional<InputEvent> InputMessages::Translate(UINT message, WPARAM wparam, LPARAM lparam, PixelRect client,
@@ -33,13 +35,12 @@ std::optional<InputEvent> InputMessages::Translate(UINT message, WPARAM wparam, 
 
 // A lone half of a surrogate pair stands for no character and is dropped.
 std::optional<char32_t> InputMessages::TakeCodeUnit(char16_t unit) {
-  const bool high = unit >= 0xD800 && unit <= 0xDBFF, low = unit >= 0xDC00 && unit <= 0xDFFF;
   const char16_t waiting = high_surrogate_;
-  high_surrogate_ = high ? unit : 0;
-  if (high) return std::nullopt;
-  if (low) {
+  high_surrogate_ = IsHighSurrogate(unit) ? unit : 0;
+  if (IsHighSurrogate(unit)) return std::nullopt;
+  if (IsLowSurrogate(unit)) {
     if (!waiting) return std::nullopt;
-    return 0x10000 + ((char32_t{waiting} - 0xD800) << 10) + (char32_t{unit} - 0xDC00);
+    return CombineSurrogates(waiting, unit);
   }
   return unit;
 }

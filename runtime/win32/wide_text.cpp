@@ -7,53 +7,14 @@
 #include "runtime/text.h"
 
 namespace tarvelin {
-namespace {
-
-constexpr wchar_t kReplacement = 0xFFFD;
-
-void AppendUtf16(std::wstring& out, char32_t c) {
-  if (c < 0x10000) {
-    out += static_cast<wchar_t>(c);
-  } else {
-    c -= 0x10000;
-    out += static_cast<wchar_t>(0xD800 + (c >> 10));
-    out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
-  }
-}
-
-}  // namespace
 
 std::wstring Utf8ToWide(std::string_view text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (std::size_t at = 0; at < text.size();) {
-    const Utf8Character c = Utf8CharacterAt(text, at, true);
-    if (c.length > 0) {
-      AppendUtf16(out, c.code_point);
-      at += static_cast<std::size_t>(c.length);
-    } else {
-      out += kReplacement;
-      ++at;
-    }
-  }
-  return out;
+  const std::u16string units = Utf8ToUtf16(text);
+  return std::wstring(units.begin(), units.end());
 }
 
 std::string WideToUtf8(std::wstring_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t at = 0; at < text.size(); ++at) {
-    char32_t c = static_cast<char16_t>(text[at]);
-    if (c >= 0xD800 && c <= 0xDBFF && at + 1 < text.size()) {
-      const char32_t low = static_cast<char16_t>(text[at + 1]);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        ++at;
-      }
-    }
-    AppendUtf8(out, c);
-  }
-  return out;
+  return Utf16ToUtf8(std::u16string(text.begin(), text.end()), LoneSurrogates::Keep);
 }
 
 std::string CodePageToUtf8(std::string_view bytes, unsigned code_page) {

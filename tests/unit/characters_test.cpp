@@ -67,6 +67,25 @@ TEST(CodePoints, KeepsEveryCharacterAndReplacesEveryBadByte) {
   EXPECT_EQ(CodePoints("end\xE4\xB8"), U"end\uFFFD\uFFFD");
 }
 
+TEST(Utf16, NamesKeepLoneSurrogatesThroughUtf8) {
+  // Windows file names are UTF-16 that need not be valid: a half of a pair alone, a pair reversed.
+  const std::u16string names[] = {u"C:\\Disc\\x\xD800y", u"\xDC00", u"end\xD83D", u"\xDE00\xD83D",
+                                  u"\xD800\xD83D\xDE00", u"Men\x00FC \x20AC \xD83D\xDE00"};
+  for (const std::u16string& name : names) {
+    const std::string utf8 = Utf16ToUtf8(name, LoneSurrogates::Keep);
+    EXPECT_EQ(Utf8ToUtf16(utf8), name) << "as UTF-8: " << ::testing::PrintToString(utf8);
+  }
+  EXPECT_EQ(Utf16ToUtf8(u"a\xD83D\xDE00", LoneSurrogates::Keep), "a\xF0\x9F\x98\x80");  // a pair is one character
+  EXPECT_EQ(Utf16ToUtf8(u"a\xD800", LoneSurrogates::Keep), "a\xED\xA0\x80");
+}
+
+TEST(Utf16, TextShowsLoneSurrogatesAsReplacementCharacters) {
+  EXPECT_EQ(Utf16ToUtf8(u"\xD800y\xDC00\xD83D\xDE00\xDE00\xD83D", LoneSurrogates::Replace),
+            "\xEF\xBF\xBDy\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBD");
+  // Bytes that are not UTF-8 have no UTF-16 of their own.
+  EXPECT_EQ(Utf8ToUtf16("a\xFF" "b\xC0\xAF\xC3"), u"a\xFFFD" u"b\xFFFD\xFFFD\xFFFD");
+}
+
 TEST(WithVisibleNul, ShowsEveryNulAsAReplacementCharacter) {
   EXPECT_EQ(WithVisibleNul("The file missing\0tail.exe could not be found."s),
             "The file missing\xEF\xBF\xBDtail.exe could not be found.");
