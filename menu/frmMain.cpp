@@ -5,8 +5,8 @@
 namespace tarvelin {
 
 void frmMain::Form_Load() {
-  rt_.frmMain().Width = rt_.imgForeground().Width() * rt_.TwipsPerPixelX();
-  rt_.frmMain().Height = rt_.imgForeground().Height() * rt_.TwipsPerPixelY();
+  rt_.frmMain().SetWidth(rt_.imgForeground().Width() * rt_.TwipsPerPixelX());
+  rt_.frmMain().SetHeight(rt_.imgForeground().Height() * rt_.TwipsPerPixelY());
   for (const HotSpotDesign& design : kHotSpotLayout) {
     HotSpot& spot = *rt_.imgHover(design.Index);
     spot.Top = design.Top;

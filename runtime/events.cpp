@@ -48,8 +48,8 @@ void EventRouter::DeliverMove(const InputEvent& move, FormHandlers& handlers) {
   moved_inside_handler_ = depth_ > 1;
   const Form::Target target = form_.HitTest(move.x, move.y);
   ++moving_;
-  if (target.kind == Form::Target::Kind::HotSpot) handlers.imgHover_MouseMove(target.index);
-  else if (target.kind == Form::Target::Kind::BareWindow) handlers.Form_MouseMove();
+  if (target.kind == Form::Target::Kind::HotSpot) handlers.PointerOverHotSpot(target.index);
+  else if (target.kind == Form::Target::Kind::BareWindow) handlers.PointerOverWindow();
   // The box has no movement handler.
   --moving_;
 }
@@ -65,19 +65,19 @@ void EventRouter::Dispatch(const InputEvent& event, FormHandlers& handlers) {
       pressed_box_.reset();
       // The second press of a double-click is a double-click, which the box does not handle.
       if (event.clicks % 2 == 1 && form_.HitTest(event.x, event.y).kind == Kind::Box)
-        pressed_box_ = form_.picDisplay.Rect();
+        pressed_box_ = form_.box.Rect();
       break;
     case InputEvent::Type::ButtonRelease: {
       if (!captured_) break;
       captured_ = false;
       const bool click = pressed_box_ && form_.HitTest(event.x, event.y).kind == Kind::Box &&
-                         form_.picDisplay.Rect() == *pressed_box_;
+                         form_.box.Rect() == *pressed_box_;
       pressed_box_.reset();
       // Where the pointer was released is where it is now. On the box, which has no movement
       // handler, this only marks the place for the handlers a pump interrupted.
       if (form_.FrameRect().Contains(event.x, event.y))
         DeliverMove({InputEvent::Type::PointerMove, event.x, event.y}, handlers);
-      if (click) handlers.picDisplay_Click();
+      if (click) handlers.BoxClicked();
       break;
     }
     case InputEvent::Type::CaptureLost:
@@ -85,7 +85,7 @@ void EventRouter::Dispatch(const InputEvent& event, FormHandlers& handlers) {
       pressed_box_.reset();
       break;
     case InputEvent::Type::Character:
-      handlers.Form_KeyPress(KeyAscii(event.code));
+      handlers.KeyTyped(KeyAscii(event.code));
       break;
     case InputEvent::Type::StartFailed:
       handlers.StartFailed(event.command);

@@ -1,6 +1,6 @@
 #pragma once
 
-// The event router: raw pointer, button and key events from a provider in, calls of frmMain's
+// The event router: raw pointer, button and key events from a provider in, calls of the window's
 // handlers out, with a pump that a handler may run again (DoEvents) kept safe.
 
 #include <cstdint>
@@ -12,15 +12,15 @@
 
 namespace tarvelin {
 
-// The event handlers of frmMain, called by the runtime on its one thread.
+// The event handlers of the window, called by the runtime on its one thread.
 class FormHandlers {
  public:
   virtual ~FormHandlers() = default;
-  virtual void Form_Load() = 0;                                // once, before the window is first shown
-  virtual void Form_MouseMove() = 0;                           // pointer moved over the bare window
-  virtual void imgHover_MouseMove(std::int16_t Index) = 0;     // pointer moved over a hot spot the box does not cover
-  virtual void picDisplay_Click() = 0;                         // left press and release on the shown box
-  virtual void Form_KeyPress(std::int16_t KeyAscii) = 0;       // a character key, 27 for Escape
+  virtual void Load() = 0;                                   // once, before the window is first shown
+  virtual void PointerOverWindow() = 0;                      // pointer moved over the bare window
+  virtual void PointerOverHotSpot(std::int16_t index) = 0;   // pointer moved over a hot spot the box does not cover
+  virtual void BoxClicked() = 0;                             // left press and release on the shown box
+  virtual void KeyTyped(std::int16_t key_ascii) = 0;         // a character key, its KeyAscii: 27 for Escape
   // A command that Shell accepted turned out, later, not to have started (a desktop's opener
   // refused the document it names).
   virtual void StartFailed(const std::string& command) = 0;
@@ -37,7 +37,7 @@ struct InputEvent {
   std::string command{};    // StartFailed: the command line as Shell was given it
 };
 
-// The KeyAscii that Form_KeyPress receives for a typed character: its code in Windows-1252, the code
+// The KeyAscii that KeyTyped receives for a typed character: its code in Windows-1252, the code
 // a program made for a Western Windows code page is given (27 for Escape, 13 for Enter); 63 ("?")
 // for a character that code page lacks, as Windows gives such a program.
 std::int16_t KeyAscii(char32_t code_point);
@@ -45,7 +45,7 @@ std::int16_t KeyAscii(char32_t code_point);
 // Queues raw events and turns them into handler calls. The left button works like a Windows button:
 //  - a press captures the pointer until its release: meanwhile movements run no handler, so the
 //    highlight stays as it was at the press;
-//  - the release is a click (picDisplay_Click) only when both the press and the release land on the
+//  - the release is a click (BoxClicked) only when both the press and the release land on the
 //    shown box, and the box has not moved in between;
 //  - any other release inside the window counts as a movement to where it happened, so the
 //    highlight then follows the pointer without waiting for it to move again.
@@ -60,7 +60,7 @@ std::int16_t KeyAscii(char32_t code_point);
 //    movement was handled inside it; so when the outermost handler returns after such a movement,
 //    the router delivers the pointer's latest position once more, and the highlight ends up where
 //    the pointer is;
-//  - nothing is dispatched once frmMain is unloaded.
+//  - nothing is dispatched once the window is unloaded.
 class EventRouter {
  public:
   static constexpr int kMaxNesting = 8;

@@ -47,36 +47,35 @@ void HighlightBox::PaintPicture(const tarvelin::Picture& picture, float x, float
   ++version_;
 }
 
-Form::Form(Picture background, Picture highlight, std::span<const HotSpotDesign> design, std::uint32_t window_colour)
-    : picDisplay(window_colour),
-      imgForeground(std::move(highlight)),
+Form::Form(Picture background, Picture highlight_picture, std::span<const HotSpotDesign> design,
+           std::uint32_t window_colour)
+    : box(window_colour),
+      highlight(std::move(highlight_picture)),
       background_(std::move(background)),
       window_colour_(window_colour) {
   for (const HotSpotDesign& d : design) hot_spots_.push_back({d.Index, d.Left, d.Top, d.Width, d.Height, d.Tag});
 }
 
-HotSpot* Form::imgHover(std::int16_t index) {
+HotSpot* Form::FindHotSpot(std::int16_t index) {
   for (HotSpot& spot : hot_spots_)
     if (spot.Index == index) return &spot;
   return nullptr;
 }
 
 Form::Target Form::HitTest(int x, int y) const {
-  if (picDisplay.Visible() && picDisplay.Rect().Contains(x, y)) return {Target::Kind::Box};
+  if (box.Visible() && box.Rect().Contains(x, y)) return {Target::Kind::Box};
   for (const HotSpot& spot : hot_spots_)
     if (spot.Contains(x, y)) return {Target::Kind::HotSpot, spot.Index};
   return {Target::Kind::BareWindow};
 }
 
-PixelRect Form::ClientRect(const FormWindow& window, float units_per_pixel_x, float units_per_pixel_y) {
+PixelRect Form::ClientRect() const {
   constexpr int kLargest = 16384;
-  const int w = units_per_pixel_x > 0 ? ToPixel(window.Width / units_per_pixel_x) : 0;
-  const int h = units_per_pixel_y > 0 ? ToPixel(window.Height / units_per_pixel_y) : 0;
-  return {0, 0, std::clamp(w, 1, kLargest), std::clamp(h, 1, kLargest)};
+  return {0, 0, std::clamp(ToPixel(window.Width), 1, kLargest), std::clamp(ToPixel(window.Height), 1, kLargest)};
 }
 
 void Form::Draw(PixelRect area) {
-  const PixelRect box = picDisplay.Visible() ? picDisplay.Rect() : PixelRect{};
+  const PixelRect shown = box.Visible() ? box.Rect() : PixelRect{};
   const int right = area.x + area.w;
   for (int y = area.y; y < area.y + area.h; ++y) {
     std::uint32_t* row = &frame_[static_cast<std::size_t>(y) * frame_rect_.w];
@@ -86,11 +85,11 @@ void Form::Draw(PixelRect area) {
       for (int x = from; x < pictured; ++x) row[x] = background_.Colour(x, y);
       std::fill(row + std::max(from, pictured), row + to, window_colour_);
     };
-    const bool crosses = y >= box.y && y < box.y + box.h;
-    const int box_from = crosses ? std::clamp(box.x, area.x, right) : right;
-    const int box_to = crosses ? std::clamp(box.x + box.w, area.x, right) : right;
+    const bool crosses = y >= shown.y && y < shown.y + shown.h;
+    const int box_from = crosses ? std::clamp(shown.x, area.x, right) : right;
+    const int box_to = crosses ? std::clamp(shown.x + shown.w, area.x, right) : right;
     fill_background(area.x, box_from);
-    for (int x = box_from; x < box_to; ++x) row[x] = picDisplay.Pixel(x - box.x, y - box.y);
+    for (int x = box_from; x < box_to; ++x) row[x] = box.Pixel(x - shown.x, y - shown.y);
     fill_background(box_to, right);
   }
 }
@@ -103,7 +102,7 @@ std::vector<PixelRect> Form::Compose(PixelRect size) {
     Draw(clipped);
     changed.push_back(clipped);
   };
-  const Shown now{picDisplay.Visible(), picDisplay.Rect(), picDisplay.Version()};
+  const Shown now{box.Visible(), box.Rect(), box.Version()};
   if (size != frame_rect_) {
     frame_rect_ = size;
     frame_.assign(static_cast<std::size_t>(size.w) * size.h, window_colour_);

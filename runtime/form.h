@@ -40,7 +40,7 @@ struct HotSpotDesign {
   const char* Tag;
 };
 
-// One element of the control array imgHover: transparent and windowless; it draws nothing and
+// A hot spot, one element of a control array: transparent and windowless; it draws nothing and
 // only reports mouse movement inside its rectangle.
 struct HotSpot {
   std::int16_t Index = 0;
@@ -50,13 +50,13 @@ struct HotSpot {
   bool Contains(int x, int y) const { return x >= Left && y >= Top && x < Left + Width && y < Top + Height; }
 };
 
-// frmMain's own properties.
+// The window's own properties.
 struct FormWindow {
-  float Width = 0, Height = 0;  // outer size in window units: pixels times units per pixel
+  float Width = 0, Height = 0;  // outer size in pixels, the client size too: the window has no frame
   std::string Caption;          // UTF-8; empty until the options file gives one
 };
 
-// imgForeground: an invisible image control holding the highlight picture.
+// An invisible image control holding the highlight picture.
 class ImageHolder {
  public:
   explicit ImageHolder(tarvelin::Picture picture) : picture_(std::move(picture)) {}
@@ -68,7 +68,7 @@ class ImageHolder {
   tarvelin::Picture picture_;
 };
 
-// picDisplay: the highlight box, a child window above the hot spots. Like a real child window that
+// The highlight box, a child window above the hot spots. Like a real child window that
 // keeps no picture of its own, moving or resizing it erases it to its background colour.
 class HighlightBox {
  public:
@@ -108,16 +108,17 @@ class HighlightBox {
 // the pointer is over, and the picture on screen as one framebuffer.
 class Form {
  public:
-  Form(Picture background, Picture highlight, std::span<const HotSpotDesign> design, std::uint32_t window_colour);
+  Form(Picture background, Picture highlight_picture, std::span<const HotSpotDesign> design,
+       std::uint32_t window_colour);
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
   FormWindow window;
-  HighlightBox picDisplay;
-  ImageHolder imgForeground;
+  HighlightBox box;
+  ImageHolder highlight;
 
   // The hot spot with this index, or nothing when the control array has no such element.
-  HotSpot* imgHover(std::int16_t index);
+  HotSpot* FindHotSpot(std::int16_t index);
   std::span<HotSpot> HotSpots() { return hot_spots_; }
 
   // Which control receives the pointer at a client pixel: the shown box lies above the hot spots,
@@ -128,8 +129,8 @@ class Form {
   };
   Target HitTest(int x, int y) const;
 
-  // The client size in pixels that the outer size gives at these window units per pixel.
-  static PixelRect ClientRect(const FormWindow& window, float units_per_pixel_x, float units_per_pixel_y);
+  // The client area in whole pixels, as large as a window can be made.
+  PixelRect ClientRect() const;
 
   // Brings the framebuffer (0x00RRGGBB, |size| wide) up to date with the controls and returns the
   // rectangles that changed since the last call. A new size redraws everything.
@@ -137,7 +138,7 @@ class Form {
   const std::vector<std::uint32_t>& Frame() const { return frame_; }
   PixelRect FrameRect() const { return frame_rect_; }
 
-  // Set when frmMain is unloaded; no handler runs after that.
+  // Set when the window is unloaded; no handler runs after that.
   bool unloaded = false;
 
  private:

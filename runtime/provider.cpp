@@ -5,12 +5,14 @@
 namespace tarvelin {
 
 Provider::Provider(Artwork art, std::span<const HotSpotDesign> design, std::uint32_t window_colour,
-                   System& system, WindowUnits twips_per_pixel)
-    : Services(form_model_, system, twips_per_pixel), form_model_(std::move(art.background), std::move(art.highlight), design, window_colour), router_(form_model_) {}
+                   System& system, WindowUnits units_per_pixel)
+    : Services(form_model_, system, units_per_pixel),
+      form_model_(std::move(art.background), std::move(art.highlight), design, window_colour),
+      router_(form_model_) {}
 
 bool Provider::Start(FormHandlers& handlers) {
   handlers_ = &handlers;
-  handlers.Form_Load();
+  handlers.Load();
   if (!ShowWindow(ClientRect())) return false;
   Present(form_model_.Compose(ClientRect()));
   return true;

@@ -17,11 +17,11 @@ class Provider : public Services {
  public:
   // The provider keeps the pictures for as long as it lives.
   Provider(Artwork art, std::span<const HotSpotDesign> design, std::uint32_t window_colour, System& system,
-           WindowUnits twips_per_pixel);
+           WindowUnits units_per_pixel);
 
-  // Calls Form_Load, then shows the window centred and paints it; false when it cannot be shown.
+  // Runs the Load handler, then shows the window centred and paints it; false when it cannot be shown.
   bool Start(FormHandlers& handlers);
-  // Starts, then delivers events until frmMain is unloaded. Returns the process exit status.
+  // Starts, then delivers events until the window is unloaded. Returns the process exit status.
   int Run(FormHandlers& handlers);
 
   void DoEvents() final;
@@ -35,7 +35,7 @@ class Provider : public Services {
   const std::string& Failure() const { return failure_; }
 
  protected:
-  // Shows the window, centred, at the client size Form_Load gave; false when it cannot.
+  // Shows the window, centred, at the client size the Load handler gave; false when it cannot.
   virtual bool ShowWindow(PixelRect client) = 0;
   // Waits for at least one native event and posts it; false when the event source is gone.
   virtual bool WaitForEvents() = 0;
@@ -43,10 +43,10 @@ class Provider : public Services {
   virtual void PostPendingEvents() = 0;
   // Copies the changed rectangles of the framebuffer to the screen.
   virtual void Present(std::span<const PixelRect> changed) = 0;
-  // Takes the window away once frmMain is unloaded.
+  // Takes the window away once it is unloaded.
   virtual void CloseWindow() = 0;
 
-  PixelRect ClientRect() const { return Form::ClientRect(form_model_.window, TwipsPerPixelX(), TwipsPerPixelY()); }
+  PixelRect ClientRect() const { return form_model_.ClientRect(); }
   // Runs the handlers of the queued events, then shows what they changed.
   void DispatchAndPresent();
   // Records why the menu cannot go on, for Failure(); false, to return from the hook that failed.

@@ -15,6 +15,27 @@ struct WindowUnits {
   float x = 15, y = 15;
 };
 
+// frmMain's properties: its title, and its outer size in window units, which the display scale
+// turns into the window's pixels.
+class FormProperties {
+ public:
+  FormProperties(FormWindow& window, WindowUnits twips_per_pixel)
+      : Caption(window.Caption), window_(window), twips_per_pixel_(twips_per_pixel) {}
+
+  float Width() const { return window_.Width * twips_per_pixel_.x; }
+  float Height() const { return window_.Height * twips_per_pixel_.y; }
+  void SetWidth(float twips) { window_.Width = Pixels(twips, twips_per_pixel_.x); }
+  void SetHeight(float twips) { window_.Height = Pixels(twips, twips_per_pixel_.y); }
+
+  std::string& Caption;
+
+ private:
+  static float Pixels(float twips, float twips_per_pixel) { return twips_per_pixel > 0 ? twips / twips_per_pixel : 0; }
+
+  FormWindow& window_;
+  WindowUnits twips_per_pixel_;
+};
+
 // Everything the menu asks of the platform. The controls are the shared form model, the same on
 // every provider; files, directories and program start are the operating system's; the window's
 // events and the message box each provider implements. Failures come back as values.
@@ -27,11 +48,11 @@ class Services {
   Services& operator=(const Services&) = delete;
 
   // --- Controls: properties in pixels, except the window's outer size in window units.
-  FormWindow& frmMain() { return form_.window; }
+  FormProperties frmMain() { return {form_.window, twips_per_pixel_}; }
   // The hot spot with this index, or nothing for an index the control array lacks (0, 6, 7, 9, ...).
-  HotSpot* imgHover(std::int16_t Index) { return form_.imgHover(Index); }
-  HighlightBox& picDisplay() { return form_.picDisplay; }
-  const ImageHolder& imgForeground() const { return form_.imgForeground; }
+  HotSpot* imgHover(std::int16_t Index) { return form_.FindHotSpot(Index); }
+  HighlightBox& picDisplay() { return form_.box; }
+  const ImageHolder& imgForeground() const { return form_.highlight; }
 
   // --- Screen: window units per pixel, fixed once the provider is made.
   float TwipsPerPixelX() const { return twips_per_pixel_.x; }

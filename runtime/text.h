@@ -42,7 +42,9 @@ void AppendUtf8(std::string& out, char32_t code_point);
 inline bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 inline bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 // The character a high and a low surrogate stand for together.
-inline char32_t CombineSurrogates(char32_t high, char32_t low) { return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00); }
+inline char32_t CombineSurrogates(char32_t high, char32_t low) {
+  return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
 
 // What becomes of a half of a surrogate pair without its other half. A name the system holds (a
 // file, a folder) keeps it, written as its own three bytes, so that the name still finds what it

@@ -12,9 +12,9 @@ constexpr std::uint32_t kWindowColour = 0xFFFFFF;
 constexpr int kScreenWidth = 1024, kScreenHeight = 768;
 }  // namespace
 
-MemoryProvider::MemoryProvider(Artwork art, std::span<const HotSpotDesign> design, float twips_per_pixel_x,
-                               float twips_per_pixel_y)
-    : Provider(std::move(art), design, kWindowColour, *this, {twips_per_pixel_x, twips_per_pixel_y}) {}
+MemoryProvider::MemoryProvider(Artwork art, std::span<const HotSpotDesign> design, float units_per_pixel_x,
+                               float units_per_pixel_y)
+    : Provider(std::move(art), design, kWindowColour, *this, {units_per_pixel_x, units_per_pixel_y}) {}
 
 void MemoryProvider::Send(const InputEvent& event) {
   router().Post(event);

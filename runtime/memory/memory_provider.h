@@ -32,8 +32,8 @@ class MemoryProvider final : private System, public Provider {
     std::string prompt, title;
   };
 
-  MemoryProvider(Artwork art, std::span<const HotSpotDesign> design, float twips_per_pixel_x = 15,
-                 float twips_per_pixel_y = 15);
+  MemoryProvider(Artwork art, std::span<const HotSpotDesign> design, float units_per_pixel_x = 15,
+                 float units_per_pixel_y = 15);
 
   // --- The machine the menu runs on; tests set these before starting.
   std::string app_path = "C:\\Disc";

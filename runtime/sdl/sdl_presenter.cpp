@@ -114,8 +114,8 @@ void SdlPresenter::PresentWithRenderer(std::span<const std::uint32_t> frame, Pix
   // One texture pixel per buffer pixel, from the window's top-left corner, where the pointer's
   // points find the picture. A compositor that imposes another size on the window gets the window
   // colour beyond the picture, never the picture stretched away from where the pointer finds it.
-  SDL_SetRenderDrawColor(renderer_.get(), (kWindowColour >> 16) & 0xFF, (kWindowColour >> 8) & 0xFF, kWindowColour & 0xFF,
-                         SDL_ALPHA_OPAQUE);
+  SDL_SetRenderDrawColor(renderer_.get(), (kWindowColour >> 16) & 0xFF, (kWindowColour >> 8) & 0xFF,
+                         kWindowColour & 0xFF, SDL_ALPHA_OPAQUE);
   SDL_RenderClear(renderer_.get());
   const SDL_Rect picture{0, 0, screen.w, screen.h};
   SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &picture);

@@ -1,7 +1,7 @@
 #pragma once
 
 // The SDL2 provider, for Linux and other desktops SDL2 runs on.
-//  - window: borderless, the client size Form_Load gives, centred on the first display's usable
+//  - window: borderless, the client size the Load handler gives, centred on the first display's usable
 //    area with its top-left corner always on it, the title
 //    as UTF-8, the built-in icon; created hidden and shown once it is complete (window.cpp);
 //  - scaling: on a desktop that scales, the window is the client size times the largest whole

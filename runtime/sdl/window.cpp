@@ -22,7 +22,7 @@ namespace {
 
 // Window units per pixel at 96 dots per inch. SDL places and sizes windows in pixels, so the unit
 // only has to divide back exactly; X servers report no logical DPI that would mean more.
-constexpr float kTwipsPerPixel = 15;
+constexpr float kWindowUnitsPerPixel = 15;
 // The density at which a desktop does not scale.
 constexpr float kUnscaledDpi = 96;
 // A second press counts as a double-click only this near the first, in the menu's pixels, as on
@@ -116,7 +116,9 @@ std::optional<PixelRect> SdlProvider::UsableArea(SDL_Window* window) {
 }
 
 SdlProvider::SdlProvider(Artwork art, std::span<const HotSpotDesign> design, posix::PosixSystem& system)
-    : Provider(std::move(art), design, SdlPresenter::kWindowColour, system, {kTwipsPerPixel, kTwipsPerPixel}), system_(system) {
+    : Provider(std::move(art), design, SdlPresenter::kWindowColour, system,
+               {kWindowUnitsPerPixel, kWindowUnitsPerPixel}),
+      system_(system) {
   SetHintsBeforeStart();
   IgnoreWakeupsToDestroyedWindows();
   video_ = StartVideo();
@@ -168,9 +170,9 @@ bool SdlProvider::ShowWindow(PixelRect client) {
   // and the compositor tells its scale through the window's size in pixels.
   const bool sized_in_points = SdlPresenter::UsesRenderer();
   // Hidden until the icon is set, so the window system never shows it half made.
-  window_.reset(SDL_CreateWindow(frmMain().Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, client.w,
-                                 client.h,
-                                 SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | (sized_in_points ? SDL_WINDOW_ALLOW_HIGHDPI : 0)));
+  window_.reset(SDL_CreateWindow(
+      form().window.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, client.w, client.h,
+      SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | (sized_in_points ? SDL_WINDOW_ALLOW_HIGHDPI : 0)));
   if (!window_) return Fail(std::string("cannot open the menu window: ") + SDL_GetError());
   // The desktop's scale is known once SDL is connected to it, so the window is made at the menu's
   // size and grown before it is shown.
@@ -178,8 +180,8 @@ bool SdlProvider::ShowWindow(PixelRect client) {
   // The largest factor of the desktop's scale at which the window fits the usable area; 1 on a
   // display of no known size.
   if (!sized_in_points && usable)
-    scale_ = ScreenScale(ScreenScale::FittingFactor(ScreenScale::WholeFactor(DesktopScale(window_.get())), client, usable->w,
-                                                    usable->h));
+    scale_ = ScreenScale(ScreenScale::FittingFactor(ScreenScale::WholeFactor(DesktopScale(window_.get())), client,
+                                                    usable->w, usable->h));
   const PixelRect screen = scale_.ToScreen(client);
   if (scale_.factor() > 1) SDL_SetWindowSize(window_.get(), screen.w, screen.h);
   // SDL centres on the whole display, and a window wider than it would start left of its edge.

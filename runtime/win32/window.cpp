@@ -10,7 +10,7 @@ namespace tarvelin {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"TarvelinMenu";
-constexpr float kTwipsPerInch = 1440;
+constexpr float kWindowUnitsPerInch = 1440;
 constexpr unsigned kStandardDpi = 96;  // 100 %: one picture pixel is one screen pixel
 
 // The outer rectangle for a client area of |client|, centred on the primary monitor's work area
@@ -53,7 +53,7 @@ ScreenScale ScaleForDpi(unsigned dpi) {
 // the system DPI. The form keeps its size in picture pixels on a monitor of another DPI.
 WindowUnits WindowUnitsAtSystemDpi() {
   const unsigned dpi = SystemDpi();
-  const float units = kTwipsPerInch * static_cast<float>(ScaleForDpi(dpi).factor()) / static_cast<float>(dpi);
+  const float units = kWindowUnitsPerInch * static_cast<float>(ScaleForDpi(dpi).factor()) / static_cast<float>(dpi);
   return {units, units};
 }
 
@@ -77,7 +77,9 @@ std::uint32_t SystemWindowColour() {
 
 Win32Provider::Win32Provider(HINSTANCE instance, Artwork art, std::span<const HotSpotDesign> design,
                              Win32System& system)
-    : Provider(std::move(art), design, SystemWindowColour(), system, WindowUnitsAtSystemDpi()), instance_(instance), system_(system) {}
+    : Provider(std::move(art), design, SystemWindowColour(), system, WindowUnitsAtSystemDpi()),
+      instance_(instance),
+      system_(system) {}
 
 Win32Provider::~Win32Provider() {
   if (window_) DestroyWindow(window_);
@@ -118,7 +120,7 @@ bool Win32Provider::ShowWindow(PixelRect client) {
   // Created hidden on the primary monitor, then sized for that monitor's DPI and shown.
   constexpr DWORD kStyle = WS_POPUP;
   const RECT first = CentredWindowRect(client, kStyle);
-  const std::wstring title = Utf8ToWide(frmMain().Caption);
+  const std::wstring title = Utf8ToWide(form().window.Caption);
   window_ = CreateWindowExW(0, kWindowClass, title.c_str(), kStyle, first.left, first.top, first.right - first.left,
                             first.bottom - first.top, nullptr, nullptr, instance_, this);
   if (!window_) return Fail("the window cannot be created (error " + std::to_string(GetLastError()) + ")");

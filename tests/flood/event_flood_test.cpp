@@ -50,11 +50,11 @@ class CheckingHandlers final : public FormHandlers {
  public:
   CheckingHandlers(MemoryProvider& rt, frmMain& menu) : rt_(rt), menu_(menu) {}
 
-  void Form_Load() override { Run([&] { menu_.Form_Load(); }); }
-  void Form_MouseMove() override { Run([&] { menu_.Form_MouseMove(); }); }
-  void imgHover_MouseMove(std::int16_t index) override { Run([&] { menu_.imgHover_MouseMove(index); }); }
-  void picDisplay_Click() override { Run([&] { menu_.picDisplay_Click(); }); }
-  void Form_KeyPress(std::int16_t key) override { Run([&] { menu_.Form_KeyPress(key); }); }
+  void Load() override { Run([&] { menu_.Form_Load(); }); }
+  void PointerOverWindow() override { Run([&] { menu_.Form_MouseMove(); }); }
+  void PointerOverHotSpot(std::int16_t index) override { Run([&] { menu_.imgHover_MouseMove(index); }); }
+  void BoxClicked() override { Run([&] { menu_.picDisplay_Click(); }); }
+  void KeyTyped(std::int16_t key) override { Run([&] { menu_.Form_KeyPress(key); }); }
   void StartFailed(const std::string& command) override { Run([&] { menu_.StartFailed(command); }); }
 
   int deepest_handler = 0;

@@ -19,11 +19,11 @@ struct Model {
   explicit Model(std::int16_t box_over = 0) : form(Art().background, Art().highlight, kHotSpotLayout, kWindowColour) {
     if (box_over) {
       const PixelRect r = RectOf(box_over);
-      form.picDisplay.SetLeft(static_cast<float>(r.x));
-      form.picDisplay.SetTop(static_cast<float>(r.y));
-      form.picDisplay.SetWidth(static_cast<float>(r.w));
-      form.picDisplay.SetHeight(static_cast<float>(r.h));
-      form.picDisplay.SetVisible(true);
+      form.box.SetLeft(static_cast<float>(r.x));
+      form.box.SetTop(static_cast<float>(r.y));
+      form.box.SetWidth(static_cast<float>(r.w));
+      form.box.SetHeight(static_cast<float>(r.h));
+      form.box.SetVisible(true);
     }
   }
   Form form;
@@ -39,11 +39,11 @@ struct ShownModel : Model {
 struct Recorder final : FormHandlers {
   std::vector<std::string> calls;
   std::function<void()> on_call;
-  void Form_Load() override {}
-  void Form_MouseMove() override { Record("bare"); }
-  void imgHover_MouseMove(std::int16_t Index) override { Record("hot " + std::to_string(Index)); }
-  void picDisplay_Click() override { Record("click"); }
-  void Form_KeyPress(std::int16_t KeyAscii) override { Record("key " + std::to_string(KeyAscii)); }
+  void Load() override {}
+  void PointerOverWindow() override { Record("bare"); }
+  void PointerOverHotSpot(std::int16_t index) override { Record("hot " + std::to_string(index)); }
+  void BoxClicked() override { Record("click"); }
+  void KeyTyped(std::int16_t key_ascii) override { Record("key " + std::to_string(key_ascii)); }
   void StartFailed(const std::string& command) override { Record("failed " + command); }
   void Record(std::string call) {
     calls.push_back(std::move(call));
@@ -152,7 +152,7 @@ TEST(EventRouter, ClickNeedsTheBoxWhereThePressFoundIt) {
   Recorder r;
   model.router.Post(Press(CentreOf(3)));
   model.router.DispatchPending(r);
-  model.form.picDisplay.SetTop(static_cast<float>(RectOf(4).y));
+  model.form.box.SetTop(static_cast<float>(RectOf(4).y));
   model.router.Post(Release(CentreOf(4)));
   model.router.DispatchPending(r);
   EXPECT_EQ(r.calls, Calls{});
@@ -189,7 +189,7 @@ TEST(EventRouter, ClickNeedsTheBoxShownAtRelease) {
   Recorder r;
   model.router.Post(Press(CentreOf(3)));
   model.router.DispatchPending(r);
-  model.form.picDisplay.SetVisible(false);
+  model.form.box.SetVisible(false);
   model.router.Post(Release(CentreOf(3)));
   model.router.DispatchPending(r);
   // No click; the release is a movement onto the hot spot the hidden box uncovered.
@@ -241,16 +241,23 @@ TEST(ToPixel, RoundsAndClampsEveryValue) {
 }
 
 TEST(ClientRect, OddScalesGiveASaneWindow) {
-  const FormWindow window{7200, 5400, ""};
-  EXPECT_EQ(Form::ClientRect(window, 15, 15), (PixelRect{0, 0, 480, 360}));
-  EXPECT_EQ(Form::ClientRect(window, 0, -1), (PixelRect{0, 0, 1, 1}));
-  EXPECT_EQ(Form::ClientRect(window, std::numeric_limits<float>::quiet_NaN(), 1e-30f).w, 1);
-  EXPECT_LE(Form::ClientRect(FormWindow{1e30f, 1e30f, ""}, 1, 1).w, 16384);
+  // The client area of a window given this outer size in window units at these units per pixel.
+  const auto client = [](float width, float height, WindowUnits units) {
+    Form form(Picture{}, Picture{}, {}, 0);
+    FormProperties properties(form.window, units);
+    properties.SetWidth(width);
+    properties.SetHeight(height);
+    return form.ClientRect();
+  };
+  EXPECT_EQ(client(7200, 5400, {15, 15}), (PixelRect{0, 0, 480, 360}));
+  EXPECT_EQ(client(7200, 5400, {0, -1}), (PixelRect{0, 0, 1, 1}));
+  EXPECT_EQ(client(7200, 5400, {std::numeric_limits<float>::quiet_NaN(), 1e-30f}).w, 1);
+  EXPECT_LE(client(1e30f, 1e30f, {1, 1}).w, 16384);
 }
 
 TEST(HighlightBox, PaintPictureIsClippedToPictureAndBox) {
   Model model(8);
-  HighlightBox& box = model.form.picDisplay;
+  HighlightBox& box = model.form.box;
   const Picture& pic = Art().highlight;
   // Source running off the picture's right and bottom edges.
   box.PaintPicture(pic, 0, 0, 82, 22, 440, 350);
@@ -276,7 +283,7 @@ TEST(Compose, ReportsOnlyWhatChanged) {
   EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{window});
   EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{});
 
-  HighlightBox& box = form.picDisplay;
+  HighlightBox& box = form.box;
   const PixelRect one = RectOf(1), two = RectOf(2);
   box.SetLeft(one.x), box.SetTop(one.y), box.SetWidth(one.w), box.SetHeight(one.h);
   EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{});  // still hidden
@@ -297,7 +304,7 @@ TEST(Compose, ReportsOnlyWhatChanged) {
 
 TEST(Compose, BoxReachingOutOfTheWindowIsClipped) {
   Model model;
-  HighlightBox& box = model.form.picDisplay;
+  HighlightBox& box = model.form.box;
   box.SetLeft(470), box.SetTop(-5), box.SetWidth(100), box.SetHeight(20);
   box.SetVisible(true);
   model.form.Compose({0, 0, 480, 360});

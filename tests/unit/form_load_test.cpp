@@ -56,8 +56,8 @@ TEST(FormLoad, WindowIsTheArtworkSizeAtEveryDisplayScale) {
     TestMenu menu(scale.x, scale.y);
     ShowBoxBeforeLoad(menu);
     ASSERT_TRUE(menu.Start());
-    EXPECT_NEAR(menu.rt.frmMain().Width / scale.x, 480.0f, 0.01f);
-    EXPECT_NEAR(menu.rt.frmMain().Height / scale.y, 360.0f, 0.01f);
+    EXPECT_NEAR(menu.rt.frmMain().Width() / scale.x, 480.0f, 0.01f);
+    EXPECT_NEAR(menu.rt.frmMain().Height() / scale.y, 360.0f, 0.01f);
     // Shown at 480 x 360, centred on the 1024 x 768 screen.
     EXPECT_EQ(menu.rt.window, (PixelRect{272, 204, 480, 360}));
     ExpectIdle(menu);

@@ -65,22 +65,22 @@ class RecordingHandlers final : public FormHandlers {
   std::vector<std::string> calls;
   int deepest = 0;  // the router's largest nesting depth seen when a handler was entered
 
-  void Form_Load() override { menu_.Form_Load(); }
-  void Form_MouseMove() override {
+  void Load() override { menu_.Form_Load(); }
+  void PointerOverWindow() override {
     Enter("Form_MouseMove");
     menu_.Form_MouseMove();
   }
-  void imgHover_MouseMove(std::int16_t Index) override {
-    Enter("imgHover_MouseMove " + std::to_string(Index));
-    menu_.imgHover_MouseMove(Index);
+  void PointerOverHotSpot(std::int16_t index) override {
+    Enter("imgHover_MouseMove " + std::to_string(index));
+    menu_.imgHover_MouseMove(index);
   }
-  void picDisplay_Click() override {
+  void BoxClicked() override {
     Enter("picDisplay_Click");
     menu_.picDisplay_Click();
   }
-  void Form_KeyPress(std::int16_t KeyAscii) override {
-    Enter("Form_KeyPress " + std::to_string(KeyAscii));
-    menu_.Form_KeyPress(KeyAscii);
+  void KeyTyped(std::int16_t key_ascii) override {
+    Enter("Form_KeyPress " + std::to_string(key_ascii));
+    menu_.Form_KeyPress(key_ascii);
   }
   void StartFailed(const std::string& command) override {
     Enter("StartFailed " + command);
@@ -99,7 +99,8 @@ class RecordingHandlers final : public FormHandlers {
 // A menu on the in-memory provider. Tests set up the machine (files, directories, ...) on |rt|
 // before Start().
 struct TestMenu {
-  explicit TestMenu(float twips_x = 15, float twips_y = 15) : rt(Art(), kHotSpotLayout, twips_x, twips_y) {}
+  explicit TestMenu(float units_per_pixel_x = 15, float units_per_pixel_y = 15)
+      : rt(Art(), kHotSpotLayout, units_per_pixel_x, units_per_pixel_y) {}
 
   bool Start() { return rt.Start(handlers); }
   void Send(const InputEvent& e) { rt.Send(e); }
