@@ -73,7 +73,9 @@ ArtworkFit FitArtwork(std::span<const std::uint8_t> background, const std::strin
 
 std::optional<Artwork> ArtworkInFolder(const std::string& directory, char separator, const ArtFileReader& read,
                                        std::span<const HotSpotDesign> layout, std::string& fault) {
-  if (directory.empty()) return std::nullopt;  // no folder known: never the current one
+  // No folder given, nothing to look in: a bare file name would be looked for wherever the menu
+  // happens to run.
+  if (directory.empty()) return std::nullopt;
   std::string folder = directory;
   if (folder.back() != separator) folder += separator;
   const std::string names[2] = {folder + "background.bmp", folder + "highlight.bmp"};

@@ -14,7 +14,7 @@ readonly SEND_CLOSE_REQUEST=$3
 start_xvfb
 # Entry 5 names a missing program with a non-ASCII letter in Windows-1252 (e acute).
 make_disc <(printf 'Activation test\r\ntools\\stand-in.sh one "two words" %s\r\ntools\\missing.exe\r\ntools\\stand-in.sh three %s\r\ntools\\stand-in.sh four %s\r\ntools\\mis\351ing.exe\r\n' "$RUN_TOKEN" "$RUN_TOKEN" "$RUN_TOKEN")
-# The bare locale of a session that sets none: SDL's message box must still show all the text.
+# The bare locale of a session that sets none: the menu's message box must still show all the text.
 export LC_ALL=C
 make_expected_pictures
 DISC_REAL=$(cd "$DISC" && pwd -P)
