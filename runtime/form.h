@@ -129,7 +129,7 @@ class Form {
   };
   Target HitTest(int x, int y) const;
 
-  // The client area in whole pixels, as large as a window can be made.
+  // The client area in whole pixels: at least 1 x 1, at most as large as a window can be made.
   PixelRect ClientRect() const;
 
   // Brings the framebuffer (0x00RRGGBB, |size| wide) up to date with the controls and returns the
