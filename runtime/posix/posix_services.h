@@ -90,8 +90,9 @@ class OpenerVerdict {
   // |opener| has |milliseconds| from now to refuse; |ended| is a descriptor readable once it has
   // ended (a pidfd), or none on a system that has none.
   OpenerVerdict(pid_t opener, UniqueFd ended, int milliseconds);
-  OpenerVerdict(OpenerVerdict&&) = default;
-  OpenerVerdict& operator=(OpenerVerdict&&) = default;
+  // The opener goes with the verdict: the one moved from has none to wait for or reap.
+  OpenerVerdict(OpenerVerdict&& other) noexcept;
+  OpenerVerdict& operator=(OpenerVerdict&& other) noexcept;
 
   // Readable once the opener has ended; -1 where the system has no such descriptor.
   int Descriptor() const { return ended_.get(); }
@@ -150,9 +151,14 @@ class VerdictWatcher {
   VerdictWatcher(const VerdictWatcher&) = delete;
   VerdictWatcher& operator=(const VerdictWatcher&) = delete;
 
+  // Starts the watching unless it runs; false, and |why| says why, when the system gives it no
+  // thread (a small limit on processes or on the address space) or no pipe to wake it by.
+  bool Start(std::string& why);
   // Calls |done| with the verdict (OpenerVerdict::Read) on the watcher's thread once it is in.
+  // Nothing is watched unless the watching runs (Start).
   void Watch(OpenerVerdict verdict, std::function<void(bool taken)> done);
-  // Ends the watching: verdicts still to come are never reported. Returns once the thread has ended.
+  // Ends the watching: verdicts still to come are never reported. Returns once the thread has
+  // ended; Start may start it again.
   void Stop();
 
  private:

@@ -42,6 +42,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/command_line.h"
@@ -337,6 +338,26 @@ OpenerVerdict::OpenerVerdict(pid_t opener, UniqueFd ended, int milliseconds)
     deadline_.tv_sec += 1;
     deadline_.tv_nsec -= 1'000'000'000L;
   }
+}
+
+OpenerVerdict::OpenerVerdict(OpenerVerdict&& other) noexcept
+    : opener_(std::exchange(other.opener_, -1)),
+      ended_(std::move(other.ended_)),
+      deadline_(other.deadline_),
+      reaped_(std::exchange(other.reaped_, true)),
+      status_(other.status_),
+      taken_(other.taken_) {}
+
+OpenerVerdict& OpenerVerdict::operator=(OpenerVerdict&& other) noexcept {
+  if (this != &other) {
+    opener_ = std::exchange(other.opener_, -1);
+    ended_ = std::move(other.ended_);
+    deadline_ = other.deadline_;
+    reaped_ = std::exchange(other.reaped_, true);
+    status_ = other.status_;
+    taken_ = other.taken_;
+  }
+  return *this;
 }
 
 int OpenerVerdict::MillisecondsLeft() const {
