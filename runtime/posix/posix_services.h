@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "runtime/artwork.h"
+#include "runtime/command_start.h"
 #include "runtime/posix/unique_fd.h"
 #include "runtime/text_input.h"
 
@@ -116,20 +117,18 @@ class OpenerVerdict {
   std::optional<bool> taken_;
 };
 
-// What became of a start.
-struct StartResult {
-  bool started = false;  // false: nothing started
-  // For a target given to the desktop's opener: its verdict, still to come.
+// A start on this system: what became of it, and for a target given to the desktop's opener, the
+// opener's verdict, still to come.
+struct ProgramStart {
+  StartResult result;
   std::optional<OpenerVerdict> verdict{};
-  // Why nothing started, in words for standard error ("its interpreter \"/bin/sh\\r\" ...").
-  std::string failure{};
 };
 
-// Starts a command line without a shell and without waiting. The program name is looked for on the
-// medium first: each way the name may end (ProgramCandidates, shortest first, backslashes read as
-// separators) is tried relative to the current directory, and the first that names a file which is
-// no directory is the program, the rest of the line its arguments. When none does, the program is
-// the first word: a bare name searched in PATH, a path as it stands. The program runs detached in
+// Starts a command line without a shell and without waiting, by the rule every system follows
+// (StartCommand). On the medium, each way the program name may end (backslashes read as separators)
+// is tried relative to the current directory, and the first that names a file which is no
+// directory is the program, the rest of the line its arguments. When none does, the program is the
+// first word: a bare name searched in PATH, a path as it stands. The program runs detached in
 // its own session with none of the menu's descriptors, and is reaped when it ends.
 // A file that the system cannot start as a program (a document, a folder, a script on a medium
 // mounted without execute rights), and an http:, https: or mailto: link, goes to the desktop's
@@ -141,7 +140,7 @@ struct StartResult {
 // through its interpreter or the dynamic loader when it is on |medium|, the device of the menu's
 // own folder, and its mount lets programs run; any other script or program that cannot run fails
 // with the reason, and never goes to the opener.
-StartResult StartProgram(const std::string& command_line, std::optional<dev_t> medium = std::nullopt);
+ProgramStart StartProgram(const std::string& command_line, std::optional<dev_t> medium = std::nullopt);
 
 // Waits for openers' verdicts on a thread of its own, so that whoever started them never waits.
 class VerdictWatcher {

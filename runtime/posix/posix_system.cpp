@@ -28,16 +28,16 @@ void PosixSystem::PostLateFailuresThrough(PostEvent post) {
 bool PosixSystem::Shell(const std::string& command_line) {
   // The menu goes on when its folder cannot be entered (a folder that lost its execute bits, a
   // medium gone bad); a relative command would then name a file of whatever folder is current.
-  StartResult start = not_entered_.empty()
-                          ? StartProgram(command_line, directory_.Device())
-                          : StartResult{false, std::nullopt,
-                                        "the menu's folder \"" + directory_.Path() + "\" cannot be entered (" +
-                                            not_entered_ + "), and no other folder is looked in"};
+  ProgramStart start = not_entered_.empty()
+                           ? StartProgram(command_line, directory_.Device())
+                           : ProgramStart{{StartResult::Outcome::Failed, "the menu's folder \"" + directory_.Path() +
+                                                                             "\" cannot be entered (" + not_entered_ +
+                                                                             "), and no other folder is looked in"}};
   // The menu shows one message for every failure; the real reason goes where a user or a support
   // desk can read it.
-  if (!start.failure.empty())
-    std::fprintf(stderr, "tarvelin: cannot start \"%s\": %s\n", command_line.c_str(), start.failure.c_str());
-  if (!start.verdict) return start.started;
+  if (!start.result.failure.empty())
+    std::fprintf(stderr, "tarvelin: cannot start \"%s\": %s\n", command_line.c_str(), start.result.failure.c_str());
+  if (!start.verdict) return start.result.Started();
   std::string why;
   if (!post_ || !watcher_.Start(why)) {
     if (!why.empty())

@@ -46,6 +46,7 @@
 #include <vector>
 
 #include "runtime/command_line.h"
+#include "runtime/command_start.h"
 #include "runtime/posix/posix_services.h"
 #include "runtime/posix/program_file.h"
 #include "runtime/posix/unique_fd.h"
@@ -235,10 +236,12 @@ int Spawn(const std::string& path, std::vector<std::string>& words) {
   return StartFailure(forked.report);
 }
 
-StartResult Failed(std::string why) { return {false, std::nullopt, std::move(why)}; }
+StartResult Failed(std::string why) { return {StartResult::Outcome::Failed, std::move(why)}; }
+RunAttempt RunFailed(std::string why) { return {RunAttempt::Outcome::Failed, std::move(why)}; }
+RunAttempt Ran() { return {RunAttempt::Outcome::Started}; }
 
-// Gives a document, folder or link to the desktop's opener; its verdict comes later.
-StartResult OpenWithDesktop(const std::string& target) {
+// Gives a document, folder or link to the desktop's opener; its verdict comes later, in |verdict|.
+StartResult OpenWithDesktop(const std::string& target, std::optional<OpenerVerdict>& verdict) {
   const std::optional<std::string> opener = FindInSearchPath("xdg-open");
   if (!opener) return Failed("it is no program, and no desktop opener (xdg-open) is there to open it");
   // The opener may hand the target to a process with another current directory.
@@ -255,7 +258,8 @@ StartResult OpenWithDesktop(const std::string& target) {
   if (forked.error != 0) return Failed(WhyItCannotRun({}, forked.error));
   // Kernels before Linux 5.3 give no descriptor for a process: there the verdict is looked for in turns.
   UniqueFd ended(static_cast<int>(syscall(__NR_pidfd_open, forked.child, 0)));
-  return {true, OpenerVerdict(forked.child, std::move(ended), kOpenerVerdictMilliseconds)};
+  verdict.emplace(forked.child, std::move(ended), kOpenerVerdictMilliseconds);
+  return {StartResult::Outcome::Started};
 }
 
 // Failures of exec that mean "this file is there but is no program to run".
@@ -287,31 +291,91 @@ std::vector<std::string> WithoutExecuteBit(const ProgramFile& file, const std::s
 // execute bits only because its file system keeps none runs through its interpreter or loader,
 // where the mount lets programs run; any other file that cannot run as a program goes to the
 // opener, unless it is a script or a program, which fails with the reason.
-StartResult Run(const std::string& path, std::vector<std::string>& words, std::optional<dev_t> medium) {
+RunAttempt Run(const std::string& path, std::vector<std::string>& words, std::optional<dev_t> medium) {
   int error = Spawn(path, words);
-  if (error == 0) return {true};
+  if (error == 0) return Ran();
   if (error != EACCES && error != ENOEXEC && error != ENOENT && error != ENOTDIR && error != EISDIR)
-    return Failed(WhyItCannotRun({}, error));
+    return RunFailed(WhyItCannotRun({}, error));
   const ProgramFile file = InspectProgramFile(path);
   const bool is_program = file.kind == ProgramFile::Kind::Script || file.kind == ProgramFile::Kind::Program;
   const bool lacks_execute_bit = error == EACCES && is_program && !file.has_execute_bit && !file.on_noexec_mount;
   if (lacks_execute_bit && file.on_file_system_without_modes && medium && file.device == *medium) {
     std::vector<std::string> through = WithoutExecuteBit(file, path, words);
-    if (through.empty()) return Failed(WhyItCannotRun(file, ENOEXEC));
+    if (through.empty()) return RunFailed(WhyItCannotRun(file, ENOEXEC));
     error = Spawn(through.front(), through);
-    if (error == 0) return {true};
-    return Failed(WhyItCannotRun(file, error));
+    if (error == 0) return Ran();
+    return RunFailed(WhyItCannotRun(file, error));
   }
-  if (is_program && !lacks_execute_bit) return Failed(WhyItCannotRun(file, error));
-  if (NotAProgram(error) && Exists(path)) return OpenWithDesktop(path);
-  return Failed(WhyItCannotRun(file, error));
+  if (is_program && !lacks_execute_bit) return RunFailed(WhyItCannotRun(file, error));
+  if (NotAProgram(error) && Exists(path)) return {RunAttempt::Outcome::NotAProgram, {}, path};
+  return RunFailed(WhyItCannotRun(file, error));
 }
 
 // The program's path in a command: backslashes are separators, so one options.ini serves Windows too.
-std::string SystemPath(std::string program) {
-  std::replace(program.begin(), program.end(), '\\', '/');
-  return program;
+std::string SystemPath(std::string_view program) {
+  std::string path(program);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
 }
+
+// The words a program found at |path| runs with: its path, then its arguments.
+std::vector<std::string> Words(const std::string& path, std::string_view arguments) {
+  std::vector<std::string> words = SplitArguments(arguments);
+  words.insert(words.begin(), path);
+  return words;
+}
+
+// What the rule of starting a command asks of this system, for a menu whose folder is on |medium|.
+// A target given to the opener leaves the opener's verdict behind.
+class PosixCommands final : public CommandSystem {
+ public:
+  explicit PosixCommands(std::optional<dev_t> medium) : medium_(medium) {}
+
+  std::optional<Found> OnMedium(std::string_view name, bool whole_command) override {
+    const std::string path = SystemPath(name);
+    if (whole_command && IsFolder(path)) return Found{path, true};
+    if (IsFileOnMedium(path)) return Found{path};
+    // A medium made on Windows may differ in case from its options.ini, and works there.
+    const std::optional<std::string> found = path.front() == '/' ? std::nullopt : FindIgnoringCase(path);
+    if (!found) return std::nullopt;
+    // The folder as the medium spells it, or a file there.
+    if (whole_command && IsFolder(*found)) return Found{*found, true};
+    if (IsFileOnMedium(*found)) return Found{*found};
+    return std::nullopt;
+  }
+
+  RunAttempt RunFound(const std::string& path, std::string_view, std::string_view arguments) override {
+    std::vector<std::string> words = Words(path, arguments);
+    return Run(path, words, medium_);
+  }
+
+  RunAttempt RunSearched(std::string_view name, std::string_view arguments, std::string_view) override {
+    const std::string path = SystemPath(name);
+    if (path.find('/') != std::string::npos) {
+      std::vector<std::string> words = Words(path, arguments);
+      return Run(path, words, medium_);
+    }
+    const std::optional<std::string> found = FindInSearchPath(path);
+    if (!found) return {RunAttempt::Outcome::NotFound, "no file of that name is on the medium or in PATH"};
+    std::vector<std::string> words = Words(path, arguments);
+    return Run(*found, words, medium_);
+  }
+
+  // The opener is given the target alone.
+  StartResult Open(const std::string& target, std::string_view) override { return OpenWithDesktop(target, verdict_); }
+
+  std::optional<std::string> Existing(std::string_view name) override {
+    std::string path = SystemPath(name);
+    if (!Exists(path)) return std::nullopt;
+    return path;
+  }
+
+  std::optional<OpenerVerdict> TakeVerdict() { return std::move(verdict_); }
+
+ private:
+  std::optional<dev_t> medium_;
+  std::optional<OpenerVerdict> verdict_;
+};
 
 }  // namespace
 
@@ -398,41 +462,10 @@ bool OpenerVerdict::Read() {
   return *taken_;
 }
 
-StartResult StartProgram(const std::string& command_line, std::optional<dev_t> medium) {
-  // A NUL byte would cut the command short behind the user's back.
-  if (command_line.find('\0') != std::string::npos) return Failed("the command holds a NUL byte");
-  const std::vector<ProgramCandidate> candidates = ProgramCandidates(command_line);
-  if (candidates.empty() || candidates.front().program.empty()) return Failed("the command is empty");
-  if (IsDesktopLink(candidates.front().program)) return OpenWithDesktop(candidates.front().program);
-
-  for (const ProgramCandidate& candidate : candidates) {
-    std::string path = SystemPath(candidate.program);
-    // The whole command naming a folder, a blank in its name or not, opens as a folder opens.
-    if (SkipBlanks(candidate.arguments).empty() && IsFolder(path)) return OpenWithDesktop(path);
-    if (!IsFileOnMedium(path)) {
-      // A medium made on Windows may differ in case from its options.ini, and works there.
-      const std::optional<std::string> found = path.front() == '/' ? std::nullopt : FindIgnoringCase(path);
-      if (!found) continue;
-      // The folder as the medium spells it, or a file there.
-      if (SkipBlanks(candidate.arguments).empty() && IsFolder(*found)) return OpenWithDesktop(*found);
-      if (!IsFileOnMedium(*found)) continue;
-      path = *found;
-    }
-    std::vector<std::string> words = SplitArguments(candidate.arguments);
-    words.insert(words.begin(), path);
-    return Run(path, words, medium);
-  }
-
-  // Nothing of that name on the medium: a bare name may be a program in PATH.
-  const std::string name = SystemPath(candidates.front().program);
-  std::vector<std::string> words = SplitArguments(candidates.front().arguments);
-  words.insert(words.begin(), name);
-  if (name.find('/') == std::string::npos) {
-    if (const std::optional<std::string> path = FindInSearchPath(name)) return Run(*path, words, medium);
-    // A folder of that name beside the menu opens.
-    return Exists(name) ? OpenWithDesktop(name) : Failed("no file of that name is on the medium or in PATH");
-  }
-  return Run(name, words, medium);
+ProgramStart StartProgram(const std::string& command_line, std::optional<dev_t> medium) {
+  PosixCommands system(medium);
+  StartResult result = StartCommand(command_line, system);
+  return {std::move(result), system.TakeVerdict()};
 }
 
 }  // namespace tarvelin::posix

@@ -79,7 +79,7 @@ TEST(ProgramStartFlood, ThousandStartsLeaveNoZombiesNoDescriptorsAndTheMenuAnswe
   MemoryProvider rt(art, kHotSpotLayout);
   // Entry 1 runs a program that leaves a line in the log, so every start that happened is seen.
   rt.files["C:\\Disc\\options.ini"] = {"Flood\r\n/bin/sh -c \"echo started >> " + log.string() + "\"\r\n"};
-  rt.can_start = [](const std::string& command) { return posix::StartProgram(command).started; };
+  rt.can_start = [](const std::string& command) { return posix::StartProgram(command).result.Started(); };
   frmMain menu(rt);
   ASSERT_TRUE(rt.Start(menu));
   ASSERT_EQ(rt.imgHover(1)->Tag, "/bin/sh -c \"echo started >> " + log.string() + "\"");

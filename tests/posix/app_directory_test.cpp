@@ -103,7 +103,7 @@ TEST_F(ApplicationDirectoryTest, CommandsResolveInTheHeldDirectoryAfterItsPathIs
   fs::rename(dir / "disc", dir / "pulled");
   fs::create_directories(dir / "disc");
   ASSERT_TRUE(medium.MakeCurrent());
-  EXPECT_TRUE(StartProgram(R"(tools\setup)").started);
+  EXPECT_TRUE(StartProgram(R"(tools\setup)").result.Started());
   ASSERT_TRUE(WaitUntil([&] { return !Ran().empty(); }));
   EXPECT_EQ(Ran(), "medium\n");
 
@@ -111,7 +111,7 @@ TEST_F(ApplicationDirectoryTest, CommandsResolveInTheHeldDirectoryAfterItsPathIs
   fs::current_path(dir / "elsewhere");
   fs::remove_all(dir / "pulled");
   ASSERT_TRUE(medium.MakeCurrent());
-  EXPECT_FALSE(StartProgram(R"(tools\gone)").started);
+  EXPECT_FALSE(StartProgram(R"(tools\gone)").result.Started());
   EXPECT_EQ(Ran(), "medium\n");
 }
 

@@ -58,8 +58,8 @@ class Report {
 
 // Whether a command starts, an opener's verdict included.
 bool Starts(const std::string& command_line) {
-  StartResult start = StartProgram(command_line);
-  return start.started && (!start.verdict || start.verdict->Read());
+  ProgramStart start = StartProgram(command_line);
+  return start.result.Started() && (!start.verdict || start.verdict->Read());
 }
 
 // The states of this process's children, one letter each ('Z' for a zombie).
@@ -392,8 +392,8 @@ TEST_F(OpenWithDesktopTest, TheVerdictComesWhileTheCallerGoesOn) {
   WriteFile(dir / "bin" / "xdg-open",
             std::string("#!/bin/sh\n: >\"$OPENED.running\"\n") + kHeldOpener,
             fs::perms(0755));
-  StartResult start = StartProgram("guide.pdf");
-  ASSERT_TRUE(start.started);
+  ProgramStart start = StartProgram("guide.pdf");
+  ASSERT_TRUE(start.result.Started());
   ASSERT_TRUE(start.verdict);
   ASSERT_TRUE(WaitForFile(dir / "opened.running"));
   pollfd verdict{start.verdict->Descriptor(), POLLIN, 0};
@@ -408,7 +408,7 @@ TEST_F(OpenWithDesktopTest, WhileTheOpenerDecidesNoProcessOfTheStartHoldsTheMenu
   WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
   WriteFile(dir / "bin" / "xdg-open", std::string("#!/bin/sh\n: >\"$OPENED.running\"\n") + kHeldOpener,
             fs::perms(0755));
-  StartResult start = StartProgram("guide.pdf");
+  ProgramStart start = StartProgram("guide.pdf");
   ASSERT_TRUE(start.verdict);
   ASSERT_TRUE(WaitForFile(dir / "opened.running"));
   std::vector<std::string> folders;
@@ -456,12 +456,12 @@ TEST_F(OpenWithDesktopTest, WatcherReportsEachVerdictOnceAndNothingAfterStopping
       std::lock_guard<std::mutex> lock(mutex);
       verdicts.push_back(taken);
     };
-    StartResult taken = StartProgram("guide.pdf");
+    ProgramStart taken = StartProgram("guide.pdf");
     ASSERT_TRUE(taken.verdict);
     watcher.Watch(std::move(*taken.verdict), record);
     {
       ScopedEnv refuse("OPENER_STATUS", "4");
-      StartResult refused = StartProgram("guide.pdf");
+      ProgramStart refused = StartProgram("guide.pdf");
       ASSERT_TRUE(refused.verdict);
       watcher.Watch(std::move(*refused.verdict), record);
     }
@@ -471,7 +471,7 @@ TEST_F(OpenWithDesktopTest, WatcherReportsEachVerdictOnceAndNothingAfterStopping
     }));
     // One still to come when the watching stops.
     WriteFile(dir / "bin" / "xdg-open", std::string("#!/bin/sh\n") + kHeldOpener, fs::perms(0755));
-    StartResult pending = StartProgram("guide.pdf");
+    ProgramStart pending = StartProgram("guide.pdf");
     ASSERT_TRUE(pending.verdict);
     watcher.Watch(std::move(*pending.verdict), record);
     watcher.Stop();
@@ -516,7 +516,7 @@ TEST_F(OpenWithDesktopTest, ShellWaitsForTheVerdictUnlessItIsPosted) {
 TEST_F(OpenWithDesktopTest, AVerdictMovedOnKeepsTheOpenersAnswer) {
   WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
   ScopedEnv refuse("OPENER_STATUS", "4");
-  StartResult start = StartProgram("guide.pdf");
+  ProgramStart start = StartProgram("guide.pdf");
   ASSERT_TRUE(start.verdict);
   OpenerVerdict moved = std::move(*start.verdict);
   // Once the opener has ended, a reap would take its status.

@@ -1,0 +1,56 @@
+#include "runtime/command_start.h"
+
+#include <vector>
+
+#include "runtime/command_line.h"
+
+namespace tarvelin {
+namespace {
+
+StartResult Failed(std::string why) { return {StartResult::Outcome::Failed, std::move(why)}; }
+
+StartResult Finish(RunAttempt attempt, std::string_view arguments, CommandSystem& system) {
+  switch (attempt.outcome) {
+    case RunAttempt::Outcome::Started:
+      return {StartResult::Outcome::Started};
+    case RunAttempt::Outcome::NotAProgram:
+      return system.Open(attempt.target, arguments);
+    case RunAttempt::Outcome::Failed:
+    case RunAttempt::Outcome::NotFound:
+      break;
+  }
+  return Failed(std::move(attempt.failure));
+}
+
+}  // namespace
+
+StartResult StartCommand(std::string_view command_line, CommandSystem& system) {
+  // The system would take the line only up to a NUL and start what that part names.
+  if (command_line.find('\0') != std::string_view::npos) return Failed("the command holds a NUL byte");
+  const std::vector<ProgramCandidate> candidates = ProgramCandidates(command_line);
+  if (candidates.empty() || candidates.front().program.empty()) return Failed("the command is empty");
+  const ProgramCandidate& first = candidates.front();
+  if (IsDesktopLink(first.program)) return system.Open(first.program, SkipBlanks(first.arguments));
+
+  for (const ProgramCandidate& candidate : candidates) {
+    const std::string_view arguments = SkipBlanks(candidate.arguments);
+    const std::optional<CommandSystem::Found> found = system.OnMedium(candidate.program, arguments.empty());
+    if (!found) continue;
+    // The whole command naming a folder, a blank in its name or not, opens as a folder opens.
+    if (found->folder) return system.Open(found->path, arguments);
+    return Finish(system.RunFound(found->path, candidate.program, arguments), arguments, system);
+  }
+
+  const std::string_view arguments = SkipBlanks(first.arguments);
+  RunAttempt searched = system.RunSearched(first.program, arguments, command_line);
+  if (searched.outcome != RunAttempt::Outcome::NotFound) return Finish(std::move(searched), arguments, system);
+  // A document or folder, a blank in its name or not ("Extra Files" as much as "Docs").
+  for (const ProgramCandidate& candidate : candidates) {
+    if (const std::optional<std::string> target = system.Existing(candidate.program))
+      return system.Open(*target, SkipBlanks(candidate.arguments));
+  }
+  return Failed(searched.failure.empty() ? "no file of that name is on the medium or in the system's search path"
+                                         : std::move(searched.failure));
+}
+
+}  // namespace tarvelin
