@@ -5,7 +5,7 @@
 
 #include "menu/frmMain.h"
 #include "menu/layout.h"
-#include "runtime/posix/posix_services.h"
+#include "runtime/posix/files.h"
 #include "runtime/posix/posix_system.h"
 #include "runtime/sdl/sdl_provider.h"
 

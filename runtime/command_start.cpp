@@ -9,19 +9,6 @@ namespace {
 
 StartResult Failed(std::string why) { return {StartResult::Outcome::Failed, std::move(why)}; }
 
-StartResult Finish(RunAttempt attempt, std::string_view arguments, CommandSystem& system) {
-  switch (attempt.outcome) {
-    case RunAttempt::Outcome::Started:
-      return {StartResult::Outcome::Started};
-    case RunAttempt::Outcome::NotAProgram:
-      return system.Open(attempt.target, arguments);
-    case RunAttempt::Outcome::Failed:
-    case RunAttempt::Outcome::NotFound:
-      break;
-  }
-  return Failed(std::move(attempt.failure));
-}
-
 }  // namespace
 
 StartResult StartCommand(std::string_view command_line, CommandSystem& system) {
@@ -30,20 +17,26 @@ StartResult StartCommand(std::string_view command_line, CommandSystem& system) {
   const std::vector<ProgramCandidate> candidates = ProgramCandidates(command_line);
   if (candidates.empty() || candidates.front().program.empty()) return Failed("the command is empty");
   const ProgramCandidate& first = candidates.front();
+  // A program that ran, failed, or is no program and goes to the opener.
+  const auto finish = [&system](RunAttempt attempt, std::string_view arguments) {
+    if (attempt.outcome == RunAttempt::Outcome::Started) return StartResult{StartResult::Outcome::Started};
+    if (attempt.outcome == RunAttempt::Outcome::NotAProgram) return system.Open(attempt.target, arguments);
+    return Failed(std::move(attempt.failure));
+  };
   if (IsDesktopLink(first.program)) return system.Open(first.program, SkipBlanks(first.arguments));
 
   for (const ProgramCandidate& candidate : candidates) {
-    const std::string_view arguments = SkipBlanks(candidate.arguments);
-    const std::optional<CommandSystem::Found> found = system.OnMedium(candidate.program, arguments.empty());
+    const Arguments arguments{SkipBlanks(candidate.arguments), SplitArguments(candidate.arguments)};
+    const std::optional<CommandSystem::Found> found = system.OnMedium(candidate.program, arguments.text.empty());
     if (!found) continue;
     // The whole command naming a folder, a blank in its name or not, opens as a folder opens.
-    if (found->folder) return system.Open(found->path, arguments);
-    return Finish(system.RunFound(found->path, candidate.program, arguments), arguments, system);
+    if (found->folder) return system.Open(found->path, arguments.text);
+    return finish(system.RunFound(found->path, candidate.program, arguments), arguments.text);
   }
 
-  const std::string_view arguments = SkipBlanks(first.arguments);
+  const Arguments arguments{SkipBlanks(first.arguments), SplitArguments(first.arguments)};
   RunAttempt searched = system.RunSearched(first.program, arguments, command_line);
-  if (searched.outcome != RunAttempt::Outcome::NotFound) return Finish(std::move(searched), arguments, system);
+  if (searched.outcome != RunAttempt::Outcome::NotFound) return finish(std::move(searched), arguments.text);
   // A document or folder, a blank in its name or not ("Extra Files" as much as "Docs").
   for (const ProgramCandidate& candidate : candidates) {
     if (const std::optional<std::string> target = system.Existing(candidate.program))

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarvelin {
 
@@ -38,6 +39,13 @@ struct RunAttempt {
   std::string target{};   // NotAProgram: what the opener is given
 };
 
+// The arguments after a program name: as written, from their first character that is no blank (a
+// Windows program reads them so), and as the words a program is given (SplitArguments).
+struct Arguments {
+  std::string_view text;
+  std::vector<std::string> words;
+};
+
 // What the rule asks of a system.
 class CommandSystem {
  public:
@@ -51,10 +59,10 @@ class CommandSystem {
   };
   virtual std::optional<Found> OnMedium(std::string_view name, bool whole_command) = 0;
   // Runs the program found on the medium at |path|, |name| as the command wrote it, with the
-  // |arguments| after it (from their first character that is no blank).
-  virtual RunAttempt RunFound(const std::string& path, std::string_view name, std::string_view arguments) = 0;
+  // |arguments| after it.
+  virtual RunAttempt RunFound(const std::string& path, std::string_view name, const Arguments& arguments) = 0;
   // Runs the program the system's own search finds for |name|, the first word of |command_line|.
-  virtual RunAttempt RunSearched(std::string_view name, std::string_view arguments, std::string_view command_line) = 0;
+  virtual RunAttempt RunSearched(std::string_view name, const Arguments& arguments, std::string_view command_line) = 0;
   // Hands a document, folder or link, with its arguments, to the desktop's opener.
   virtual StartResult Open(const std::string& target, std::string_view arguments) = 0;
   // The file or folder a name stands for wherever the system looks (the current directory);

@@ -15,7 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/posix/posix_services.h"
+#include "runtime/posix/files.h"
+#include "runtime/posix/process.h"
 #include "runtime/posix/unique_fd.h"
 #include "runtime/text.h"
 

@@ -4,7 +4,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "runtime/posix/program_start.h"
+
 namespace tarvelin::posix {
+
+ProgramStart StartProgram(const std::string& command_line, std::optional<dev_t> medium) {
+  PosixCommands system(medium);
+  StartResult result = StartCommand(command_line, system);
+  return {std::move(result), system.TakeVerdict()};
+}
 
 std::optional<TextInput> PosixSystem::OpenForInput(const std::string& path) { return posix::OpenForInput(path); }
 

@@ -45,9 +45,7 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/command_line.h"
-#include "runtime/command_start.h"
-#include "runtime/posix/posix_services.h"
+#include "runtime/posix/process.h"
 #include "runtime/posix/program_file.h"
 #include "runtime/posix/unique_fd.h"
 
@@ -85,22 +83,6 @@ UniqueFd AboveStandardStreams(int fd) {
 bool IsRunnableFile(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-// A file that may be the program or the document a command names: anything but a directory.
-bool IsFileOnMedium(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
-bool IsFolder(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool Exists(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0;
 }
 
 // The search path when PATH is not set: the system's own default, as execvp uses.
@@ -228,7 +210,8 @@ Forked Fork(const std::string& path, std::vector<std::string>& words, bool opene
   return {0, std::move(report_read), child};
 }
 
-// Starts the program at |path| with |words| as its arguments; 0 when it runs, else the error.
+}  // namespace
+
 int Spawn(const std::string& path, std::vector<std::string>& words) {
   Forked forked = Fork(path, words, false);
   if (forked.error != 0) return forked.error;
@@ -236,14 +219,10 @@ int Spawn(const std::string& path, std::vector<std::string>& words) {
   return StartFailure(forked.report);
 }
 
-StartResult Failed(std::string why) { return {StartResult::Outcome::Failed, std::move(why)}; }
-RunAttempt RunFailed(std::string why) { return {RunAttempt::Outcome::Failed, std::move(why)}; }
-RunAttempt Ran() { return {RunAttempt::Outcome::Started}; }
 
-// Gives a document, folder or link to the desktop's opener; its verdict comes later, in |verdict|.
 StartResult OpenWithDesktop(const std::string& target, std::optional<OpenerVerdict>& verdict) {
   const std::optional<std::string> opener = FindInSearchPath("xdg-open");
-  if (!opener) return Failed("it is no program, and no desktop opener (xdg-open) is there to open it");
+  if (!opener) return {StartResult::Outcome::Failed, "it is no program, and no desktop opener (xdg-open) is there to open it"};
   // The opener may hand the target to a process with another current directory.
   char* absolute = realpath(target.c_str(), nullptr);
   std::vector<std::string> words = {"xdg-open", absolute ? absolute : target};
@@ -255,129 +234,12 @@ StartResult OpenWithDesktop(const std::string& target, std::optional<OpenerVerdi
   sigemptyset(&default_action.sa_mask);
   sigaction(SIGCHLD, &default_action, nullptr);
   Forked forked = Fork(*opener, words, true);
-  if (forked.error != 0) return Failed(WhyItCannotRun({}, forked.error));
+  if (forked.error != 0) return {StartResult::Outcome::Failed, WhyItCannotRun({}, forked.error)};
   // Kernels before Linux 5.3 give no descriptor for a process: there the verdict is looked for in turns.
   UniqueFd ended(static_cast<int>(syscall(__NR_pidfd_open, forked.child, 0)));
   verdict.emplace(forked.child, std::move(ended), kOpenerVerdictMilliseconds);
   return {StartResult::Outcome::Started};
 }
-
-// Failures of exec that mean "this file is there but is no program to run".
-bool NotAProgram(int error) { return error == EACCES || error == ENOEXEC || error == EISDIR; }
-
-// A path that exec and the dynamic loader take as a file, never as a name to look for elsewhere.
-std::string AsFilePath(const std::string& path) { return path.find('/') == std::string::npos ? "./" + path : path; }
-
-// The words that start |file| at |path| without its execute bit: a script through the interpreter
-// of its "#!" line, a program of this machine through its dynamic loader, as the kernel would start
-// them. Nothing for anything else.
-std::vector<std::string> WithoutExecuteBit(const ProgramFile& file, const std::string& path,
-                                           const std::vector<std::string>& words) {
-  std::vector<std::string> through;
-  if (file.kind == ProgramFile::Kind::Script && !file.interpreter.empty()) {
-    through = {file.interpreter};
-    if (!file.interpreter_argument.empty()) through.push_back(file.interpreter_argument);
-  } else if (file.kind == ProgramFile::Kind::Program && file.this_machine && !file.loader.empty()) {
-    through = {file.loader};
-  } else {
-    return {};
-  }
-  through.push_back(AsFilePath(path));
-  through.insert(through.end(), words.begin() + 1, words.end());
-  return through;
-}
-
-// Runs a program found at |path|. A script or a program of this machine on the medium that lacks
-// execute bits only because its file system keeps none runs through its interpreter or loader,
-// where the mount lets programs run; any other file that cannot run as a program goes to the
-// opener, unless it is a script or a program, which fails with the reason.
-RunAttempt Run(const std::string& path, std::vector<std::string>& words, std::optional<dev_t> medium) {
-  int error = Spawn(path, words);
-  if (error == 0) return Ran();
-  if (error != EACCES && error != ENOEXEC && error != ENOENT && error != ENOTDIR && error != EISDIR)
-    return RunFailed(WhyItCannotRun({}, error));
-  const ProgramFile file = InspectProgramFile(path);
-  const bool is_program = file.kind == ProgramFile::Kind::Script || file.kind == ProgramFile::Kind::Program;
-  const bool lacks_execute_bit = error == EACCES && is_program && !file.has_execute_bit && !file.on_noexec_mount;
-  if (lacks_execute_bit && file.on_file_system_without_modes && medium && file.device == *medium) {
-    std::vector<std::string> through = WithoutExecuteBit(file, path, words);
-    if (through.empty()) return RunFailed(WhyItCannotRun(file, ENOEXEC));
-    error = Spawn(through.front(), through);
-    if (error == 0) return Ran();
-    return RunFailed(WhyItCannotRun(file, error));
-  }
-  if (is_program && !lacks_execute_bit) return RunFailed(WhyItCannotRun(file, error));
-  if (NotAProgram(error) && Exists(path)) return {RunAttempt::Outcome::NotAProgram, {}, path};
-  return RunFailed(WhyItCannotRun(file, error));
-}
-
-// The program's path in a command: backslashes are separators, so one options.ini serves Windows too.
-std::string SystemPath(std::string_view program) {
-  std::string path(program);
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
-
-// The words a program found at |path| runs with: its path, then its arguments.
-std::vector<std::string> Words(const std::string& path, std::string_view arguments) {
-  std::vector<std::string> words = SplitArguments(arguments);
-  words.insert(words.begin(), path);
-  return words;
-}
-
-// What the rule of starting a command asks of this system, for a menu whose folder is on |medium|.
-// A target given to the opener leaves the opener's verdict behind.
-class PosixCommands final : public CommandSystem {
- public:
-  explicit PosixCommands(std::optional<dev_t> medium) : medium_(medium) {}
-
-  std::optional<Found> OnMedium(std::string_view name, bool whole_command) override {
-    const std::string path = SystemPath(name);
-    if (whole_command && IsFolder(path)) return Found{path, true};
-    if (IsFileOnMedium(path)) return Found{path};
-    // A medium made on Windows may differ in case from its options.ini, and works there.
-    const std::optional<std::string> found = path.front() == '/' ? std::nullopt : FindIgnoringCase(path);
-    if (!found) return std::nullopt;
-    // The folder as the medium spells it, or a file there.
-    if (whole_command && IsFolder(*found)) return Found{*found, true};
-    if (IsFileOnMedium(*found)) return Found{*found};
-    return std::nullopt;
-  }
-
-  RunAttempt RunFound(const std::string& path, std::string_view, std::string_view arguments) override {
-    std::vector<std::string> words = Words(path, arguments);
-    return Run(path, words, medium_);
-  }
-
-  RunAttempt RunSearched(std::string_view name, std::string_view arguments, std::string_view) override {
-    const std::string path = SystemPath(name);
-    if (path.find('/') != std::string::npos) {
-      std::vector<std::string> words = Words(path, arguments);
-      return Run(path, words, medium_);
-    }
-    const std::optional<std::string> found = FindInSearchPath(path);
-    if (!found) return {RunAttempt::Outcome::NotFound, "no file of that name is on the medium or in PATH"};
-    std::vector<std::string> words = Words(path, arguments);
-    return Run(*found, words, medium_);
-  }
-
-  // The opener is given the target alone.
-  StartResult Open(const std::string& target, std::string_view) override { return OpenWithDesktop(target, verdict_); }
-
-  std::optional<std::string> Existing(std::string_view name) override {
-    std::string path = SystemPath(name);
-    if (!Exists(path)) return std::nullopt;
-    return path;
-  }
-
-  std::optional<OpenerVerdict> TakeVerdict() { return std::move(verdict_); }
-
- private:
-  std::optional<dev_t> medium_;
-  std::optional<OpenerVerdict> verdict_;
-};
-
-}  // namespace
 
 std::optional<std::string> FindInSearchPath(const std::string& name) {
   if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
@@ -460,12 +322,6 @@ bool OpenerVerdict::Read() {
     poll(&ended, 1, ended_ ? MillisecondsLeft() : std::min(MillisecondsLeft(), kTurnMilliseconds));
   }
   return *taken_;
-}
-
-ProgramStart StartProgram(const std::string& command_line, std::optional<dev_t> medium) {
-  PosixCommands system(medium);
-  StartResult result = StartCommand(command_line, system);
-  return {std::move(result), system.TakeVerdict()};
 }
 
 }  // namespace tarvelin::posix

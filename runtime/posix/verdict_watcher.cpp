@@ -12,7 +12,7 @@
 #include <cstring>
 #include <system_error>
 
-#include "runtime/posix/posix_services.h"
+#include "runtime/posix/verdict_watcher.h"
 
 namespace tarvelin::posix {
 namespace {

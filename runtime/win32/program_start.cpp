@@ -37,8 +37,8 @@ class WindowsCommands final : public CommandSystem {
     return Found{std::move(path)};
   }
 
-  RunAttempt RunFound(const std::string& path, std::string_view name, std::string_view arguments) override {
-    const DWORD error = starter_.StartProcess(path, CommandLineFor(name, arguments));
+  RunAttempt RunFound(const std::string& path, std::string_view name, const Arguments& arguments) override {
+    const DWORD error = starter_.StartProcess(path, CommandLineFor(name, arguments.text));
     if (error == ERROR_SUCCESS) return {RunAttempt::Outcome::Started};
     if (error == kErrorElevationRequired || CannotBeStartedAsAProgram(error))
       return {RunAttempt::Outcome::NotAProgram, {}, path};
@@ -46,7 +46,7 @@ class WindowsCommands final : public CommandSystem {
   }
 
   // CreateProcessW searches for the program of the command line as it stands.
-  RunAttempt RunSearched(std::string_view name, std::string_view, std::string_view command_line) override {
+  RunAttempt RunSearched(std::string_view name, const Arguments&, std::string_view command_line) override {
     const DWORD error = starter_.StartProcess(std::string(), std::string(command_line));
     if (error == ERROR_SUCCESS) return {RunAttempt::Outcome::Started};
     if (error == kErrorElevationRequired) return {RunAttempt::Outcome::NotAProgram, {}, std::string(name)};

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "posix_test_support.h"
-#include "runtime/posix/posix_services.h"
+#include "runtime/posix/posix_system.h"
 #include "runtime/posix/program_file.h"
 
 namespace tarvelin::posix {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "posix_test_support.h"
-#include "runtime/posix/posix_services.h"
+#include "runtime/posix/files.h"
 #include "runtime/posix/posix_system.h"
 #include "runtime/posix/unique_fd.h"
 
