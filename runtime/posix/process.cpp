@@ -13,7 +13,7 @@
 // If the program cannot run (or the second fork fails), the reason travels back over a pipe that
 // closes on exec.
 //
-// For a program, the middle child ends at once and the menu learns the outcome before StartProgram
+// For a program, the middle child ends at once and the menu learns the outcome before Spawn
 // returns. A document, a folder, a file the system will not run or a link goes to the desktop's
 // opener, xdg-open; the opener hands the target on and ends, and a target it cannot open is a
 // failure like a program that cannot start. The opener is the menu's own child, started from the
@@ -218,7 +218,6 @@ int Spawn(const std::string& path, std::vector<std::string>& words) {
   Reap(forked.child);
   return StartFailure(forked.report);
 }
-
 
 StartResult OpenWithDesktop(const std::string& target, std::optional<OpenerVerdict>& verdict) {
   const std::optional<std::string> opener = FindInSearchPath("xdg-open");
