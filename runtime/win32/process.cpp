@@ -1,10 +1,9 @@
-#include "runtime/win32/program_start.h"
+#include "runtime/win32/process.h"
 
 #include <objbase.h>
 #include <shellapi.h>
 
 #include "runtime/win32/wide_text.h"
-#include "runtime/win32/win32_system.h"
 
 namespace tarvelin {
 namespace {
@@ -136,10 +135,8 @@ class SystemProgramStarter final : public ProgramStarter {
 
 }  // namespace
 
-bool Win32System::Shell(const std::string& command_line) {
-  SystemProgramStarter starter(owner_, Utf8ToWide(app_path_), com_entered_);
-  // A user who declined the consent prompt needs no error box: nothing is reported then.
-  return StartCommand(command_line, starter).outcome != StartResult::Outcome::Failed;
+std::unique_ptr<ProgramStarter> SystemStarter(HWND owner, std::wstring directory, bool& com_entered) {
+  return std::make_unique<SystemProgramStarter>(owner, std::move(directory), com_entered);
 }
 
 }  // namespace tarvelin

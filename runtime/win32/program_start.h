@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,8 +44,8 @@ class ProgramStarter {
 // (ERROR_ELEVATION_REQUIRED, which the mingw-w64 headers lack).
 inline constexpr DWORD kErrorElevationRequired = 740;
 
-// Starts a command line by the rule every system follows (runtime/command_start.h), with
-// CreateProcessW. The program is looked for on the medium first: each
+// Windows's answers to the rule every system follows (runtime/command_start.h), over the system
+// calls of a ProgramStarter: a command line starts with CreateProcessW. The program is looked for on the medium first: each
 // way its name may end (ProgramCandidates: at each blank, shortest first, unless it is in quotes),
 // with .exe added to a name without an extension, is looked for in the application directory, and
 // the first file found is the program, the rest of the line its arguments. CreateProcessW then gets
@@ -67,6 +68,21 @@ inline constexpr DWORD kErrorElevationRequired = 740;
 //    path, as the application it hands the file to may run in another directory. Another failure,
 //    or a name that exists neither way, fails without asking the shell.
 // A blank command line starts nothing.
-StartResult StartCommand(std::string_view command_line, ProgramStarter& starter);
+class WindowsCommands final : public CommandSystem {
+ public:
+  explicit WindowsCommands(ProgramStarter& starter) : starter_(starter) {}
+
+  // A file only, with .exe added to a name without an extension; a folder on the medium is found
+  // as an existing name once CreateProcessW has failed.
+  std::optional<Found> OnMedium(std::string_view name, bool whole_command) override;
+  RunAttempt RunFound(const std::string& path, std::string_view name, const Arguments& arguments) override;
+  // CreateProcessW searches for the program of the command line as it stands.
+  RunAttempt RunSearched(std::string_view name, const Arguments& arguments, std::string_view command_line) override;
+  StartResult Open(const std::string& target, std::string_view arguments) override;
+  std::optional<std::string> Existing(std::string_view name) override;
+
+ private:
+  ProgramStarter& starter_;
+};
 
 }  // namespace tarvelin

@@ -51,7 +51,10 @@ void ExpectSplit(std::string_view line, std::string_view program, std::string_vi
 
 using Outcome = StartResult::Outcome;
 
-Outcome Start(std::string_view command_line, FakeStarter& system) { return StartCommand(command_line, system).outcome; }
+Outcome Start(std::string_view command_line, FakeStarter& starter) {
+  WindowsCommands system(starter);
+  return StartCommand(command_line, system).outcome;
+}
 
 }  // namespace
 
