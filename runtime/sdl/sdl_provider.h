@@ -16,7 +16,7 @@
 //    display's usable area, its text drawn from a
 //    built-in font; standard error when it cannot show (message_box.cpp, message_box_picture.cpp);
 //  - files, directories and program start: the POSIX system the program gives it
-//    (runtime/posix/posix_system.h); what it posts from its own thread (an opener's late
+//    (runtime/linux/posix_system.h); what it posts from its own thread (an opener's late
 //    refusal) arrives as an SDL event of the provider's own, which carries the runtime's event
 //    (window.cpp, events.cpp);
 //  - a repair for SDL 2.26 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp);
@@ -28,7 +28,7 @@
 #include <span>
 #include <string>
 
-#include "runtime/posix/posix_system.h"
+#include "runtime/linux/posix_system.h"
 #include "runtime/provider.h"
 #include "runtime/scaling.h"
 #include "runtime/sdl/sdl_presenter.h"

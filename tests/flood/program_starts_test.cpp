@@ -14,7 +14,7 @@
 #include "menu/frmMain.h"
 #include "menu/layout.h"
 #include "runtime/memory/memory_provider.h"
-#include "runtime/posix/posix_system.h"
+#include "runtime/linux/posix_system.h"
 
 namespace tarvelin {
 namespace {

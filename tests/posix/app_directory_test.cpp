@@ -11,8 +11,8 @@
 #include <string>
 
 #include "posix_test_support.h"
-#include "runtime/posix/posix_system.h"
-#include "runtime/posix/program_file.h"
+#include "runtime/linux/posix_system.h"
+#include "runtime/linux/program_file.h"
 
 namespace tarvelin::posix {
 namespace {

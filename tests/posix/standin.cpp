@@ -18,7 +18,7 @@
 #include <string>
 #include <thread>
 
-#include "runtime/posix/files.h"
+#include "runtime/linux/files.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "posix_test_support.h"
-#include "runtime/posix/files.h"
-#include "runtime/posix/posix_system.h"
-#include "runtime/posix/unique_fd.h"
+#include "runtime/linux/files.h"
+#include "runtime/linux/posix_system.h"
+#include "runtime/linux/unique_fd.h"
 
 namespace tarvelin::posix {
 namespace {

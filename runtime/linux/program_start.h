@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "runtime/command_start.h"
-#include "runtime/posix/process.h"
+#include "runtime/linux/process.h"
 
 namespace tarvelin::posix {
 

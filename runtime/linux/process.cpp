@@ -45,9 +45,9 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/posix/process.h"
-#include "runtime/posix/program_file.h"
-#include "runtime/posix/unique_fd.h"
+#include "runtime/linux/process.h"
+#include "runtime/linux/program_file.h"
+#include "runtime/linux/unique_fd.h"
 
 namespace tarvelin::posix {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "runtime/command_start.h"
-#include "runtime/posix/unique_fd.h"
+#include "runtime/linux/unique_fd.h"
 
 namespace tarvelin::posix {
 

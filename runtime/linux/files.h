@@ -10,7 +10,7 @@
 #include <string>
 
 #include "runtime/artwork.h"
-#include "runtime/posix/unique_fd.h"
+#include "runtime/linux/unique_fd.h"
 #include "runtime/text_input.h"
 
 namespace tarvelin::posix {

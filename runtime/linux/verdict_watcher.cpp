@@ -12,7 +12,7 @@
 #include <cstring>
 #include <system_error>
 
-#include "runtime/posix/verdict_watcher.h"
+#include "runtime/linux/verdict_watcher.h"
 
 namespace tarvelin::posix {
 namespace {

@@ -1,10 +1,10 @@
-#include "runtime/posix/posix_system.h"
+#include "runtime/linux/posix_system.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "runtime/posix/program_start.h"
+#include "runtime/linux/program_start.h"
 
 namespace tarvelin::posix {
 

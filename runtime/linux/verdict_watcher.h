@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "runtime/posix/process.h"
-#include "runtime/posix/unique_fd.h"
+#include "runtime/linux/process.h"
+#include "runtime/linux/unique_fd.h"
 
 namespace tarvelin::posix {
 

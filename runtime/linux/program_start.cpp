@@ -1,4 +1,4 @@
-#include "runtime/posix/program_start.h"
+#include "runtime/linux/program_start.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "runtime/posix/files.h"
-#include "runtime/posix/program_file.h"
+#include "runtime/linux/files.h"
+#include "runtime/linux/program_file.h"
 
 namespace tarvelin::posix {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "runtime/events.h"
-#include "runtime/posix/files.h"
-#include "runtime/posix/process.h"
-#include "runtime/posix/verdict_watcher.h"
+#include "runtime/linux/files.h"
+#include "runtime/linux/process.h"
+#include "runtime/linux/verdict_watcher.h"
 #include "runtime/system.h"
 
 namespace tarvelin::posix {
