@@ -5,8 +5,8 @@
 
 #include "menu/frmMain.h"
 #include "menu/layout.h"
-#include "runtime/posix/posix_services.h"
-#include "runtime/posix/posix_system.h"
+#include "runtime/linux/files.h"
+#include "runtime/linux/posix_system.h"
 #include "runtime/sdl/sdl_provider.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 // What the menu asks of the operating system rather than of its window system: where the program
 // is, its files and directories, and starting programs. One implementation for each system
-// (runtime/posix, runtime/win32) and a scripted one (runtime/memory); the shared runtime offers
+// (runtime/linux, runtime/win32) and a scripted one (runtime/memory); the shared runtime offers
 // them to the menu through Services. Failures come back as values.
 
 #include <optional>

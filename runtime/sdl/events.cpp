@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "runtime/sdl/sdl_provider.h"
@@ -86,17 +87,14 @@ void SdlProvider::Translate(const SDL_Event& event) {
       Unload();
       break;
     default:
-      if (event.type == verdict_taken_ || event.type == verdict_refused_) TranslateVerdict(event);
+      if (posted_event_ != 0 && event.type == posted_event_) TranslatePosted(event);
       break;
   }
 }
 
-void SdlProvider::TranslateVerdict(const SDL_Event& event) {
-  const auto start = awaiting_verdict_.find(event.user.code);
-  if (start == awaiting_verdict_.end()) return;
-  if (event.type == verdict_refused_)
-    router().Post({.type = InputEvent::Type::StartFailed, .command = std::move(start->second)});
-  awaiting_verdict_.erase(start);
+void SdlProvider::TranslatePosted(const SDL_Event& event) {
+  const std::unique_ptr<InputEvent> posted(static_cast<InputEvent*>(event.user.data1));
+  router().Post(std::move(*posted));
 }
 
 void SdlProvider::TranslateWindowEvent(const SDL_Event& event) {

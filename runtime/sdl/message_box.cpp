@@ -175,8 +175,8 @@ bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& t
           presenter.Present(picture.pixels, picture.size, everything);
         break;
       default:
-        // An opener's verdict waits in the menu's queue until the box is gone.
-        if (event.type == verdict_taken_ || event.type == verdict_refused_) TranslateVerdict(event);
+        // What the system posted (an opener's verdict) waits in the menu's queue until the box is gone.
+        if (posted_event_ != 0 && event.type == posted_event_) TranslatePosted(event);
         break;
     }
   }

@@ -16,19 +16,19 @@
 //    display's usable area, its text drawn from a
 //    built-in font; standard error when it cannot show (message_box.cpp, message_box_picture.cpp);
 //  - files, directories and program start: the POSIX system the program gives it
-//    (runtime/posix/posix_system.h); an opener's late refusal arrives as an SDL event of the
-//    provider's own, which becomes the runtime's StartFailed event (window.cpp, events.cpp);
+//    (runtime/linux/posix_system.h); what it posts from its own thread (an opener's late
+//    refusal) arrives as an SDL event of the provider's own, which carries the runtime's event
+//    (window.cpp, events.cpp);
 //  - a repair for SDL 2.26 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp);
 //  - on Wayland, the fixed size of each window and the box's link to the menu, sent before the
 //    window's first picture, where SDL 2.26 sends neither (sdl_wayland.cpp).
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <span>
 #include <string>
 
-#include "runtime/posix/posix_system.h"
+#include "runtime/linux/posix_system.h"
 #include "runtime/provider.h"
 #include "runtime/scaling.h"
 #include "runtime/sdl/sdl_handles.h"
@@ -40,8 +40,8 @@ namespace tarvelin {
 
 class SdlProvider final : public Provider {
  public:
-  // |system| is the one the menu's files and programs come from; an opener's late refusal of a
-  // command comes back through the provider's events.
+  // |system| is the one the menu's files and programs come from; what it posts (an opener's late
+  // refusal of a command) comes back through the provider's events.
   SdlProvider(Artwork art, std::span<const HotSpotDesign> design, posix::PosixSystem& system);
   ~SdlProvider() override;
 
@@ -70,9 +70,10 @@ class SdlProvider final : public Provider {
   // Shows the box and returns once it is dismissed or the menu is closed; false when it cannot show.
   bool ShowMessageBox(const std::string& prompt, const std::string& title);
   void DiscardInputDuringMessageBox();
-  // Waits on the watcher's thread for an opener's verdict on a command, to come back as an event.
-  void WatchVerdict(posix::OpenerVerdict verdict, const std::string& command_line);
-  void TranslateVerdict(const SDL_Event& event);
+  // Puts a runtime event in SDL's queue; called from any thread.
+  void PostFromAnyThread(InputEvent event) const;
+  // Hands the runtime event an event of PostFromAnyThread carries to the router.
+  void TranslatePosted(const SDL_Event& event);
 
   bool video_ = false;
   SdlWindow window_;
@@ -85,14 +86,8 @@ class SdlProvider final : public Provider {
   // From losing the keyboard mid-press until SDL has seen the button go up.
   bool release_missed_ = false;
   posix::PosixSystem& system_;
-  // The SDL event types that carry an opener's verdict: taken, and refused. Their code says which
-  // start they belong to.
-  std::uint32_t verdict_taken_ = 0, verdict_refused_ = 0;
-  // The commands whose opener has yet to give its verdict, by start.
-  std::map<std::int32_t, std::string> awaiting_verdict_;
-  std::int32_t last_start_ = 0;
-  // Declared last, so that it stops before anything its thread reports to goes away.
-  posix::VerdictWatcher verdicts_;
+  // The SDL event type that carries a runtime event posted from another thread; 0 for none.
+  std::uint32_t posted_event_ = 0;
 };
 
 }  // namespace tarvelin

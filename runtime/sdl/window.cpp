@@ -135,33 +135,29 @@ SdlProvider::SdlProvider(Artwork art, std::span<const HotSpotDesign> design, pos
     video_ = false;
     return;
   }
-  const Uint32 verdicts = SDL_RegisterEvents(2);
-  // Without events to carry the openers' verdicts, the system waits for each itself.
-  if (verdicts == static_cast<Uint32>(-1)) return;
-  verdict_taken_ = verdicts;
-  verdict_refused_ = verdicts + 1;
-  system_.HandLateVerdictsTo(
-      [this](posix::OpenerVerdict verdict, const std::string& command) { WatchVerdict(std::move(verdict), command); });
+  const Uint32 posted = SDL_RegisterEvents(1);
+  // Without an event to carry what the system posts, the system waits for each opener's verdict.
+  if (posted == static_cast<Uint32>(-1)) return;
+  posted_event_ = posted;
+  system_.PostLateFailuresThrough([this](InputEvent event) { PostFromAnyThread(std::move(event)); });
 }
 
 SdlProvider::~SdlProvider() {
-  system_.HandLateVerdictsTo(nullptr);
-  // Its thread pushes SDL events, which must not happen once SDL is gone.
-  verdicts_.Stop();
+  // Nothing may be posted once SDL is gone.
+  system_.PostLateFailuresThrough(nullptr);
+  SDL_Event posted;
+  while (posted_event_ != 0 && SDL_PeepEvents(&posted, 1, SDL_GETEVENT, posted_event_, posted_event_) == 1)
+    delete static_cast<InputEvent*>(posted.user.data1);
   presenter_.Detach();
   window_.reset();
   if (video_) SDL_Quit();
 }
 
-void SdlProvider::WatchVerdict(posix::OpenerVerdict verdict, const std::string& command_line) {
-  const std::int32_t id = ++last_start_;
-  awaiting_verdict_[id] = command_line;
-  verdicts_.Watch(std::move(verdict), [this, id](bool taken) {
-    SDL_Event event{};
-    event.type = taken ? verdict_taken_ : verdict_refused_;
-    event.user.code = id;
-    SDL_PushEvent(&event);
-  });
+void SdlProvider::PostFromAnyThread(InputEvent event) const {
+  SDL_Event posted{};
+  posted.type = posted_event_;
+  posted.user.data1 = new InputEvent(std::move(event));
+  if (SDL_PushEvent(&posted) != 1) delete static_cast<InputEvent*>(posted.user.data1);
 }
 
 bool SdlProvider::ShowWindow(PixelRect client) {

@@ -1,10 +1,9 @@
-#include "runtime/win32/program_start.h"
+#include "runtime/win32/process.h"
 
 #include <objbase.h>
 #include <shellapi.h>
 
 #include "runtime/win32/wide_text.h"
-#include "runtime/win32/win32_system.h"
 
 namespace tarvelin {
 namespace {
@@ -62,7 +61,9 @@ class SystemProgramStarter final : public ProgramStarter {
   SystemProgramStarter(HWND owner, std::wstring directory, bool& com_entered)
       : owner_(owner), directory_(std::move(directory)), com_entered_(com_entered) {}
 
-  DWORD StartProcess(const std::wstring& application, std::wstring command_line) override {
+  DWORD StartProcess(const std::string& application, const std::string& command_line) override {
+    const std::wstring application_path = Utf8ToWide(application);
+    std::wstring line = Utf8ToWide(command_line);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -70,8 +71,8 @@ class SystemProgramStarter final : public ProgramStarter {
     PROCESS_INFORMATION process{};
     // The current directory is the application directory by now; the program inherits it.
     const SystemFolderUnredirected native_system_folder;
-    if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!CreateProcessW(application_path.empty() ? nullptr : application_path.c_str(), line.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, nullptr, &startup, &process))
       return GetLastError();
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -83,14 +84,16 @@ class SystemProgramStarter final : public ProgramStarter {
     const auto execute = reinterpret_cast<ShellExecuteExFunction>(
         reinterpret_cast<void*>(FunctionFromSystemDirectory(L"shell32.dll", "ShellExecuteExW")));
     if (!execute) return ERROR_PROC_NOT_FOUND;
+    const std::wstring file = Utf8ToWide(command.program);
+    const std::wstring parameters = Utf8ToWide(command.arguments);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     // The shell shows no error box of its own: failures get the menu's one message.
     info.fMask = SEE_MASK_FLAG_NO_UI;
     info.hwnd = owner_;
     info.lpVerb = L"open";
-    info.lpFile = command.program.c_str();
-    info.lpParameters = command.arguments.empty() ? nullptr : command.arguments.c_str();
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     info.lpDirectory = directory_.empty() ? nullptr : directory_.c_str();
     info.nShow = SW_SHOWNORMAL;
     if (execute(&info)) return ERROR_SUCCESS;
@@ -99,17 +102,22 @@ class SystemProgramStarter final : public ProgramStarter {
     return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
   }
 
-  std::wstring FileOnMedium(const std::wstring& name) override {
+  std::string FileOnMedium(const std::string& utf8_name) override {
+    const std::wstring name = Utf8ToWide(utf8_name);
     // A name with a drive or from the root names its own place; any other is the medium's.
     const bool placed = name.size() >= 2 && (name[1] == L':' || name[0] == L'\\' || name[0] == L'/');
     const bool separated = directory_.empty() || directory_.back() == L'\\';
     const std::wstring path = placed ? name : directory_ + (separated ? L"" : L"\\") + name;
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
-    return ExistingFullPath(path);
+    return WideToUtf8(FullPath(path));
   }
 
-  std::wstring ExistingFullPath(const std::wstring& name) override {
+  std::string ExistingFullPath(const std::string& name) override { return WideToUtf8(FullPath(Utf8ToWide(name))); }
+
+ private:
+  // The full path of an existing file or folder; empty when there is none.
+  static std::wstring FullPath(const std::wstring& name) {
     if (GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) return {};
     const DWORD size = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
     if (size == 0) return {};
@@ -120,7 +128,6 @@ class SystemProgramStarter final : public ProgramStarter {
     return path;
   }
 
- private:
   HWND owner_;
   std::wstring directory_;
   bool& com_entered_;
@@ -128,10 +135,8 @@ class SystemProgramStarter final : public ProgramStarter {
 
 }  // namespace
 
-bool Win32System::Shell(const std::string& command_line) {
-  SystemProgramStarter starter(owner_, Utf8ToWide(app_path_), com_entered_);
-  // A user who declined the consent prompt needs no error box: nothing is reported then.
-  return StartCommand(Utf8ToWide(command_line), starter) != StartResult::Failed;
+std::unique_ptr<ProgramStarter> SystemStarter(HWND owner, std::wstring directory, bool& com_entered) {
+  return std::make_unique<SystemProgramStarter>(owner, std::move(directory), com_entered);
 }
 
 }  // namespace tarvelin

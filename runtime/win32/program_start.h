@@ -1,55 +1,51 @@
 #pragma once
 
-// Starting a command line as the menu's entries need it, with the system calls behind a seam so
-// the decisions can be tested without starting anything.
+// Starting a command line on Windows: the system's answers to the rule of starting a command, with
+// the system calls behind a seam so the decisions can be tested without starting anything.
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "runtime/command_start.h"
+
 namespace tarvelin {
 
-// A command line split the way Windows finds the program in it (ProgramName): a first word in
-// double quotes runs to the closing quote, otherwise to the first space or tab. The arguments are
-// the rest, after the blanks that separate them, unchanged.
+// A program, document, folder or link with its arguments, as the shell is given them.
 struct ProgramAndArguments {
-  std::wstring program;
-  std::wstring arguments;
+  std::string program;
+  std::string arguments;
 };
-ProgramAndArguments SplitProgramFromArguments(std::wstring_view command_line);
 
 // The two ways the system starts a program, each returning 0 when it started and otherwise the
-// system error code, and the questions asked of the file system.
+// system error code, and the questions asked of the file system. Text is UTF-8 here, as everywhere
+// in the menu; it becomes UTF-16 only in the system call.
 class ProgramStarter {
  public:
   virtual ~ProgramStarter() = default;
   // CreateProcessW with the command line, in a normal window, without waiting: the program at the
   // full path |application|, or with an empty one the program the system finds from the command line.
-  virtual DWORD StartProcess(const std::wstring& application, std::wstring command_line) = 0;
+  virtual DWORD StartProcess(const std::string& application, const std::string& command_line) = 0;
   // ShellExecuteExW with the open verb on the program with its arguments: a program (the system
   // asks the user's consent when it needs administrator rights), or a document, folder or link,
   // opened with the application the system has for it.
   virtual DWORD StartThroughShell(const ProgramAndArguments& command) = 0;
   // The full path of the file or folder a name stands for (a relative name in the current
   // directory), or nothing when there is none.
-  virtual std::wstring ExistingFullPath(const std::wstring& name) = 0;
+  virtual std::string ExistingFullPath(const std::string& name) = 0;
   // The full path of the file (not a folder) a name stands for on the medium: a relative name in
   // the application directory. Nothing when there is none.
-  virtual std::wstring FileOnMedium(const std::wstring& name) = 0;
+  virtual std::string FileOnMedium(const std::string& name) = 0;
 };
 
 // CreateProcessW's error for a program whose manifest asks for administrator rights
 // (ERROR_ELEVATION_REQUIRED, which the mingw-w64 headers lack).
 inline constexpr DWORD kErrorElevationRequired = 740;
 
-enum class StartResult {
-  Started,
-  Declined,  // the program needs administrator rights and the user said no when asked
-  Failed,
-};
-
-// Starts a command line with CreateProcessW. The program is looked for on the medium first: each
+// Windows's answers to the rule every system follows (runtime/command_start.h), over the system
+// calls of a ProgramStarter: a command line starts with CreateProcessW. The program is looked for on the medium first: each
 // way its name may end (ProgramCandidates: at each blank, shortest first, unless it is in quotes),
 // with .exe added to a name without an extension, is looked for in the application directory, and
 // the first file found is the program, the rest of the line its arguments. CreateProcessW then gets
@@ -72,6 +68,21 @@ enum class StartResult {
 //    path, as the application it hands the file to may run in another directory. Another failure,
 //    or a name that exists neither way, fails without asking the shell.
 // A blank command line starts nothing.
-StartResult StartCommand(std::wstring_view command_line, ProgramStarter& starter);
+class WindowsCommands final : public CommandSystem {
+ public:
+  explicit WindowsCommands(ProgramStarter& starter) : starter_(starter) {}
+
+  // A file only, with .exe added to a name without an extension; a folder on the medium is found
+  // as an existing name once CreateProcessW has failed.
+  std::optional<Found> OnMedium(std::string_view name, bool whole_command) override;
+  RunAttempt RunFound(const std::string& path, std::string_view name, const Arguments& arguments) override;
+  // CreateProcessW searches for the program of the command line as it stands.
+  RunAttempt RunSearched(std::string_view name, const Arguments& arguments, std::string_view command_line) override;
+  StartResult Open(const std::string& target, std::string_view arguments) override;
+  std::optional<std::string> Existing(std::string_view name) override;
+
+ private:
+  ProgramStarter& starter_;
+};
 
 }  // namespace tarvelin

@@ -3,8 +3,9 @@
 // The operating system as tarvelin.exe offers it to the menu, over the wide-character API (UTF-8
 // converted at this boundary). The files by concern:
 //   files.cpp     App Path, options file input, current drive and directory
-//   process.cpp   program start through the system, with the consent prompt for programs that need
-//                 it; which program a command line names is program_start.cpp's
+//   shell.cpp     program start: the one rule of starting a command (runtime/command_start.h)
+//                 over Windows's answers (program_start.cpp) and its system calls (process.cpp),
+//                 with the consent prompt for programs that need it
 
 #include <windows.h>
 

@@ -14,7 +14,7 @@
 #include "menu/frmMain.h"
 #include "menu/layout.h"
 #include "runtime/memory/memory_provider.h"
-#include "runtime/posix/posix_services.h"
+#include "runtime/linux/posix_system.h"
 
 namespace tarvelin {
 namespace {
@@ -79,7 +79,7 @@ TEST(ProgramStartFlood, ThousandStartsLeaveNoZombiesNoDescriptorsAndTheMenuAnswe
   MemoryProvider rt(art, kHotSpotLayout);
   // Entry 1 runs a program that leaves a line in the log, so every start that happened is seen.
   rt.files["C:\\Disc\\options.ini"] = {"Flood\r\n/bin/sh -c \"echo started >> " + log.string() + "\"\r\n"};
-  rt.can_start = [](const std::string& command) { return posix::StartProgram(command).started; };
+  rt.can_start = [](const std::string& command) { return posix::StartProgram(command).result.Started(); };
   frmMain menu(rt);
   ASSERT_TRUE(rt.Start(menu));
   ASSERT_EQ(rt.imgHover(1)->Tag, "/bin/sh -c \"echo started >> " + log.string() + "\"");

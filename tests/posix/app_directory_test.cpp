@@ -11,8 +11,8 @@
 #include <string>
 
 #include "posix_test_support.h"
-#include "runtime/posix/posix_services.h"
-#include "runtime/posix/program_file.h"
+#include "runtime/linux/posix_system.h"
+#include "runtime/linux/program_file.h"
 
 namespace tarvelin::posix {
 namespace {
@@ -103,7 +103,7 @@ TEST_F(ApplicationDirectoryTest, CommandsResolveInTheHeldDirectoryAfterItsPathIs
   fs::rename(dir / "disc", dir / "pulled");
   fs::create_directories(dir / "disc");
   ASSERT_TRUE(medium.MakeCurrent());
-  EXPECT_TRUE(StartProgram(R"(tools\setup)").started);
+  EXPECT_TRUE(StartProgram(R"(tools\setup)").result.Started());
   ASSERT_TRUE(WaitUntil([&] { return !Ran().empty(); }));
   EXPECT_EQ(Ran(), "medium\n");
 
@@ -111,7 +111,7 @@ TEST_F(ApplicationDirectoryTest, CommandsResolveInTheHeldDirectoryAfterItsPathIs
   fs::current_path(dir / "elsewhere");
   fs::remove_all(dir / "pulled");
   ASSERT_TRUE(medium.MakeCurrent());
-  EXPECT_FALSE(StartProgram(R"(tools\gone)").started);
+  EXPECT_FALSE(StartProgram(R"(tools\gone)").result.Started());
   EXPECT_EQ(Ran(), "medium\n");
 }
 

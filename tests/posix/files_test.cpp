@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "posix_test_support.h"
-#include "runtime/posix/posix_services.h"
-#include "runtime/posix/unique_fd.h"
+#include "runtime/linux/files.h"
+#include "runtime/linux/unique_fd.h"
 
 namespace tarvelin::posix {
 namespace {

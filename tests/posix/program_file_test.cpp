@@ -6,7 +6,7 @@
 #include <string>
 
 #include "posix_test_support.h"
-#include "runtime/posix/program_file.h"
+#include "runtime/linux/program_file.h"
 
 namespace tarvelin::posix {
 namespace {

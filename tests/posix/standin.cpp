@@ -18,7 +18,7 @@
 #include <string>
 #include <thread>
 
-#include "runtime/posix/posix_services.h"
+#include "runtime/linux/files.h"
 
 namespace {
 

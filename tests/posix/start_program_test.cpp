@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "posix_test_support.h"
-#include "runtime/posix/posix_services.h"
-#include "runtime/posix/posix_system.h"
-#include "runtime/posix/unique_fd.h"
+#include "runtime/linux/files.h"
+#include "runtime/linux/posix_system.h"
+#include "runtime/linux/unique_fd.h"
 
 namespace tarvelin::posix {
 namespace {
@@ -58,8 +58,8 @@ class Report {
 
 // Whether a command starts, an opener's verdict included.
 bool Starts(const std::string& command_line) {
-  StartResult start = StartProgram(command_line);
-  return start.started && (!start.verdict || start.verdict->Read());
+  ProgramStart start = StartProgram(command_line);
+  return start.result.Started() && (!start.verdict || start.verdict->Read());
 }
 
 // The states of this process's children, one letter each ('Z' for a zombie).
@@ -392,8 +392,8 @@ TEST_F(OpenWithDesktopTest, TheVerdictComesWhileTheCallerGoesOn) {
   WriteFile(dir / "bin" / "xdg-open",
             std::string("#!/bin/sh\n: >\"$OPENED.running\"\n") + kHeldOpener,
             fs::perms(0755));
-  StartResult start = StartProgram("guide.pdf");
-  ASSERT_TRUE(start.started);
+  ProgramStart start = StartProgram("guide.pdf");
+  ASSERT_TRUE(start.result.Started());
   ASSERT_TRUE(start.verdict);
   ASSERT_TRUE(WaitForFile(dir / "opened.running"));
   pollfd verdict{start.verdict->Descriptor(), POLLIN, 0};
@@ -408,7 +408,7 @@ TEST_F(OpenWithDesktopTest, WhileTheOpenerDecidesNoProcessOfTheStartHoldsTheMenu
   WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
   WriteFile(dir / "bin" / "xdg-open", std::string("#!/bin/sh\n: >\"$OPENED.running\"\n") + kHeldOpener,
             fs::perms(0755));
-  StartResult start = StartProgram("guide.pdf");
+  ProgramStart start = StartProgram("guide.pdf");
   ASSERT_TRUE(start.verdict);
   ASSERT_TRUE(WaitForFile(dir / "opened.running"));
   std::vector<std::string> folders;
@@ -450,16 +450,18 @@ TEST_F(OpenWithDesktopTest, WatcherReportsEachVerdictOnceAndNothingAfterStopping
   std::vector<bool> verdicts;
   {
     VerdictWatcher watcher;
+    std::string why;
+    ASSERT_TRUE(watcher.Start(why)) << why;
     const auto record = [&](bool taken) {
       std::lock_guard<std::mutex> lock(mutex);
       verdicts.push_back(taken);
     };
-    StartResult taken = StartProgram("guide.pdf");
+    ProgramStart taken = StartProgram("guide.pdf");
     ASSERT_TRUE(taken.verdict);
     watcher.Watch(std::move(*taken.verdict), record);
     {
       ScopedEnv refuse("OPENER_STATUS", "4");
-      StartResult refused = StartProgram("guide.pdf");
+      ProgramStart refused = StartProgram("guide.pdf");
       ASSERT_TRUE(refused.verdict);
       watcher.Watch(std::move(*refused.verdict), record);
     }
@@ -469,7 +471,7 @@ TEST_F(OpenWithDesktopTest, WatcherReportsEachVerdictOnceAndNothingAfterStopping
     }));
     // One still to come when the watching stops.
     WriteFile(dir / "bin" / "xdg-open", std::string("#!/bin/sh\n") + kHeldOpener, fs::perms(0755));
-    StartResult pending = StartProgram("guide.pdf");
+    ProgramStart pending = StartProgram("guide.pdf");
     ASSERT_TRUE(pending.verdict);
     watcher.Watch(std::move(*pending.verdict), record);
     watcher.Stop();
@@ -481,23 +483,51 @@ TEST_F(OpenWithDesktopTest, WatcherReportsEachVerdictOnceAndNothingAfterStopping
   EXPECT_EQ(verdicts, (std::vector<bool>{false, true}));
 }
 
-// The menu's Shell: with no one to take the opener's verdict it waits for it and answers with it;
-// with a taker, it answers at once that the start happened and hands the verdict on with the
+// The menu's Shell: with no one to post the opener's verdict to it waits for it and answers with
+// it; with a poster, it answers at once that the start happened and posts a refusal with the
 // command, so that the menu can say later that the command could not be found.
-TEST_F(OpenWithDesktopTest, ShellWaitsForTheVerdictUnlessItIsHandedOn) {
+TEST_F(OpenWithDesktopTest, ShellWaitsForTheVerdictUnlessItIsPosted) {
   WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
   ScopedEnv refuse("OPENER_STATUS", "4");
   PosixSystem system(ApplicationDirectory::Find("tarvelin"));
   EXPECT_FALSE(system.Shell("guide.pdf"));
 
-  std::vector<std::pair<std::string, bool>> handed;
-  system.HandLateVerdictsTo(
-      [&](OpenerVerdict verdict, const std::string& command) { handed.emplace_back(command, verdict.Read()); });
+  std::mutex mutex;
+  std::vector<std::pair<InputEvent::Type, std::string>> posted;
+  system.PostLateFailuresThrough([&](InputEvent event) {
+    std::lock_guard<std::mutex> lock(mutex);
+    posted.emplace_back(event.type, event.command);
+  });
   EXPECT_TRUE(system.Shell("guide.pdf"));
-  EXPECT_EQ(handed, (std::vector<std::pair<std::string, bool>>{{"guide.pdf", false}}));
+  EXPECT_TRUE(WaitUntil([&] {
+    std::lock_guard<std::mutex> lock(mutex);
+    return !posted.empty();
+  }));
   EXPECT_FALSE(system.Shell("missing.pdf"));
-  EXPECT_EQ(handed.size(), 1u) << "nothing to hand on when nothing started";
+  system.PostLateFailuresThrough(nullptr);
+  EXPECT_EQ(posted, (std::vector<std::pair<InputEvent::Type, std::string>>{
+                        {InputEvent::Type::StartFailed, "guide.pdf"}}))
+      << "nothing to post when nothing started";
   EXPECT_EQ(Opened().size(), 2u);
+}
+
+// A verdict moved on takes its opener with it: the one left behind must neither reap the opener
+// nor wait for it, or the verdict moved on would lose the opener's answer.
+TEST_F(OpenWithDesktopTest, AVerdictMovedOnKeepsTheOpenersAnswer) {
+  WriteFile(dir / "guide.pdf", "%PDF-1.4\n");
+  ScopedEnv refuse("OPENER_STATUS", "4");
+  ProgramStart start = StartProgram("guide.pdf");
+  ASSERT_TRUE(start.verdict);
+  OpenerVerdict moved = std::move(*start.verdict);
+  // Once the opener has ended, a reap would take its status.
+  pollfd ended{moved.Descriptor(), POLLIN, 0};
+  if (ended.fd >= 0) {
+    ASSERT_EQ(poll(&ended, 1, 5000), 1);
+  } else {
+    usleep(500'000);
+  }
+  start.verdict->Reap();
+  EXPECT_FALSE(moved.Read()) << "the refusal was lost to the verdict moved from";
 }
 
 TEST_F(OpenWithDesktopTest, MissingFilesAndRefusingOpenersStillFail) {

@@ -13,7 +13,7 @@
 // If the program cannot run (or the second fork fails), the reason travels back over a pipe that
 // closes on exec.
 //
-// For a program, the middle child ends at once and the menu learns the outcome before StartProgram
+// For a program, the middle child ends at once and the menu learns the outcome before Spawn
 // returns. A document, a folder, a file the system will not run or a link goes to the desktop's
 // opener, xdg-open; the opener hands the target on and ends, and a target it cannot open is a
 // failure like a program that cannot start. The opener is the menu's own child, started from the
@@ -42,12 +42,12 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "runtime/command_line.h"
-#include "runtime/posix/posix_services.h"
-#include "runtime/posix/program_file.h"
-#include "runtime/posix/unique_fd.h"
+#include "runtime/linux/process.h"
+#include "runtime/linux/program_file.h"
+#include "runtime/linux/unique_fd.h"
 
 namespace tarvelin::posix {
 namespace {
@@ -83,22 +83,6 @@ UniqueFd AboveStandardStreams(int fd) {
 bool IsRunnableFile(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-// A file that may be the program or the document a command names: anything but a directory.
-bool IsFileOnMedium(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
-bool IsFolder(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool Exists(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0;
 }
 
 // The search path when PATH is not set: the system's own default, as execvp uses.
@@ -226,7 +210,8 @@ Forked Fork(const std::string& path, std::vector<std::string>& words, bool opene
   return {0, std::move(report_read), child};
 }
 
-// Starts the program at |path| with |words| as its arguments; 0 when it runs, else the error.
+}  // namespace
+
 int Spawn(const std::string& path, std::vector<std::string>& words) {
   Forked forked = Fork(path, words, false);
   if (forked.error != 0) return forked.error;
@@ -234,12 +219,9 @@ int Spawn(const std::string& path, std::vector<std::string>& words) {
   return StartFailure(forked.report);
 }
 
-StartResult Failed(std::string why) { return {false, std::nullopt, std::move(why)}; }
-
-// Gives a document, folder or link to the desktop's opener; its verdict comes later.
-StartResult OpenWithDesktop(const std::string& target) {
+StartResult OpenWithDesktop(const std::string& target, std::optional<OpenerVerdict>& verdict) {
   const std::optional<std::string> opener = FindInSearchPath("xdg-open");
-  if (!opener) return Failed("it is no program, and no desktop opener (xdg-open) is there to open it");
+  if (!opener) return {StartResult::Outcome::Failed, "it is no program, and no desktop opener (xdg-open) is there to open it"};
   // The opener may hand the target to a process with another current directory.
   char* absolute = realpath(target.c_str(), nullptr);
   std::vector<std::string> words = {"xdg-open", absolute ? absolute : target};
@@ -251,68 +233,12 @@ StartResult OpenWithDesktop(const std::string& target) {
   sigemptyset(&default_action.sa_mask);
   sigaction(SIGCHLD, &default_action, nullptr);
   Forked forked = Fork(*opener, words, true);
-  if (forked.error != 0) return Failed(WhyItCannotRun({}, forked.error));
+  if (forked.error != 0) return {StartResult::Outcome::Failed, WhyItCannotRun({}, forked.error)};
   // Kernels before Linux 5.3 give no descriptor for a process: there the verdict is looked for in turns.
   UniqueFd ended(static_cast<int>(syscall(__NR_pidfd_open, forked.child, 0)));
-  return {true, OpenerVerdict(forked.child, std::move(ended), kOpenerVerdictMilliseconds)};
+  verdict.emplace(forked.child, std::move(ended), kOpenerVerdictMilliseconds);
+  return {StartResult::Outcome::Started};
 }
-
-// Failures of exec that mean "this file is there but is no program to run".
-bool NotAProgram(int error) { return error == EACCES || error == ENOEXEC || error == EISDIR; }
-
-// A path that exec and the dynamic loader take as a file, never as a name to look for elsewhere.
-std::string AsFilePath(const std::string& path) { return path.find('/') == std::string::npos ? "./" + path : path; }
-
-// The words that start |file| at |path| without its execute bit: a script through the interpreter
-// of its "#!" line, a program of this machine through its dynamic loader, as the kernel would start
-// them. Nothing for anything else.
-std::vector<std::string> WithoutExecuteBit(const ProgramFile& file, const std::string& path,
-                                           const std::vector<std::string>& words) {
-  std::vector<std::string> through;
-  if (file.kind == ProgramFile::Kind::Script && !file.interpreter.empty()) {
-    through = {file.interpreter};
-    if (!file.interpreter_argument.empty()) through.push_back(file.interpreter_argument);
-  } else if (file.kind == ProgramFile::Kind::Program && file.this_machine && !file.loader.empty()) {
-    through = {file.loader};
-  } else {
-    return {};
-  }
-  through.push_back(AsFilePath(path));
-  through.insert(through.end(), words.begin() + 1, words.end());
-  return through;
-}
-
-// Runs a program found at |path|. A script or a program of this machine on the medium that lacks
-// execute bits only because its file system keeps none runs through its interpreter or loader,
-// where the mount lets programs run; any other file that cannot run as a program goes to the
-// opener, unless it is a script or a program, which fails with the reason.
-StartResult Run(const std::string& path, std::vector<std::string>& words, std::optional<dev_t> medium) {
-  int error = Spawn(path, words);
-  if (error == 0) return {true};
-  if (error != EACCES && error != ENOEXEC && error != ENOENT && error != ENOTDIR && error != EISDIR)
-    return Failed(WhyItCannotRun({}, error));
-  const ProgramFile file = InspectProgramFile(path);
-  const bool is_program = file.kind == ProgramFile::Kind::Script || file.kind == ProgramFile::Kind::Program;
-  const bool lacks_execute_bit = error == EACCES && is_program && !file.has_execute_bit && !file.on_noexec_mount;
-  if (lacks_execute_bit && file.on_file_system_without_modes && medium && file.device == *medium) {
-    std::vector<std::string> through = WithoutExecuteBit(file, path, words);
-    if (through.empty()) return Failed(WhyItCannotRun(file, ENOEXEC));
-    error = Spawn(through.front(), through);
-    if (error == 0) return {true};
-    return Failed(WhyItCannotRun(file, error));
-  }
-  if (is_program && !lacks_execute_bit) return Failed(WhyItCannotRun(file, error));
-  if (NotAProgram(error) && Exists(path)) return OpenWithDesktop(path);
-  return Failed(WhyItCannotRun(file, error));
-}
-
-// The program's path in a command: backslashes are separators, so one options.ini serves Windows too.
-std::string SystemPath(std::string program) {
-  std::replace(program.begin(), program.end(), '\\', '/');
-  return program;
-}
-
-}  // namespace
 
 std::optional<std::string> FindInSearchPath(const std::string& name) {
   if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
@@ -337,6 +263,26 @@ OpenerVerdict::OpenerVerdict(pid_t opener, UniqueFd ended, int milliseconds)
     deadline_.tv_sec += 1;
     deadline_.tv_nsec -= 1'000'000'000L;
   }
+}
+
+OpenerVerdict::OpenerVerdict(OpenerVerdict&& other) noexcept
+    : opener_(std::exchange(other.opener_, -1)),
+      ended_(std::move(other.ended_)),
+      deadline_(other.deadline_),
+      reaped_(std::exchange(other.reaped_, true)),
+      status_(other.status_),
+      taken_(other.taken_) {}
+
+OpenerVerdict& OpenerVerdict::operator=(OpenerVerdict&& other) noexcept {
+  if (this != &other) {
+    opener_ = std::exchange(other.opener_, -1);
+    ended_ = std::move(other.ended_);
+    deadline_ = other.deadline_;
+    reaped_ = std::exchange(other.reaped_, true);
+    status_ = other.status_;
+    taken_ = other.taken_;
+  }
+  return *this;
 }
 
 int OpenerVerdict::MillisecondsLeft() const {
@@ -375,43 +321,6 @@ bool OpenerVerdict::Read() {
     poll(&ended, 1, ended_ ? MillisecondsLeft() : std::min(MillisecondsLeft(), kTurnMilliseconds));
   }
   return *taken_;
-}
-
-StartResult StartProgram(const std::string& command_line, std::optional<dev_t> medium) {
-  // A NUL byte would cut the command short behind the user's back.
-  if (command_line.find('\0') != std::string::npos) return Failed("the command holds a NUL byte");
-  const std::vector<ProgramCandidate> candidates = ProgramCandidates(command_line);
-  if (candidates.empty() || candidates.front().program.empty()) return Failed("the command is empty");
-  if (IsDesktopLink(candidates.front().program)) return OpenWithDesktop(candidates.front().program);
-
-  for (const ProgramCandidate& candidate : candidates) {
-    std::string path = SystemPath(candidate.program);
-    // The whole command naming a folder, a blank in its name or not, opens as a folder opens.
-    if (SkipBlanks(candidate.arguments).empty() && IsFolder(path)) return OpenWithDesktop(path);
-    if (!IsFileOnMedium(path)) {
-      // A medium made on Windows may differ in case from its options.ini, and works there.
-      const std::optional<std::string> found = path.front() == '/' ? std::nullopt : FindIgnoringCase(path);
-      if (!found) continue;
-      // The folder as the medium spells it, or a file there.
-      if (SkipBlanks(candidate.arguments).empty() && IsFolder(*found)) return OpenWithDesktop(*found);
-      if (!IsFileOnMedium(*found)) continue;
-      path = *found;
-    }
-    std::vector<std::string> words = SplitArguments(candidate.arguments);
-    words.insert(words.begin(), path);
-    return Run(path, words, medium);
-  }
-
-  // Nothing of that name on the medium: a bare name may be a program in PATH.
-  const std::string name = SystemPath(candidates.front().program);
-  std::vector<std::string> words = SplitArguments(candidates.front().arguments);
-  words.insert(words.begin(), name);
-  if (name.find('/') == std::string::npos) {
-    if (const std::optional<std::string> path = FindInSearchPath(name)) return Run(*path, words, medium);
-    // A folder of that name beside the menu opens.
-    return Exists(name) ? OpenWithDesktop(name) : Failed("no file of that name is on the medium or in PATH");
-  }
-  return Run(name, words, medium);
 }
 
 }  // namespace tarvelin::posix

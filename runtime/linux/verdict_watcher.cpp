@@ -4,29 +4,50 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <system_error>
 
-#include "runtime/posix/posix_services.h"
+#include "runtime/linux/verdict_watcher.h"
 
 namespace tarvelin::posix {
+namespace {
+
+// Without a descriptor for an opener's end, or without poll, openers are looked at in turns of
+// this many milliseconds.
+constexpr int kTurnMilliseconds = 10;
+
+}  // namespace
+
+bool VerdictWatcher::Start(std::string& why) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (thread_.joinable()) return true;
+  int wake[2];
+  if (pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+    why = std::string("no pipe to wake a watching thread: ") + std::strerror(errno);
+    return false;
+  }
+  wake_read_.reset(wake[0]);
+  wake_write_.reset(wake[1]);
+  stopping_ = false;
+  try {
+    thread_ = std::thread(&VerdictWatcher::Run, this);
+  } catch (const std::system_error& error) {
+    wake_read_.reset();
+    wake_write_.reset();
+    why = std::string("no thread to watch with: ") + error.what();
+    return false;
+  }
+  return true;
+}
 
 void VerdictWatcher::Watch(OpenerVerdict verdict, std::function<void(bool taken)> done) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (stopping_) return;
-  if (!thread_.joinable()) {
-    int wake[2];
-    // Without its wake-up pipe the thread could not be stopped: then the verdict is read at once.
-    if (pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
-      done(verdict.Read());
-      return;
-    }
-    wake_read_.reset(wake[0]);
-    wake_write_.reset(wake[1]);
-    thread_ = std::thread(&VerdictWatcher::Run, this);
-  }
+  if (!thread_.joinable() || stopping_) return;
   watched_.push_back({std::move(verdict), std::move(done)});
   [[maybe_unused]] const ssize_t written = write(wake_write_.get(), "w", 1);
 }
@@ -34,20 +55,20 @@ void VerdictWatcher::Watch(OpenerVerdict verdict, std::function<void(bool taken)
 void VerdictWatcher::Stop() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (stopping_) return;
+    if (!thread_.joinable()) return;
     stopping_ = true;
-    if (wake_write_) {
-      [[maybe_unused]] const ssize_t written = write(wake_write_.get(), "s", 1);
-    }
+    [[maybe_unused]] const ssize_t written = write(wake_write_.get(), "s", 1);
   }
-  if (thread_.joinable()) thread_.join();
+  thread_.join();
+  std::lock_guard<std::mutex> lock(mutex_);
+  watched_.clear();
+  wake_read_.reset();
+  wake_write_.reset();
 }
 
 void VerdictWatcher::Run() {
   // Openers that took their target and still run, reaped once they end; only this thread has them.
   std::vector<OpenerVerdict> running;
-  // Without a descriptor for an opener's end, it is looked for in turns of this many milliseconds.
-  constexpr int kTurnMilliseconds = 10;
   for (;;) {
     std::vector<pollfd> descriptors = {{wake_read_.get(), POLLIN, 0}};
     int timeout = -1;
@@ -67,7 +88,12 @@ void VerdictWatcher::Run() {
       descriptors.push_back({opener.Descriptor(), POLLIN, 0});
       if (opener.Descriptor() < 0) sooner(kTurnMilliseconds);
     }
-    if (poll(descriptors.data(), descriptors.size(), timeout) < 0 && errno != EINTR) return;
+    if (poll(descriptors.data(), descriptors.size(), timeout) < 0 && errno != EINTR) {
+      // No poll (more descriptors than the limit allows, no memory for it): every opener is looked
+      // at after a turn instead, so that no verdict is lost and no opener left unreaped.
+      const timespec turn{0, kTurnMilliseconds * 1'000'000L};
+      nanosleep(&turn, nullptr);
+    }
     char drained[64];
     while (read(wake_read_.get(), drained, sizeof drained) > 0) {
     }

@@ -1,4 +1,4 @@
-#include "runtime/posix/program_file.h"
+#include "runtime/linux/program_file.h"
 
 #include <elf.h>
 #include <fcntl.h>
@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/posix/unique_fd.h"
+#include "runtime/linux/unique_fd.h"
 
 namespace tarvelin::posix {
 namespace {

@@ -15,8 +15,9 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/posix/posix_services.h"
-#include "runtime/posix/unique_fd.h"
+#include "runtime/linux/files.h"
+#include "runtime/linux/process.h"
+#include "runtime/linux/unique_fd.h"
 #include "runtime/text.h"
 
 namespace tarvelin::posix {

@@ -1,0 +1,76 @@
+#pragma once
+
+// Files and directories on this system: the application directory held from start-up, files read
+// without blocking, names looked for on media made on Windows. Failures come back as values;
+// nothing here throws or exits.
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+
+#include "runtime/artwork.h"
+#include "runtime/linux/unique_fd.h"
+#include "runtime/text_input.h"
+
+namespace tarvelin::posix {
+
+// Gives standard input, output and error a file each, /dev/null for those that are closed. Until
+// then the next file the process opens (its display connection, say) would take one of their
+// numbers, and every program it starts would inherit that file as its output.
+void FillStandardStreams();
+
+// The directory of the file that holds the program's own code, as |maps| (a /proc/PID/maps file)
+// names it; ends with "/" only at the root; empty when the system cannot tell. Not the process's
+// executable, /proc/self/exe: started through the dynamic loader ("ld.so ./tarvelin", which runs a
+// program from a medium whose files carry no execute bits), that is the loader.
+std::string ExecutableDirectory(const char* maps = "/proc/self/maps");
+
+// The application directory, found and opened once at start-up and held open from then on. A
+// medium that is unmounted lazily (as desktops do when a stick is pulled) stays reachable through
+// the held directory, and commands never resolve against the directory its path now leads to.
+class ApplicationDirectory {
+ public:
+  // The directory of the program's file as the system names it in |maps| (ExecutableDirectory);
+  // when the system cannot tell, the directory of |argv0|, the path the program was started by
+  // (a bare name as found in PATH, a relative one from the current directory), and Problem() says
+  // so. Nothing is held when that directory cannot be opened.
+  static ApplicationDirectory Find(const char* argv0, const char* maps = "/proc/self/maps");
+
+  // The directory's path as it was at start-up; ends with "/" only at the root.
+  const std::string& Path() const { return path_; }
+  // Why the system's name for the executable could not be used; empty when it could.
+  const std::string& Problem() const { return problem_; }
+  // Makes the held directory current through its descriptor, whatever its path leads to now.
+  // Without a held directory, the path is made current. False when neither can be.
+  bool MakeCurrent() const;
+  // The device the held directory is on, the medium's; nothing without a held directory.
+  std::optional<dev_t> Device() const;
+
+ private:
+  std::string path_;
+  std::string problem_;
+  UniqueFd directory_;
+};
+
+// The file or folder |path| names on a medium made on Windows, whose names match without regard to
+// case: the path as written when it exists, else the first path that exists when each element is
+// taken as written or as a name that differs from it only in the case of ASCII letters, those in
+// byte order, so that a medium always gives the same file. Nothing when no such path exists.
+std::optional<std::string> FindIgnoringCase(const std::string& path);
+
+// Opens a regular file for sequential input without ever blocking (a FIFO or a device is refused),
+// reads at most kMaxTextFileBytes of it and decodes it with DecodeTextFile, Windows-1252 being the
+// code page; nothing on failure, or for a name with a NUL byte. A name that does not exist as
+// written is looked for ignoring case (FindIgnoringCase).
+std::optional<TextInput> OpenForInput(const std::string& path);
+
+// Reads a picture file beside the program, as OpenForInput reads a text file: a regular file only,
+// refused unread when larger than kMaxArtFileBytes, and looked for ignoring case as OpenForInput
+// does. Absent when nothing has the name.
+ArtFile ReadArtFile(const std::string& path);
+
+// Makes the directory current; false when it cannot, or for a name with a NUL byte.
+bool ChangeDirectory(const std::string& path);
+
+}  // namespace tarvelin::posix

@@ -1,0 +1,62 @@
+#include "runtime/linux/posix_system.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "runtime/linux/program_start.h"
+
+namespace tarvelin::posix {
+
+ProgramStart StartProgram(const std::string& command_line, std::optional<dev_t> medium) {
+  PosixCommands system(medium);
+  StartResult result = StartCommand(command_line, system);
+  return {std::move(result), system.TakeVerdict()};
+}
+
+std::optional<TextInput> PosixSystem::OpenForInput(const std::string& path) { return posix::OpenForInput(path); }
+
+// POSIX paths have no drive letters, so no drive can be made current.
+bool PosixSystem::ChDrive(char) { return false; }
+
+// The application directory is made current through the descriptor held since start-up, so that a
+// medium unmounted meanwhile is still where commands are looked for.
+bool PosixSystem::ChDir(const std::string& path) {
+  if (path != directory_.Path()) return ChangeDirectory(path);
+  const bool entered = directory_.MakeCurrent();
+  not_entered_ = entered ? std::string() : std::strerror(errno);
+  return entered;
+}
+
+void PosixSystem::PostLateFailuresThrough(PostEvent post) {
+  if (!post) watcher_.Stop();
+  post_ = std::move(post);
+}
+
+bool PosixSystem::Shell(const std::string& command_line) {
+  // The menu goes on when its folder cannot be entered (a folder that lost its execute bits, a
+  // medium gone bad); a relative command would then name a file of whatever folder is current.
+  ProgramStart start = not_entered_.empty()
+                           ? StartProgram(command_line, directory_.Device())
+                           : ProgramStart{{StartResult::Outcome::Failed, "the menu's folder \"" + directory_.Path() +
+                                                                             "\" cannot be entered (" + not_entered_ +
+                                                                             "), and no other folder is looked in"}};
+  // The menu shows one message for every failure; the real reason goes where a user or a support
+  // desk can read it.
+  if (!start.result.failure.empty())
+    std::fprintf(stderr, "tarvelin: cannot start \"%s\": %s\n", command_line.c_str(), start.result.failure.c_str());
+  if (!start.verdict) return start.result.Started();
+  std::string why;
+  if (!post_ || !watcher_.Start(why)) {
+    if (!why.empty())
+      std::fprintf(stderr, "tarvelin: waiting for the opener's verdict on \"%s\": %s\n", command_line.c_str(),
+                   why.c_str());
+    return start.verdict->Read();
+  }
+  watcher_.Watch(std::move(*start.verdict), [post = post_, command_line](bool taken) {
+    if (!taken) post({.type = InputEvent::Type::StartFailed, .command = command_line});
+  });
+  return true;
+}
+
+}  // namespace tarvelin::posix

@@ -1,0 +1,135 @@
+#include "runtime/linux/program_start.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+#include "runtime/linux/files.h"
+#include "runtime/linux/program_file.h"
+
+namespace tarvelin::posix {
+namespace {
+
+// A file that may be the program or the document a command names: anything but a directory.
+bool IsFileOnMedium(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0;
+}
+
+RunAttempt RunFailed(std::string why) { return {RunAttempt::Outcome::Failed, std::move(why)}; }
+RunAttempt Ran() { return {RunAttempt::Outcome::Started}; }
+
+// Failures of exec that mean "this file is there but is no program to run".
+bool NotAProgram(int error) { return error == EACCES || error == ENOEXEC || error == EISDIR; }
+
+// A path that exec and the dynamic loader take as a file, never as a name to look for elsewhere.
+std::string AsFilePath(const std::string& path) { return path.find('/') == std::string::npos ? "./" + path : path; }
+
+// The words that start |file| at |path| without its execute bit: a script through the interpreter
+// of its "#!" line, a program of this machine through its dynamic loader, as the kernel would start
+// them. Nothing for anything else.
+std::vector<std::string> WithoutExecuteBit(const ProgramFile& file, const std::string& path,
+                                           const std::vector<std::string>& words) {
+  std::vector<std::string> through;
+  if (file.kind == ProgramFile::Kind::Script && !file.interpreter.empty()) {
+    through = {file.interpreter};
+    if (!file.interpreter_argument.empty()) through.push_back(file.interpreter_argument);
+  } else if (file.kind == ProgramFile::Kind::Program && file.this_machine && !file.loader.empty()) {
+    through = {file.loader};
+  } else {
+    return {};
+  }
+  through.push_back(AsFilePath(path));
+  through.insert(through.end(), words.begin() + 1, words.end());
+  return through;
+}
+
+// Runs a program found at |path|. A script or a program of this machine on the medium that lacks
+// execute bits only because its file system keeps none runs through its interpreter or loader,
+// where the mount lets programs run; any other file that cannot run as a program goes to the
+// opener, unless it is a script or a program, which fails with the reason.
+RunAttempt Run(const std::string& path, std::vector<std::string>& words, std::optional<dev_t> medium) {
+  int error = Spawn(path, words);
+  if (error == 0) return Ran();
+  if (error != EACCES && error != ENOEXEC && error != ENOENT && error != ENOTDIR && error != EISDIR)
+    return RunFailed(WhyItCannotRun({}, error));
+  const ProgramFile file = InspectProgramFile(path);
+  const bool is_program = file.kind == ProgramFile::Kind::Script || file.kind == ProgramFile::Kind::Program;
+  const bool lacks_execute_bit = error == EACCES && is_program && !file.has_execute_bit && !file.on_noexec_mount;
+  if (lacks_execute_bit && file.on_file_system_without_modes && medium && file.device == *medium) {
+    std::vector<std::string> through = WithoutExecuteBit(file, path, words);
+    if (through.empty()) return RunFailed(WhyItCannotRun(file, ENOEXEC));
+    error = Spawn(through.front(), through);
+    if (error == 0) return Ran();
+    return RunFailed(WhyItCannotRun(file, error));
+  }
+  if (is_program && !lacks_execute_bit) return RunFailed(WhyItCannotRun(file, error));
+  if (NotAProgram(error) && Exists(path)) return {RunAttempt::Outcome::NotAProgram, {}, path};
+  return RunFailed(WhyItCannotRun(file, error));
+}
+
+// The program's path in a command: backslashes are separators, so one options.ini serves Windows too.
+std::string SystemPath(std::string_view program) {
+  std::string path(program);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+// The words a program found at |path| runs with: its path, then its arguments.
+std::vector<std::string> Words(const std::string& path, const Arguments& arguments) {
+  std::vector<std::string> words = {path};
+  words.insert(words.end(), arguments.words.begin(), arguments.words.end());
+  return words;
+}
+
+}  // namespace
+
+std::optional<CommandSystem::Found> PosixCommands::OnMedium(std::string_view name, bool whole_command) {
+  const std::string path = SystemPath(name);
+  if (whole_command && IsFolder(path)) return Found{path, true};
+  if (IsFileOnMedium(path)) return Found{path};
+  // A medium made on Windows may differ in case from its options.ini, and works there.
+  const std::optional<std::string> found = path.front() == '/' ? std::nullopt : FindIgnoringCase(path);
+  if (!found) return std::nullopt;
+  // The folder as the medium spells it, or a file there.
+  if (whole_command && IsFolder(*found)) return Found{*found, true};
+  if (IsFileOnMedium(*found)) return Found{*found};
+  return std::nullopt;
+}
+
+RunAttempt PosixCommands::RunFound(const std::string& path, std::string_view, const Arguments& arguments) {
+  std::vector<std::string> words = Words(path, arguments);
+  return Run(path, words, medium_);
+}
+
+RunAttempt PosixCommands::RunSearched(std::string_view name, const Arguments& arguments, std::string_view) {
+  const std::string path = SystemPath(name);
+  std::vector<std::string> words = Words(path, arguments);
+  if (path.find('/') != std::string::npos) return Run(path, words, medium_);
+  const std::optional<std::string> found = FindInSearchPath(path);
+  if (!found) return {RunAttempt::Outcome::NotFound, "no file of that name is on the medium or in PATH"};
+  return Run(*found, words, medium_);
+}
+
+StartResult PosixCommands::Open(const std::string& target, std::string_view) { return OpenWithDesktop(target, verdict_); }
+
+std::optional<std::string> PosixCommands::Existing(std::string_view name) {
+  std::string path = SystemPath(name);
+  if (!Exists(path)) return std::nullopt;
+  return path;
+}
+
+}  // namespace tarvelin::posix
