@@ -111,7 +111,8 @@ cp "$here/../cmake/glibc-2.17.h" "$new/usr/local/include/glibc-2.17.h"
 # and SDL_LEAN_AND_MEAN, which leaves out the software renderer, YUV, RLE and the specialised blitters.
 # The one renderer is OpenGL ES 2, the one every Wayland compositor's EGL offers: only the Wayland
 # driver draws through a renderer (runtime/sdl/sdl_presenter.h), so desktop OpenGL, GLX and
-# OpenGL ES 1 go, with the offscreen and dummy drivers that nothing here chooses.
+# OpenGL ES 1 go, with the offscreen and dummy drivers that nothing here chooses. memfd_create is
+# glibc 2.27's: the Wayland driver's shared memory comes from a file in the runtime directory instead.
 say "building SDL from $sdl_source"
 sdl_start=$SECONDS
 in_root cmake -S "$sdl_source" -B /usr/src/sdl/build -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_INSTALL_PREFIX=/opt/sdl2 \
@@ -124,7 +125,8 @@ in_root cmake -S "$sdl_source" -B /usr/src/sdl/build -DCMAKE_BUILD_TYPE=MinSizeR
   -DSDL_X11=ON -DSDL_X11_SHARED=ON \
   -DSDL_WAYLAND=ON -DSDL_WAYLAND_SHARED=ON -DSDL_WAYLAND_LIBDECOR=ON -DSDL_WAYLAND_LIBDECOR_SHARED=ON \
   -DSDL_WAYLAND_QT_TOUCH=OFF -DSDL_KMSDRM=OFF -DSDL_RPI=OFF -DSDL_VIVANTE=OFF -DSDL_VULKAN=OFF \
-  -DSDL_DIRECTFB=OFF -DSDL_OPENGL=OFF -DHAVE_OPENGLES_V1=OFF -DSDL_OFFSCREEN=OFF -DSDL_DUMMYVIDEO=OFF >>"$root.log" 2>&1 &&
+  -DSDL_DIRECTFB=OFF -DSDL_OPENGL=OFF -DHAVE_OPENGLES_V1=OFF -DSDL_OFFSCREEN=OFF -DSDL_DUMMYVIDEO=OFF \
+  -DHAVE_MEMFD_CREATE=0 >>"$root.log" 2>&1 &&
   in_root cmake --build /usr/src/sdl/build -j2 >>"$root.log" 2>&1 &&
   in_root cmake --install /usr/src/sdl/build >>"$root.log" 2>&1 ||
   { tail -n 30 "$root.log" >&2; die "building SDL failed (log: $root.log)"; }
@@ -136,7 +138,8 @@ for wanted in 'SDL_VIDEO_DRIVER_X11_DYNAMIC "libX11.so.6"' 'SDL_VIDEO_DRIVER_WAY
   'SDL_VIDEO_RENDER_OGL_ES2 1' 'SDL_VIDEO_OPENGL_EGL 1'; do
   grep -q "#define $wanted" "$config" || die "SDL was configured without: $wanted"
 done
-for unwanted in SDL_VIDEO_RENDER_OGL SDL_VIDEO_RENDER_OGL_ES SDL_VIDEO_OPENGL_GLX SDL_VIDEO_DRIVER_OFFSCREEN SDL_VIDEO_DRIVER_DUMMY; do
+for unwanted in SDL_VIDEO_RENDER_OGL SDL_VIDEO_RENDER_OGL_ES SDL_VIDEO_OPENGL_GLX SDL_VIDEO_DRIVER_OFFSCREEN SDL_VIDEO_DRIVER_DUMMY \
+  HAVE_MEMFD_CREATE; do
   ! grep -q "#define $unwanted " "$config" || die "SDL was configured with: $unwanted"
 done
 # The table of the dynamic API is SDL_DYNAPI_entry; SDL_Init shows that the archive's symbols can be read.
