@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes, once, the Debian 11 root that the Linux program is built in: gcc 10 and glibc 2.31, so the
 # program needs no newer glibc than 2.17 (the few calls glibc gave new versions since then are
-# pinned by cmake/glibc-2.17.h), and SDL 2.26.5 from Debian 12's own source package, built there
+# pinned by cmake/glibc-2.17.h), and SDL 2.32 from Debian 13's own source package, built there
 # as a static library of only what the menu uses, small enough to start quickly from a slow disc. Run as root; the first run takes a few minutes
 # and about 1 GB, later runs return at once. The root is made again when this script changes.
 #   scripts/portable-root.sh ROOT
@@ -69,26 +69,39 @@ for package in libdecor-0-dev libdecor-0-0; do
   done
 done
 
-say "fetching Debian's source package of SDL 2"
-mkdir -p "$new/usr/src/sdl"
-(cd "$new/usr/src/sdl" && apt-get source -qq libsdl2 >>"$root.log" 2>&1) ||
-  die "apt-get source libsdl2 failed: this machine needs deb-src entries (scripts/install-deps.sh adds them)"
-sdl_source=$(find "$new/usr/src/sdl" -mindepth 1 -maxdepth 1 -type d -name 'libsdl2-2.26.*' | head -n 1)
-[ -n "$sdl_source" ] || die "Debian's source package is not SDL 2.26: $(ls "$new/usr/src/sdl")"
+# SDL 2 as Debian 13 has it (2.32, SDL 2's last series), from a deb-src entry for that release on the
+# machine's own mirror, read by an apt of its own so that the machine's apt keeps its sources.
+say "fetching Debian 13's source package of SDL 2"
+sdl_release=trixie
+apt_dir=$root.apt
+rm -rf "$apt_dir"
+mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$new/usr/src/sdl"
+echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror $sdl_release main" >"$apt_dir/sources.list"
+own_apt() {
+  apt-get -o Dir::Etc::SourceList="$apt_dir/sources.list" -o Dir::Etc::SourceParts=/dev/null \
+    -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir/cache" -o APT::Sandbox::User=root "$@"
+}
+own_apt update -qq >>"$root.log" 2>&1 || { tail -n 5 "$root.log" >&2; die "reading Debian's $sdl_release sources from $mirror failed"; }
+(cd "$new/usr/src/sdl" && own_apt source -qq libsdl2 >>"$root.log" 2>&1) || { tail -n 5 "$root.log" >&2; die "apt-get source libsdl2 ($sdl_release) failed"; }
+rm -rf "$apt_dir"
+sdl_source=$(find "$new/usr/src/sdl" -mindepth 1 -maxdepth 1 -type d -name 'libsdl2-2.32.*' | head -n 1)
+[ -n "$sdl_source" ] || die "Debian's source package is not SDL 2.32: $(ls "$new/usr/src/sdl")"
 sdl_source=${sdl_source#"$new"}
 
-# SDL's X11 message box runs in a forked child by default, which lives on with the box and the
-# menu's window when the menu is ended while the box shows; in the menu's own process the box ends
-# with it.
-sed -i 's/^#define SDL_FORK_MESSAGEBOX 1$/#define SDL_FORK_MESSAGEBOX 0/' "$new$sdl_source/src/video/x11/SDL_x11messagebox.c"
-grep -q '^#define SDL_FORK_MESSAGEBOX 0$' "$new$sdl_source/src/video/x11/SDL_x11messagebox.c" ||
-  die "SDL's message box source has changed: SDL_FORK_MESSAGEBOX not found"
+# A key of a virtual keyboard (an on-screen keyboard, a tool that types) is looked up in the layout the
+# compositor last named. Before it has named one, when the window gets the keyboard with a key held
+# down, SDL 2 (to its last release, 2.32.10) asks xkbcommon for layout -1, which Debian 12's
+# xkbcommon reads out of bounds: the menu crashed in half of such starts on sway. Layout 0 until then.
+sdl_events=$new$sdl_source/src/video/wayland/SDL_waylandevents.c
+sed -i 's/get_syms_by_level(input->xkb.keymap, key, input->xkb.current_group, 0, &syms)/get_syms_by_level(input->xkb.keymap, key, input->xkb.current_group == XKB_GROUP_INVALID ? 0 : input->xkb.current_group, 0, \&syms)/' "$sdl_events"
+grep -q 'key, input->xkb.current_group == XKB_GROUP_INVALID ? 0 : input->xkb.current_group, 0, &syms)' "$sdl_events" ||
+  die "SDL's Wayland keyboard source has changed: the look-up of a virtual keyboard's keys not found"
 
 # Without its dynamic API, a static SDL keeps only the functions the program calls: with it, a table
 # of every function SDL has keeps them all, should the environment name another SDL to use instead.
 sed -i 's/^#define SDL_DYNAMIC_API 1$/#define SDL_DYNAMIC_API 0/' "$new$sdl_source/src/dynapi/SDL_dynapi.h"
-grep -q '^#define SDL_DYNAMIC_API 0$' "$new$sdl_source/src/dynapi/SDL_dynapi.h" ||
-  die "SDL's dynamic API source has changed: SDL_DYNAMIC_API not found"
+! grep -qE '^[[:space:]]*#[[:space:]]*define[[:space:]]+SDL_DYNAMIC_API[[:space:]]+1' "$new$sdl_source/src/dynapi/SDL_dynapi.h" ||
+  die "SDL's dynamic API source has changed: SDL_DYNAMIC_API is still 1"
 
 mkdir -p "$new/usr/local/include"
 cp "$here/../cmake/glibc-2.17.h" "$new/usr/local/include/glibc-2.17.h"
@@ -98,7 +111,8 @@ cp "$here/../cmake/glibc-2.17.h" "$new/usr/local/include/glibc-2.17.h"
 # and SDL_LEAN_AND_MEAN, which leaves out the software renderer, YUV, RLE and the specialised blitters.
 # The one renderer is OpenGL ES 2, the one every Wayland compositor's EGL offers: only the Wayland
 # driver draws through a renderer (runtime/sdl/sdl_presenter.h), so desktop OpenGL, GLX and
-# OpenGL ES 1 go, with the offscreen and dummy drivers that nothing here chooses.
+# OpenGL ES 1 go, with the offscreen and dummy drivers that nothing here chooses. memfd_create is
+# glibc 2.27's: the Wayland driver's shared memory comes from a file in the runtime directory instead.
 say "building SDL from $sdl_source"
 sdl_start=$SECONDS
 in_root cmake -S "$sdl_source" -B /usr/src/sdl/build -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_INSTALL_PREFIX=/opt/sdl2 \
@@ -111,7 +125,8 @@ in_root cmake -S "$sdl_source" -B /usr/src/sdl/build -DCMAKE_BUILD_TYPE=MinSizeR
   -DSDL_X11=ON -DSDL_X11_SHARED=ON \
   -DSDL_WAYLAND=ON -DSDL_WAYLAND_SHARED=ON -DSDL_WAYLAND_LIBDECOR=ON -DSDL_WAYLAND_LIBDECOR_SHARED=ON \
   -DSDL_WAYLAND_QT_TOUCH=OFF -DSDL_KMSDRM=OFF -DSDL_RPI=OFF -DSDL_VIVANTE=OFF -DSDL_VULKAN=OFF \
-  -DSDL_DIRECTFB=OFF -DSDL_OPENGL=OFF -DHAVE_OPENGLES_V1=OFF -DSDL_OFFSCREEN=OFF -DSDL_DUMMYVIDEO=OFF >>"$root.log" 2>&1 &&
+  -DSDL_DIRECTFB=OFF -DSDL_OPENGL=OFF -DHAVE_OPENGLES_V1=OFF -DSDL_OFFSCREEN=OFF -DSDL_DUMMYVIDEO=OFF \
+  -DHAVE_MEMFD_CREATE=0 >>"$root.log" 2>&1 &&
   in_root cmake --build /usr/src/sdl/build -j2 >>"$root.log" 2>&1 &&
   in_root cmake --install /usr/src/sdl/build >>"$root.log" 2>&1 ||
   { tail -n 30 "$root.log" >&2; die "building SDL failed (log: $root.log)"; }
@@ -123,9 +138,14 @@ for wanted in 'SDL_VIDEO_DRIVER_X11_DYNAMIC "libX11.so.6"' 'SDL_VIDEO_DRIVER_WAY
   'SDL_VIDEO_RENDER_OGL_ES2 1' 'SDL_VIDEO_OPENGL_EGL 1'; do
   grep -q "#define $wanted" "$config" || die "SDL was configured without: $wanted"
 done
-for unwanted in SDL_VIDEO_RENDER_OGL SDL_VIDEO_RENDER_OGL_ES SDL_VIDEO_OPENGL_GLX SDL_VIDEO_DRIVER_OFFSCREEN SDL_VIDEO_DRIVER_DUMMY; do
+for unwanted in SDL_VIDEO_RENDER_OGL SDL_VIDEO_RENDER_OGL_ES SDL_VIDEO_OPENGL_GLX SDL_VIDEO_DRIVER_OFFSCREEN SDL_VIDEO_DRIVER_DUMMY \
+  HAVE_MEMFD_CREATE; do
   ! grep -q "#define $unwanted " "$config" || die "SDL was configured with: $unwanted"
 done
+# The table of the dynamic API is SDL_DYNAPI_entry; SDL_Init shows that the archive's symbols can be read.
+symbols=$(in_root gcc-nm /opt/sdl2/lib/libSDL2.a 2>/dev/null)
+grep -qw SDL_Init <<<"$symbols" || die "the symbols of SDL's archive cannot be read"
+! grep -qw SDL_DYNAPI_entry <<<"$symbols" || die "SDL was built with its dynamic API"
 say "SDL built in $((SECONDS - sdl_start)) s"
 rm -rf "$new/usr/src/sdl/build"
 

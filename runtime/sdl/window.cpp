@@ -93,12 +93,27 @@ class ScopedVariable {
   std::optional<std::string> saved_;
 };
 
+// Whether SDL starts its X11 driver: the first it tries, where an X server is named, unless
+// SDL_VIDEODRIVER names another driver first.
+bool X11DriverFirst() {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) return false;
+  const char* wanted = std::getenv("SDL_VIDEODRIVER");
+  if (!wanted || !*wanted) return true;
+  const std::string_view drivers(wanted);
+  const std::string_view first = drivers.substr(0, drivers.find(','));
+  return first.size() == 3 && SDL_strncasecmp(first.data(), "x11", 3) == 0;
+}
+
 bool StartVideo() {
   // SDL opens Xlib's input method in the environment's locale, which reads that locale's table of
   // compose sequences (thousands of lines: two thirds of the menu's start-up) and its conversion
   // tables. The menu acts on keys, not on composed or converted characters: while SDL starts,
-  // the input method gets the plain C locale and no compose table.
-  const ScopedVariable no_compose_table("XCOMPOSEFILE", "/dev/null");
+  // the input method gets the plain C locale and no compose table. Only for X11: the Wayland
+  // driver asks xkbcommon for a compose table when a keyboard's keymap comes, and xkbcommon
+  // cannot read /dev/null as one and says so on standard error.
+  std::optional<ScopedVariable> no_compose_table;
+  if (X11DriverFirst()) no_compose_table.emplace("XCOMPOSEFILE", "/dev/null");
   const ScopedVariable plain_locale("LC_ALL", "C");
   // Video only: the joystick and game-controller subsystems would wake the event wait every few
   // seconds.
