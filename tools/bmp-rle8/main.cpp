@@ -11,7 +11,7 @@
 
 #include "runtime/little_endian.h"
 #include "runtime/picture.h"
-#include "tools/bmp-rle8/rle8.h"
+#include "tools/common/bitmap_file.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
 
   // The same number of colour table entries as the input has.
   const std::uint32_t used = tarvelin::ReadLe32(bytes, 46);
-  const std::vector<std::uint8_t> packed = tarvelin::Rle8BitmapFile(input.picture, used == 0 ? 256 : static_cast<int>(used));
+  const std::vector<std::uint8_t> packed = tarvelin::BitmapFile(input.picture, used == 0 ? 256 : static_cast<int>(used), tarvelin::BitmapCompression::kRle8);
 
   const tarvelin::DecodedBitmap check = tarvelin::DecodeBitmap(packed);
   if (!check || !tarvelin::SameSizeAndColours(check.picture, input.picture) || check.picture.pixels != input.picture.pixels)
