@@ -53,15 +53,16 @@ constexpr const char* kUsage =
 
 constexpr std::uint32_t kOutline = 0xFF00FF;
 
-// The pair when it fits the menu, by the rules the build and the programs apply; else the fault is
-// reported.
-std::optional<tarvelin::Artwork> Fits(const std::vector<std::uint8_t>& back, const std::string& back_path,
-                                      const std::vector<std::uint8_t>& high, const std::string& high_path) {
-  tarvelin::ArtworkFit fit = tarvelin::FitArtwork(back, back_path, high, high_path, tarvelin::kHotSpotLayout);
-  if (!fit.art) {
-    std::fprintf(stderr, "%s\n", fit.fault.c_str());
-    return std::nullopt;
-  }
+// The pair when it fits the menu, by the rules the build and the programs apply.
+tarvelin::Outcome<tarvelin::Artwork> Fits(const std::string& back_path, const std::string& high_path) {
+  tarvelin::Outcome<std::vector<std::uint8_t>> back =
+      tarvelin::ReadCappedFile(back_path, tarvelin::kMaxArtFileBytes, "a picture of the menu can take");
+  if (!back) return tarvelin::Fault{back.fault()};
+  tarvelin::Outcome<std::vector<std::uint8_t>> high =
+      tarvelin::ReadCappedFile(high_path, tarvelin::kMaxArtFileBytes, "a picture of the menu can take");
+  if (!high) return tarvelin::Fault{high.fault()};
+  tarvelin::ArtworkFit fit = tarvelin::FitArtwork(*back, back_path, *high, high_path, tarvelin::kHotSpotLayout);
+  if (!fit.art) return tarvelin::Fault{fit.fault};
   for (const tarvelin::HotSpotDesign& spot : tarvelin::kHotSpotLayout) {
     bool differs = false;
     for (int y = static_cast<int>(spot.Top); y < spot.Top + spot.Height && !differs; ++y)
@@ -71,7 +72,7 @@ std::optional<tarvelin::Artwork> Fits(const std::vector<std::uint8_t>& back, con
       std::fprintf(stderr, "warning: hot spot %d looks the same in both pictures, so its highlight will not show\n",
                    spot.Index);
   }
-  return std::move(fit.art);
+  return std::move(*fit.art);
 }
 
 void Outline(std::vector<std::uint32_t>& pixels, int width, int top, const tarvelin::HotSpotDesign& spot) {
@@ -81,7 +82,7 @@ void Outline(std::vector<std::uint32_t>& pixels, int width, int top, const tarve
   for (int y = y0; y <= y1; ++y) pixels[static_cast<std::size_t>(y) * width + x0] = pixels[static_cast<std::size_t>(y) * width + x1] = kOutline;
 }
 
-bool WritePreview(const std::string& path, const Picture& back, const Picture& high) {
+tarvelin::Outcome<> WritePreview(const std::string& path, const Picture& back, const Picture& high) {
   const int w = back.width, h = back.height;
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h * 2);
   for (int y = 0; y < h; ++y)
@@ -96,40 +97,27 @@ bool WritePreview(const std::string& path, const Picture& back, const Picture& h
   std::ofstream out(path, std::ios::binary);
   const std::string png = tarvelin::EncodePng(w, h * 2, pixels);
   out.write(png.data(), static_cast<std::streamsize>(png.size()));
-  if (!out.flush()) {
-    std::fprintf(stderr, "%s: cannot be written\n", path.c_str());
-    return false;
-  }
-  return true;
+  if (!out.flush()) return tarvelin::Fault{path + ": cannot be written"};
+  return {};
 }
 
-std::optional<std::vector<std::uint8_t>> Load(const std::string& path) {
-  tarvelin::Outcome<std::vector<std::uint8_t>> bytes =
-      tarvelin::ReadCappedFile(path, tarvelin::kMaxArtFileBytes, "a picture of the menu can take");
-  if (!bytes) {
-    std::fprintf(stderr, "%s\n", bytes.fault().c_str());
-    return std::nullopt;
-  }
-  return std::move(*bytes);
-}
-
-// Converts the author's pictures, the pair to be written into |out_dir|; the fault is reported.
-std::optional<tarvelin::ConvertedPair> Convert(const std::string& background, const std::string& highlight,
-                                               const tarvelin::ConversionStyle& style, const std::string& out_dir) {
+// The author's pictures converted, the pair to be written into |out_dir|.
+tarvelin::Outcome<tarvelin::ConvertedPair> Convert(const std::string& background, const std::string& highlight,
+                                                   const tarvelin::ConversionStyle& style, const std::string& out_dir) {
   std::vector<std::string> pictures = {background};
   if (!highlight.empty()) pictures.push_back(highlight);
-  if (tarvelin::Outcome<> free = tarvelin::CheckNotOverwritten(out_dir, pictures); !free) {
-    std::fprintf(stderr, "%s\n", free.fault().c_str());
-    return std::nullopt;
-  }
+  if (tarvelin::Outcome<> free = tarvelin::CheckNotOverwritten(out_dir, pictures); !free)
+    return tarvelin::Fault{free.fault()};
   tarvelin::Outcome<tarvelin::ConvertedPair> pair = tarvelin::ConvertPair(
       background, highlight.empty() ? std::nullopt : std::optional<std::string>(highlight), style);
-  if (!pair) {
-    std::fprintf(stderr, "%s\n", pair.fault().c_str());
-    return std::nullopt;
-  }
-  for (const std::string& warning : pair->warnings) std::fprintf(stderr, "warning: %s\n", warning.c_str());
-  return std::move(*pair);
+  if (pair)
+    for (const std::string& warning : pair->warnings) std::fprintf(stderr, "warning: %s\n", warning.c_str());
+  return pair;
+}
+
+int Refuse(const std::string& fault) {
+  std::fprintf(stderr, "%s\n", fault.c_str());
+  return 1;
 }
 
 }  // namespace
@@ -195,12 +183,11 @@ int main(int argc, char** argv) {
       return usage_error("give the background picture, and the highlight picture if there is one");
     background = files[0];
     if (files.size() == 2) highlight = files[1];
-    pair = Convert(background, highlight, style, out_dir);
-    if (!pair) return 1;
-    if (tarvelin::Outcome<> written = tarvelin::WritePair(*pair, out_dir); !written) {
-      std::fprintf(stderr, "%s\n", written.fault().c_str());
-      return 1;
-    }
+    tarvelin::Outcome<tarvelin::ConvertedPair> converted = Convert(background, highlight, style, out_dir);
+    if (!converted) return Refuse(converted.fault());
+    if (tarvelin::Outcome<> written = tarvelin::WritePair(*converted, out_dir); !written)
+      return Refuse(written.fault());
+    pair = std::move(*converted);
   } else if (medium) {
     if (files.size() != 1) return usage_error("give the medium's folder");
     if (!highlight.empty() && background.empty()) return usage_error("--highlight needs --background");
@@ -209,17 +196,15 @@ int main(int argc, char** argv) {
                          "give the pictures with --background (and --highlight)");
     out_dir = files[0];
     tarvelin::Outcome<tarvelin::MediumPlan> plan = tarvelin::PlanMedium(sources, out_dir);
-    if (!plan) {
-      std::fprintf(stderr, "%s\n", plan.fault().c_str());
-      return 1;
+    if (!plan) return Refuse(plan.fault());
+    if (!background.empty()) {
+      tarvelin::Outcome<tarvelin::ConvertedPair> converted = Convert(background, highlight, style, out_dir);
+      if (!converted) return Refuse(converted.fault());
+      pair = std::move(*converted);
     }
-    if (!background.empty() && !(pair = Convert(background, highlight, style, out_dir))) return 1;
     tarvelin::Outcome<> laid_out = tarvelin::LayOutMedium(*plan);
     if (laid_out && pair) laid_out = tarvelin::WritePair(*pair, out_dir);
-    if (!laid_out) {
-      std::fprintf(stderr, "%s\n", laid_out.fault().c_str());
-      return 1;
-    }
+    if (!laid_out) return Refuse(laid_out.fault());
     std::string names;
     for (const tarvelin::MediumFile& file : plan->files) names += (names.empty() ? "" : ", ") + file.name;
     std::printf("%s: %s laid out\n", out_dir.c_str(), names.c_str());
@@ -241,12 +226,11 @@ int main(int argc, char** argv) {
     }
   }
 
-  const std::optional<std::vector<std::uint8_t>> back_file = Load(files[0]);
-  const std::optional<std::vector<std::uint8_t>> high_file = Load(files[1]);
-  if (!back_file || !high_file) return 1;
-  const std::optional<tarvelin::Artwork> art = Fits(*back_file, files[0], *high_file, files[1]);
-  if (!art) return 1;
-  if (!preview.empty() && !WritePreview(preview, art->background, art->highlight)) return 1;
+  tarvelin::Outcome<tarvelin::Artwork> art = Fits(files[0], files[1]);
+  if (!art) return Refuse(art.fault());
+  if (!preview.empty())
+    if (tarvelin::Outcome<> written = WritePreview(preview, art->background, art->highlight); !written)
+      return Refuse(written.fault());
   std::printf("%s and %s fit the menu (%d x %d)%s%s\n", files[0].c_str(), files[1].c_str(), art->background.width,
               art->background.height,
               preview.empty() ? "" : "; preview: ", preview.c_str());
