@@ -40,6 +40,12 @@ before=$(sums own)
 (cd own && run 1 "highlight.bmp: the picture to convert would be written over" -- "$tool" convert ../photo.png highlight.bmp)
 run 1 "own/background.bmp: the picture to convert would be written over" -- "$tool" convert --out own/. own/background.bmp
 [ "$(sums own)" = "$before" ] || fail "the author's pictures changed"
+cp photo.png photo-before.png
+run 1 "photo.png: the picture to convert would be written over by photo.png" \
+  -- "$tool" convert --out elsewhere --preview photo.png photo.png
+cmp -s photo.png photo-before.png || fail "the preview wrote over photo.png"
+run 1 "own/background.bmp: would be written over by the preview" \
+  -- "$tool" --preview own/background.bmp own/background.bmp own/highlight.bmp
 
 # A full disk (files limited to 150 KiB, less than one bitmap): the pair before stays, whole.
 run 0 "fit the menu" -- "$tool" convert --out pair photo.png

@@ -194,16 +194,18 @@ Outcome<ConvertedPair> ConvertPair(const std::string& background_path, const std
   }
 }
 
-Outcome<> CheckNotOverwritten(const std::string& dir, const std::vector<std::string>& pictures) {
-  for (const char* name : {"background.bmp", "highlight.bmp"}) {
-    const std::filesystem::path output = std::filesystem::path(dir) / name;
+Outcome<> CheckNotOverwritten(const std::string& dir, const std::string& preview,
+                              const std::vector<std::string>& pictures) {
+  std::vector<std::filesystem::path> outputs = {std::filesystem::path(dir) / "background.bmp",
+                                                std::filesystem::path(dir) / "highlight.bmp"};
+  if (!preview.empty()) outputs.emplace_back(preview);
+  for (const std::filesystem::path& output : outputs)
     for (const std::string& picture : pictures) {
       std::error_code ec;
       if (std::filesystem::equivalent(output, picture, ec))
         return Fault{picture + ": the picture to convert would be written over by " + output.string() +
-                     "; give another folder with --out, or move the picture"};
+                     "; write elsewhere (--out, --preview) or move the picture"};
     }
-  }
   return {};
 }
 

@@ -31,8 +31,10 @@ struct ConvertedPair {
 Outcome<ConvertedPair> ConvertPair(const std::string& background, const std::optional<std::string>& highlight,
                                    const ConversionStyle& style);
 
-// The fault when writing the pair into |dir| would write over one of |pictures|, the author's own.
-Outcome<> CheckNotOverwritten(const std::string& dir, const std::vector<std::string>& pictures);
+// The fault when writing the pair into |dir|, or the preview to |preview| (if not empty), would
+// write over one of |pictures|, the author's own.
+Outcome<> CheckNotOverwritten(const std::string& dir, const std::string& preview,
+                              const std::vector<std::string>& pictures);
 
 // Writes the pair as background.bmp and highlight.bmp (uncompressed 8-bit bitmaps) in |dir|, made
 // if missing. Both go to temporary names first and are renamed into place only when both are

@@ -3,6 +3,7 @@
 // highlights fall, so an author can see it before burning anything.
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -101,12 +102,13 @@ tarvelin::Outcome<> WritePreview(const std::string& path, const Picture& back, c
   return {};
 }
 
-// The author's pictures converted, the pair to be written into |out_dir|.
+// The author's pictures converted, the pair to be written into |out_dir| and perhaps previewed.
 tarvelin::Outcome<tarvelin::ConvertedPair> Convert(const std::string& background, const std::string& highlight,
-                                                   const tarvelin::ConversionStyle& style, const std::string& out_dir) {
+                                                   const tarvelin::ConversionStyle& style, const std::string& out_dir,
+                                                   const std::string& preview) {
   std::vector<std::string> pictures = {background};
   if (!highlight.empty()) pictures.push_back(highlight);
-  if (tarvelin::Outcome<> free = tarvelin::CheckNotOverwritten(out_dir, pictures); !free)
+  if (tarvelin::Outcome<> free = tarvelin::CheckNotOverwritten(out_dir, preview, pictures); !free)
     return tarvelin::Fault{free.fault()};
   tarvelin::Outcome<tarvelin::ConvertedPair> pair = tarvelin::ConvertPair(
       background, highlight.empty() ? std::nullopt : std::optional<std::string>(highlight), style);
@@ -183,7 +185,7 @@ int main(int argc, char** argv) {
       return usage_error("give the background picture, and the highlight picture if there is one");
     background = files[0];
     if (files.size() == 2) highlight = files[1];
-    tarvelin::Outcome<tarvelin::ConvertedPair> converted = Convert(background, highlight, style, out_dir);
+    tarvelin::Outcome<tarvelin::ConvertedPair> converted = Convert(background, highlight, style, out_dir, preview);
     if (!converted) return Refuse(converted.fault());
     if (tarvelin::Outcome<> written = tarvelin::WritePair(*converted, out_dir); !written)
       return Refuse(written.fault());
@@ -198,7 +200,7 @@ int main(int argc, char** argv) {
     tarvelin::Outcome<tarvelin::MediumPlan> plan = tarvelin::PlanMedium(sources, out_dir);
     if (!plan) return Refuse(plan.fault());
     if (!background.empty()) {
-      tarvelin::Outcome<tarvelin::ConvertedPair> converted = Convert(background, highlight, style, out_dir);
+      tarvelin::Outcome<tarvelin::ConvertedPair> converted = Convert(background, highlight, style, out_dir, preview);
       if (!converted) return Refuse(converted.fault());
       pair = std::move(*converted);
     }
@@ -226,6 +228,10 @@ int main(int argc, char** argv) {
     }
   }
 
+  std::error_code ec;
+  for (const std::string& file : files)
+    if (!preview.empty() && std::filesystem::equivalent(preview, file, ec))
+      return Refuse(file + ": would be written over by the preview; give --preview another name");
   tarvelin::Outcome<tarvelin::Artwork> art = Fits(files[0], files[1]);
   if (!art) return Refuse(art.fault());
   if (!preview.empty())
