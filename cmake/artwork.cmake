@@ -24,7 +24,8 @@ add_custom_command(
   COMMAND "${TARVELIN_HOST_CXX}" -std=c++20 -O2 ${TARVELIN_WARNING_FLAGS} "-I${PROJECT_SOURCE_DIR}" -o "${bmp_rle8}"
           ${bmp_rle8_sources}
   DEPENDS ${bmp_rle8_sources} "${PROJECT_SOURCE_DIR}/tools/common/bitmap_file.h" "${PROJECT_SOURCE_DIR}/runtime/picture.h"
-          "${PROJECT_SOURCE_DIR}/runtime/little_endian.h"
+          "${PROJECT_SOURCE_DIR}/runtime/little_endian.h" "${PROJECT_SOURCE_DIR}/tools/common/capped_file.h"
+          "${PROJECT_SOURCE_DIR}/tools/common/outcome.h" "${PROJECT_SOURCE_DIR}/runtime/artwork.h"
   WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"
   COMMENT "Building bmp-rle8 for the build machine")
 set(TARVELIN_PACKED_BACKGROUND "${PROJECT_BINARY_DIR}/art/background.bmp")

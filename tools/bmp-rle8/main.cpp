@@ -6,12 +6,13 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
+#include "runtime/artwork.h"
 #include "runtime/little_endian.h"
 #include "runtime/picture.h"
 #include "tools/common/bitmap_file.h"
+#include "tools/common/capped_file.h"
 
 namespace {
 
@@ -27,9 +28,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bmp-rle8 INPUT.bmp OUTPUT.bmp\n");
     return 2;
   }
-  std::ifstream in(argv[1], std::ios::binary);
-  if (!in) return Fail(argv[1], "cannot be read");
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  const tarvelin::Outcome<std::vector<std::uint8_t>> file =
+      tarvelin::ReadCappedFile(argv[1], tarvelin::kMaxArtFileBytes, "a picture of the menu can take");
+  if (!file) {
+    std::fprintf(stderr, "bmp-rle8: %s\n", file.fault().c_str());
+    return 1;
+  }
+  const std::vector<std::uint8_t>& bytes = *file;
   const tarvelin::DecodedBitmap input = tarvelin::DecodeBitmap(bytes);
   if (!input) return Fail(argv[1], tarvelin::Describe(input.error));
 

@@ -22,7 +22,9 @@ class [[nodiscard]] Outcome {
 
   explicit operator bool() const { return !std::holds_alternative<Fault>(state_); }
   T& operator*() { return std::get<T>(state_); }
+  const T& operator*() const { return std::get<T>(state_); }
   T* operator->() { return &std::get<T>(state_); }
+  const T* operator->() const { return &std::get<T>(state_); }
   const std::string& fault() const { return std::get<Fault>(state_).text; }
 
  private:
