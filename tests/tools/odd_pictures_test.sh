@@ -68,13 +68,19 @@ output=$("$tool" convert --matte not-a-colour see-through.png 2>&1)
 [ $? -eq 2 ] && grep -q "not-a-colour: not a colour" <<<"$output" || fail "a wrong --matte: $output"
 
 # Sizes the decoder will not open are still named; what is not a picture is said to be so.
-png_chunk() {  # png_chunk TYPE HEXDATA: length, type, data and CRC
-  local data=$2 crc
-  crc=$(printf "%s%s" "$(printf %s "$1" | od -An -tx1 | tr -d ' \n')" "$data" | xxd -r -p | gzip -c | tail -c 8 | head -c 4 | od -An -tx1 | tr -d ' \n')
-  crc=${crc:6:2}${crc:4:2}${crc:2:2}${crc:0:2}
-  printf "%08x%s%s%s" $((${#data} / 2)) "$(printf %s "$1" | od -An -tx1 | tr -d ' \n')" "$data" "$crc"
+# A PNG that declares 20000 x 20000 pixels, written byte by byte: ImageMagick will not make one.
+bytes() { printf "$(sed 's/../\\x&/g' <<<"$1")"; }  # bytes HEX: the bytes that HEX spells
+crc32() {  # crc32 HEX: the CRC-32 of the bytes, in hex, as PNG chunks end with
+  local crc=$((0xFFFFFFFF)) at bit
+  for ((at = 0; at < ${#1}; at += 2)); do
+    crc=$((crc ^ 0x${1:at:2}))
+    for ((bit = 0; bit < 8; bit++)); do crc=$(((crc >> 1) ^ (0xEDB88320 & -(crc & 1)))); done
+  done
+  printf '%08x' $((crc ^ 0xFFFFFFFF))
 }
-{ printf '89504e470d0a1a0a'; png_chunk IHDR 00004e2000004e200802000000; png_chunk IEND ""; } | xxd -r -p >huge.png
+ihdr=49484452$(printf '%08x%08x' 20000 20000)0802000000  # type, width, height, 8-bit RGB
+idat=49444154789c6360a03d000000640001                      # type, 100 zero bytes compressed
+bytes "89504e470d0a1a0a0000000d${ihdr}$(crc32 "$ihdr")0000000c${idat}$(crc32 "$idat")0000000049454e44ae426082" >huge.png
 convert_as 1 "^huge.png: 20000 x 20000; the menu needs 480 x 360" out -- huge.png
 echo "a note, not a picture" >notes.png
 convert_as 1 "^notes.png: not a picture this tool reads \(it reads PNG, JPEG, BMP, GIF and TIFF\)" out -- notes.png
