@@ -17,14 +17,15 @@ tarvelin_check_art("${TARVELIN_ART_DIR}" "${TARVELIN_HOST_CXX}")
 # The pictures go in as RLE8 bitmaps, about a fifth of their size, written by bmp-rle8. The Windows
 # program's bitmap resources are the same files.
 set(bmp_rle8 "${PROJECT_BINARY_DIR}/bmp-rle8${CMAKE_HOST_EXECUTABLE_SUFFIX}")
-set(bmp_rle8_sources "${PROJECT_SOURCE_DIR}/tools/bmp-rle8/main.cpp" "${PROJECT_SOURCE_DIR}/tools/bmp-rle8/rle8.cpp"
+set(bmp_rle8_sources "${PROJECT_SOURCE_DIR}/tools/bmp-rle8/main.cpp" "${PROJECT_SOURCE_DIR}/tools/common/bitmap_file.cpp"
                      "${PROJECT_SOURCE_DIR}/runtime/picture.cpp")
 add_custom_command(
   OUTPUT "${bmp_rle8}"
   COMMAND "${TARVELIN_HOST_CXX}" -std=c++20 -O2 ${TARVELIN_WARNING_FLAGS} "-I${PROJECT_SOURCE_DIR}" -o "${bmp_rle8}"
           ${bmp_rle8_sources}
-  DEPENDS ${bmp_rle8_sources} "${PROJECT_SOURCE_DIR}/tools/bmp-rle8/rle8.h" "${PROJECT_SOURCE_DIR}/runtime/picture.h"
-          "${PROJECT_SOURCE_DIR}/runtime/little_endian.h"
+  DEPENDS ${bmp_rle8_sources} "${PROJECT_SOURCE_DIR}/tools/common/bitmap_file.h" "${PROJECT_SOURCE_DIR}/runtime/picture.h"
+          "${PROJECT_SOURCE_DIR}/runtime/little_endian.h" "${PROJECT_SOURCE_DIR}/tools/common/capped_file.h"
+          "${PROJECT_SOURCE_DIR}/tools/common/outcome.h" "${PROJECT_SOURCE_DIR}/runtime/artwork.h"
   WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"
   COMMENT "Building bmp-rle8 for the build machine")
 set(TARVELIN_PACKED_BACKGROUND "${PROJECT_BINARY_DIR}/art/background.bmp")

@@ -11,7 +11,8 @@ function(tarvelin_check_art dir host_cxx)
   set(source "${PROJECT_SOURCE_DIR}")
   set(sources "${source}/tools/check-art/main.cpp" "${source}/runtime/artwork_fit.cpp" "${source}/runtime/picture.cpp")
   set(headers "${source}/menu/layout.h" "${source}/runtime/artwork.h" "${source}/runtime/picture.h"
-              "${source}/runtime/form.h" "${source}/runtime/little_endian.h")
+              "${source}/runtime/form.h" "${source}/runtime/little_endian.h"
+              "${source}/tools/common/capped_file.h" "${source}/tools/common/outcome.h")
   set(art "${dir}/background.bmp" "${dir}/highlight.bmp" "${dir}/tarvelin.ico")
   # A change to any of these configures again, and so checks again.
   set_property(DIRECTORY "${source}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${sources} ${headers} ${art})

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "runtime/little_endian.h"
 #include "runtime/text.h"
 
 namespace tarvelin {
@@ -30,9 +31,6 @@ constexpr std::uint32_t kTitleFace = 0x06142A;
 constexpr std::uint32_t kEdge = 0x5FB3FF;
 constexpr std::uint32_t kInk = 0xE2EBF5;
 constexpr std::uint32_t kButtonFace = 0x14406F;
-
-std::uint32_t Read16(std::span<const std::uint8_t> b, std::size_t at) { return b[at] | b[at + 1] << 8; }
-std::uint32_t Read32(std::span<const std::uint8_t> b, std::size_t at) { return Read16(b, at) | Read16(b, at + 2) << 16; }
 
 std::uint32_t Blend(std::uint32_t paper, std::uint32_t ink, unsigned coverage) {
   std::uint32_t out = 0;
@@ -94,13 +92,13 @@ std::u32string WithEllipsis(const BoxFont& font, std::u32string line, int max_wi
 std::optional<BoxFont> BoxFont::Parse(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), "TVF1", 4) != 0) return std::nullopt;
   BoxFont font;
-  font.height_ = static_cast<int>(Read16(bytes, 4));
-  const std::size_t count = Read16(bytes, 8);
+  font.height_ = static_cast<int>(ReadLe16(bytes, 4));
+  const std::size_t count = ReadLe16(bytes, 8);
   if (font.height_ == 0 || count == 0 || bytes.size() < kHeaderSize + count * kEntrySize) return std::nullopt;
   long long strip_width = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const std::size_t at = kHeaderSize + i * kEntrySize;
-    const Glyph glyph{static_cast<char32_t>(Read32(bytes, at)), static_cast<int>(Read16(bytes, at + 4)),
+    const Glyph glyph{static_cast<char32_t>(ReadLe32(bytes, at)), static_cast<int>(ReadLe16(bytes, at + 4)),
                       static_cast<int>(strip_width)};
     if (!font.glyphs_.empty() && glyph.code <= font.glyphs_.back().code) return std::nullopt;  // not sorted
     font.glyphs_.push_back(glyph);

@@ -14,11 +14,6 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kBitFields = 3;
 
-void PutU32(std::vector<std::uint8_t>& b, std::size_t at, std::uint64_t value) {
-  const auto v = static_cast<std::uint32_t>(value);
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 std::optional<std::vector<std::uint8_t>> BitmapResource(HMODULE module, int id) {
   HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), RT_BITMAP);
   if (!found) return std::nullopt;
@@ -43,9 +38,9 @@ std::vector<std::uint8_t> BitmapFileFromDib(std::span<const std::uint8_t> dib) {
   std::vector<std::uint8_t> file(kFileHeaderSize + dib.size());
   file[0] = 'B';
   file[1] = 'M';
-  PutU32(file, 2, file.size());
+  WriteLe32(file, 2, static_cast<std::uint32_t>(file.size()));
   // An offset past the end is left for the decoder to refuse.
-  PutU32(file, 10, std::min<std::uint64_t>(kFileHeaderSize + header_size + table, UINT32_MAX));
+  WriteLe32(file, 10, static_cast<std::uint32_t>(std::min<std::uint64_t>(kFileHeaderSize + header_size + table, UINT32_MAX)));
   std::copy(dib.begin(), dib.end(), file.begin() + kFileHeaderSize);
   return file;
 }

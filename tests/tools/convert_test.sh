@@ -122,7 +122,9 @@ convert back.png back.tif
 convert back.png -alpha set -channel A -evaluate set 50% +channel back-alpha.png
 convert back.png -colorspace Gray back-grey.png
 for file in back.jpg back24.bmp back16.png back.gif back.tif back-alpha.png back-grey.png; do
-  printout=$("$tool" convert --out "from-${file%.*}" "$file" high.png 2>&1) || fail "$file: $printout"
+  matte=()
+  [ "$file" = back-alpha.png ] && matte=(--matte black)  # what shows through the transparent parts
+  printout=$("$tool" convert --out "from-${file%.*}" "${matte[@]}" "$file" high.png 2>&1) || fail "$file: $printout"
 done
 
 # Refusals: the file and the fault named, status 1, nothing written.
@@ -139,7 +141,7 @@ refuse() {  # refuse PATTERN PICTURE...
 }
 refuse "^big.png: 640 x 480; the menu needs 480 x 360" big.png
 refuse "^small.png: 400 x 300; the menu needs 480 x 360" back.png small.png
-refuse "^notes.png: not a picture that can be read" notes.png high.png
+refuse "^notes.png: not a picture this tool reads" notes.png high.png
 refuse "^missing.png: cannot be read" back.png missing.png
 output=$("$tool" convert --highlight-colour 'not-a-colour' back.png 2>&1)
 [ $? -eq 2 ] && grep -q "not-a-colour: not a colour" <<<"$output" || fail "a wrong colour: $output"

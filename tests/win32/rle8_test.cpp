@@ -1,7 +1,7 @@
 // The encoder the build packs the pictures with: whatever the picture, its RLE8 bitmap decodes to
 // the same picture, is accepted by Windows itself, and is no longer than need be.
 
-#include "tools/bmp-rle8/rle8.h"
+#include "tools/common/bitmap_file.h"
 
 #include <windows.h>
 
@@ -23,7 +23,7 @@ Picture MakePicture(int width, int height) {
 }
 
 void ExpectRoundTrip(const Picture& picture) {
-  const std::vector<std::uint8_t> file = Rle8BitmapFile(picture, 256);
+  const std::vector<std::uint8_t> file = BitmapFile(picture, 256, BitmapCompression::kRle8);
   const DecodedBitmap decoded = DecodeBitmap(file);
   ASSERT_TRUE(decoded) << Describe(decoded.error);
   EXPECT_TRUE(SameSizeAndColours(decoded.picture, picture));
@@ -92,7 +92,7 @@ TEST(Rle8, RandomPicturesRoundTripAndWindowsReadsThemAlike) {
     }
     SCOPED_TRACE(testing::Message() << p.width << "x" << p.height);
     ExpectRoundTrip(p);
-    EXPECT_EQ(DecodedByWindows(Rle8BitmapFile(p, 256), p), p.pixels);
+    EXPECT_EQ(DecodedByWindows(BitmapFile(p, 256, BitmapCompression::kRle8), p), p.pixels);
   }
 }
 
@@ -111,7 +111,7 @@ TEST(Rle8, NoisyRowIsOneLiteralNotManyRuns) {
 
 TEST(Rle8, FileKeepsTheColourCountAsked) {
   Picture p = MakePicture(4, 2);
-  const std::vector<std::uint8_t> file = Rle8BitmapFile(p, 16);
+  const std::vector<std::uint8_t> file = BitmapFile(p, 16, BitmapCompression::kRle8);
   EXPECT_EQ(file[46], 16);
   EXPECT_EQ(file[10], 14 + 40 + 16 * 4);
   const DecodedBitmap decoded = DecodeBitmap(file);

@@ -6,12 +6,13 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
+#include "runtime/artwork.h"
 #include "runtime/little_endian.h"
 #include "runtime/picture.h"
-#include "tools/bmp-rle8/rle8.h"
+#include "tools/common/bitmap_file.h"
+#include "tools/common/capped_file.h"
 
 namespace {
 
@@ -27,15 +28,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bmp-rle8 INPUT.bmp OUTPUT.bmp\n");
     return 2;
   }
-  std::ifstream in(argv[1], std::ios::binary);
-  if (!in) return Fail(argv[1], "cannot be read");
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  const tarvelin::Outcome<std::vector<std::uint8_t>> file =
+      tarvelin::ReadCappedFile(argv[1], tarvelin::kMaxArtFileBytes, "a picture of the menu can take");
+  if (!file) {
+    std::fprintf(stderr, "bmp-rle8: %s\n", file.fault().c_str());
+    return 1;
+  }
+  const std::vector<std::uint8_t>& bytes = *file;
   const tarvelin::DecodedBitmap input = tarvelin::DecodeBitmap(bytes);
   if (!input) return Fail(argv[1], tarvelin::Describe(input.error));
 
   // The same number of colour table entries as the input has.
   const std::uint32_t used = tarvelin::ReadLe32(bytes, 46);
-  const std::vector<std::uint8_t> packed = tarvelin::Rle8BitmapFile(input.picture, used == 0 ? 256 : static_cast<int>(used));
+  const std::vector<std::uint8_t> packed = tarvelin::BitmapFile(input.picture, used == 0 ? 256 : static_cast<int>(used), tarvelin::BitmapCompression::kRle8);
 
   const tarvelin::DecodedBitmap check = tarvelin::DecodeBitmap(packed);
   if (!check || !tarvelin::SameSizeAndColours(check.picture, input.picture) || check.picture.pixels != input.picture.pixels)

@@ -8,28 +8,12 @@
 // this table for the test scripts and benchmarks, so that the layout is written down only once.
 
 #include <cstdio>
-#include <fstream>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "menu/layout.h"
 #include "runtime/artwork.h"
-
-namespace {
-
-std::optional<std::vector<std::uint8_t>> Read(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  // One byte past the limit shows a file that is too large, without reading all of it.
-  std::vector<std::uint8_t> bytes(tarvelin::kMaxArtFileBytes + 1);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (in.bad()) return std::nullopt;
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  return bytes;
-}
-
-}  // namespace
+#include "tools/common/capped_file.h"
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::string(argv[1]) == "--hot-spots") {
@@ -41,17 +25,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: check-art BACKGROUND.bmp HIGHLIGHT.bmp\n       check-art --hot-spots\n");
     return 2;
   }
-  std::optional<std::vector<std::uint8_t>> files[2];
+  tarvelin::Outcome<std::vector<std::uint8_t>> files[2];
   for (int i = 0; i < 2; ++i) {
-    const char* path = argv[i + 1];
-    files[i] = Read(path);
+    files[i] = tarvelin::ReadCappedFile(argv[i + 1], tarvelin::kMaxArtFileBytes, "a picture of the menu can take");
     if (!files[i]) {
-      std::fprintf(stderr, "%s: missing or unreadable\n", path);
-      return 1;
-    }
-    if (files[i]->size() > tarvelin::kMaxArtFileBytes) {
-      std::fprintf(stderr, "%s: larger than the %zu bytes a picture of the menu can take\n", path,
-                   tarvelin::kMaxArtFileBytes);
+      std::fprintf(stderr, "%s\n", files[i].fault().c_str());
       return 1;
     }
   }

@@ -7,21 +7,17 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "menu/layout.h"
+#include "picture_file.h"
 #include "runtime/artwork.h"
-#include "runtime/picture.h"
+#include "tools/common/bitmap_file.h"
 
 namespace tarvelin {
 namespace {
-
-// A design-size picture in any common format is far below this; a larger file is not one.
-constexpr std::uintmax_t kMaxPictureFileBytes = 64 * 1024 * 1024;
 
 // The highlight drawn from a background: the spot brightened and tinted with the colour, inside a
 // one-pixel outline of the colour.
@@ -30,16 +26,6 @@ constexpr double kTint = 0.35;
 
 // Refining steps after the quantizer; the error hardly drops after a few.
 constexpr int kRefiningSteps = 4;
-
-// 8-bit RGB pixels, three bytes each, top row first.
-struct Rgb {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> bytes;
-
-  std::uint8_t* At(int x, int y) { return &bytes[(static_cast<std::size_t>(y) * width + x) * 3]; }
-  const std::uint8_t* At(int x, int y) const { return &bytes[(static_cast<std::size_t>(y) * width + x) * 3]; }
-};
 
 struct Spot {
   int left, top, width, height;
@@ -53,55 +39,12 @@ std::vector<Spot> HotSpots() {
   return spots;
 }
 
-std::string SizeText(std::size_t width, std::size_t height) {
-  return std::to_string(width) + " x " + std::to_string(height);
-}
-
-// Reads the first frame of a picture file, refusing it before decoding its pixels unless it has
-// the menu's size. ImageMagick gets the bytes rather than the name, so no name is ever taken as a
-// format prefix or frame selector.
-std::optional<Magick::Image> ReadPicture(const std::string& path, int width, int height, std::string& error) {
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  std::ifstream in(path, std::ios::binary);
-  if (ec || !in) {
-    error = path + ": cannot be read";
-    return std::nullopt;
-  }
-  if (size > kMaxPictureFileBytes) {
-    error = path + ": " + std::to_string(size) + " bytes, too large for a " + SizeText(width, height) + " picture";
-    return std::nullopt;
-  }
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const Magick::Blob blob(bytes.data(), bytes.size());
-  Magick::Image image;
-  image.quiet(true);  // a warning (an odd colour profile, say) is no reason to refuse a picture
-  try {
-    image.ping(blob);
-    if (image.columns() != static_cast<std::size_t>(width) || image.rows() != static_cast<std::size_t>(height)) {
-      error = path + ": " + SizeText(image.columns(), image.rows()) + "; the menu needs " + SizeText(width, height) +
-              " (pictures are not scaled)";
-      return std::nullopt;
-    }
-    image.read(blob);
-  } catch (const Magick::Exception& e) {
-    error = path + ": not a picture that can be read (" + e.what() + ")";
-    return std::nullopt;
-  }
-  return image;
-}
-
-// The picture's colours as 8-bit sRGB, transparent parts over black.
+// The picture's colours as 8-bit sRGB; the pictures made here are opaque.
 Rgb ToRgb(Magick::Image image) {
   image.colorSpace(Magick::sRGBColorspace);
-  if (image.matte()) {
-    Magick::Image canvas(Magick::Geometry(image.columns(), image.rows()), Magick::Color(0, 0, 0));
-    canvas.composite(image, 0, 0, Magick::OverCompositeOp);
-    image = canvas;
-  }
   Rgb rgb{static_cast<int>(image.columns()), static_cast<int>(image.rows()), {}};
   rgb.bytes.resize(static_cast<std::size_t>(rgb.width) * rgb.height * 3);
-  image.write(0, 0, rgb.width, rgb.height, "RGB", Magick::CharPixel, rgb.bytes.data());
+  image.write(0, 0, image.columns(), image.rows(), "RGB", Magick::CharPixel, rgb.bytes.data());
   return rgb;
 }
 
@@ -109,8 +52,9 @@ Magick::Image ToImage(const Rgb& rgb) {
   return Magick::Image(rgb.width, rgb.height, "RGB", Magick::CharPixel, rgb.bytes.data());
 }
 
-Rgb DrawHighlight(const Rgb& background, const Magick::ColorRGB& colour) {
-  const std::array<double, 3> tint = {colour.red() * 255, colour.green() * 255, colour.blue() * 255};
+Rgb DrawHighlight(const Rgb& background, std::uint32_t colour) {
+  const std::array<double, 3> tint = {static_cast<double>(colour >> 16 & 0xFF), static_cast<double>(colour >> 8 & 0xFF),
+                                      static_cast<double>(colour & 0xFF)};
   Rgb lit = background;
   for (const Spot& s : HotSpots())
     for (int y = s.top; y < s.top + s.height; ++y)
@@ -223,118 +167,111 @@ double Psnr(const Rgb& a, const Rgb& b, const std::vector<Spot>& areas) {
   return 10 * std::log10(255.0 * 255.0 * static_cast<double>(samples) / squares);
 }
 
-void Put16(std::string& out, unsigned value) {
-  out.push_back(static_cast<char>(value & 0xFF));
-  out.push_back(static_cast<char>(value >> 8 & 0xFF));
-}
-void Put32(std::string& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
+// Where a file of the pair is written before it is renamed into place.
+std::filesystem::path Unfinished(const std::filesystem::path& path) {
+  return path.parent_path() / ("." + path.filename().string() + ".unfinished");
 }
 
-// An uncompressed 8-bit Windows bitmap with a full 256-entry colour table, bottom row first.
-std::string EncodeBitmap(const Picture& picture) {
-  constexpr std::uint32_t kHeaderBytes = 14 + 40 + 256 * 4;
-  const std::uint32_t stride = (static_cast<std::uint32_t>(picture.width) + 3) & ~3u;
-  const std::uint32_t pixel_bytes = stride * static_cast<std::uint32_t>(picture.height);
-  std::string out = "BM";
-  Put32(out, kHeaderBytes + pixel_bytes);
-  Put32(out, 0);
-  Put32(out, kHeaderBytes);
-  Put32(out, 40);
-  Put32(out, static_cast<std::uint32_t>(picture.width));
-  Put32(out, static_cast<std::uint32_t>(picture.height));
-  Put16(out, 1);  // planes
-  Put16(out, 8);  // bits per pixel
-  Put32(out, 0);  // BI_RGB
-  Put32(out, pixel_bytes);
-  Put32(out, 2835);  // 72 dots per inch
-  Put32(out, 2835);
-  Put32(out, 256);
-  Put32(out, 0);
-  for (std::uint32_t colour : picture.palette) Put32(out, colour);  // 0x00RRGGBB is B, G, R, 0 in the file
-  for (int y = picture.height - 1; y >= 0; --y) {
-    out.append(reinterpret_cast<const char*>(&picture.pixels[static_cast<std::size_t>(y) * picture.width]),
-               static_cast<std::size_t>(picture.width));
-    out.append(stride - static_cast<std::uint32_t>(picture.width), '\0');
-  }
-  return out;
-}
-
-std::optional<std::string> WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+Outcome<> WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out.flush()) return path.string() + ": cannot be written";
-  return std::nullopt;
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) return Fault{path.string() + ": cannot be written"};
+  return {};
 }
 
-void InitializeMagickOnce() {
-  static const bool initialized = (Magick::InitializeMagick("tarvelin-art"), true);
-  (void)initialized;
-}
-
-Conversion Convert(const std::string& background_path, const std::optional<std::string>& highlight_path,
-                   const ConversionStyle& style, const std::string& out_dir);
+Outcome<ConvertedPair> Convert(const std::string& background_path, const std::optional<std::string>& highlight_path,
+                               const ConversionStyle& style);
 
 }  // namespace
 
-std::optional<std::string> CheckColour(const std::string& colour) {
-  InitializeMagickOnce();
+Outcome<ConvertedPair> ConvertPair(const std::string& background_path, const std::optional<std::string>& highlight_path,
+                                   const ConversionStyle& style) {
   try {
-    Magick::Color parsed(colour);
-    if (!parsed.isValid()) return "not a colour";
-  } catch (const Magick::Exception&) {
-    return "not a colour";
+    return Convert(background_path, highlight_path, style);
+  } catch (const Magick::Exception& e) {  // out of memory or a resource limit, say
+    return Fault{background_path + ": cannot be converted (" + e.what() + ")"};
   }
-  return std::nullopt;
 }
 
-Conversion ConvertPair(const std::string& background_path, const std::optional<std::string>& highlight_path,
-                       const ConversionStyle& style, const std::string& out_dir) {
-  InitializeMagickOnce();
-  try {
-    return Convert(background_path, highlight_path, style, out_dir);
-  } catch (const Magick::Exception& e) {  // out of memory or a resource limit, say
-    Conversion result;
-    result.error = background_path + ": cannot be converted (" + e.what() + ")";
-    return result;
+Outcome<> CheckNotOverwritten(const std::string& dir, const std::string& preview,
+                              const std::vector<std::string>& pictures) {
+  std::vector<std::filesystem::path> outputs = {std::filesystem::path(dir) / "background.bmp",
+                                                std::filesystem::path(dir) / "highlight.bmp"};
+  if (!preview.empty()) outputs.emplace_back(preview);
+  for (const std::filesystem::path& output : outputs)
+    for (const std::string& picture : pictures) {
+      std::error_code ec;
+      if (std::filesystem::equivalent(output, picture, ec))
+        return Fault{picture + ": the picture to convert would be written over by " + output.string() +
+                     "; write elsewhere (--out, --preview) or move the picture"};
+    }
+  return {};
+}
+
+Outcome<> WritePair(const ConvertedPair& pair, const std::string& dir) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  const std::pair<fs::path, const Picture*> files[] = {{fs::path(dir) / "background.bmp", &pair.background},
+                                                       {fs::path(dir) / "highlight.bmp", &pair.highlight}};
+  auto remove_unfinished = [&files] {
+    std::error_code ignored;
+    for (const auto& [path, picture] : files) fs::remove(Unfinished(path), ignored);
+  };
+  for (const auto& [path, picture] : files)
+    if (Outcome<> written = WriteFile(Unfinished(path), BitmapFile(*picture, 256, BitmapCompression::kNone));
+        !written) {
+      remove_unfinished();
+      return Fault{path.string() + ": cannot be written; the folder keeps the pictures it held"};
+    }
+  for (const auto& [path, picture] : files) {
+    fs::rename(Unfinished(path), path, ec);
+    if (ec) {
+      remove_unfinished();
+      return Fault{path.string() + ": cannot be put in place (" + ec.message() + ")"};
+    }
   }
+  return {};
 }
 
 namespace {
 
-Conversion Convert(const std::string& background_path, const std::optional<std::string>& highlight_path,
-                   const ConversionStyle& style, const std::string& out_dir) {
-  Conversion result;
+Outcome<ConvertedPair> Convert(const std::string& background_path, const std::optional<std::string>& highlight_path,
+                               const ConversionStyle& style) {
+  ConvertedPair result;
   const Artwork design = BuiltInArtwork();
   const int width = design.background.width, height = design.background.height;
 
-  std::optional<Magick::Image> background_image = ReadPicture(background_path, width, height, result.error);
-  if (!background_image) return result;
-  const Rgb background = ToRgb(*background_image);
+  Outcome<DecodedPicture> background_picture = ReadPicture(background_path, width, height, style.matte);
+  if (!background_picture) return Fault{background_picture.fault()};
+  const Rgb& background = background_picture->rgb;
+  result.warnings = background_picture->warnings;
   Rgb highlight;
   if (highlight_path) {
-    std::optional<Magick::Image> highlight_image = ReadPicture(*highlight_path, width, height, result.error);
-    if (!highlight_image) return result;
-    highlight = ToRgb(*highlight_image);
+    Outcome<DecodedPicture> highlight_picture = ReadPicture(*highlight_path, width, height, style.matte);
+    if (!highlight_picture) return Fault{highlight_picture.fault()};
+    highlight = std::move(highlight_picture->rgb);
+    result.warnings.insert(result.warnings.end(), highlight_picture->warnings.begin(), highlight_picture->warnings.end());
   } else {
-    highlight = DrawHighlight(background, Magick::ColorRGB(style.highlight_colour));
+    Outcome<std::uint32_t> colour = ParseColour(style.highlight_colour);
+    if (!colour) return Fault{colour.fault()};
+    highlight = DrawHighlight(background, *colour);
   }
 
   const Magick::Image map = ChooseColours(Shown(background, highlight));
   const Rgb map_rgb = ToRgb(map);
 
-  Picture back_out, high_out;
+  Picture& back_out = result.background;
+  Picture& high_out = result.highlight;
   back_out.width = high_out.width = width;
   back_out.height = high_out.height = height;
   std::unordered_map<std::uint32_t, std::uint8_t> palette;
   for (std::size_t i = 0; i < map_rgb.bytes.size(); i += 3) {
     const std::uint32_t colour = Packed(&map_rgb.bytes[i]);
     if (palette.contains(colour)) continue;
-    if (palette.size() == back_out.palette.size()) {
-      result.error = background_path + ": the colour reduction left more than 256 colours";
-      return result;
-    }
+    if (palette.size() == back_out.palette.size())
+      return Fault{background_path + ": the colour reduction left more than 256 colours"};
     back_out.palette[palette.size()] = colour;
     palette.emplace(colour, static_cast<std::uint8_t>(palette.size()));
   }
@@ -350,10 +287,8 @@ Conversion Convert(const std::string& background_path, const std::optional<std::
   const Rgb high_remapped = remap(highlight);
   std::optional<std::vector<std::uint8_t>> back_indices = Indices(back_remapped, palette);
   std::optional<std::vector<std::uint8_t>> high_indices = Indices(high_remapped, palette);
-  if (!back_indices || !high_indices) {
-    result.error = background_path + ": the colour reduction gave colours outside its own table";
-    return result;
-  }
+  if (!back_indices || !high_indices)
+    return Fault{background_path + ": the colour reduction gave colours outside its own table"};
   back_out.pixels = std::move(*back_indices);
   // Outside the hot spots the highlight picture never shows; it repeats the background there.
   high_out.pixels = back_out.pixels;
@@ -367,14 +302,6 @@ Conversion Convert(const std::string& background_path, const std::optional<std::
   result.background_psnr = Psnr(background, back_remapped, {{0, 0, width, height}});
   result.highlight_psnr = Psnr(highlight, high_remapped, HotSpots());
 
-  const std::filesystem::path dir(out_dir);
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  for (const auto& [name, picture] : {std::pair{"background.bmp", &back_out}, std::pair{"highlight.bmp", &high_out}})
-    if (std::optional<std::string> error = WriteFile(dir / name, EncodeBitmap(*picture))) {
-      result.error = *error;
-      return result;
-    }
   return result;
 }
 

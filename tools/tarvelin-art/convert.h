@@ -1,30 +1,44 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "runtime/picture.h"
+#include "tools/common/outcome.h"
 
 namespace tarvelin {
 
 // How an author's pictures become the menu's pair.
 struct ConversionStyle {
-  bool dither = true;                     // error diffusion; off gives flat areas and sharper text
+  bool dither = true;                        // error diffusion; off gives flat areas and sharper text
   std::string highlight_colour = "#ffcc00";  // lights the hot spots when the highlight is drawn
+  std::optional<std::uint32_t> matte;        // 0xRRGGBB behind transparent pixels; none refuses them
 };
 
-struct Conversion {
-  std::string error;  // "FILE: fault", empty on success
+struct ConvertedPair {
+  Picture background;
+  Picture highlight;
   double background_psnr = 0;  // dB, over the whole background
   double highlight_psnr = 0;   // dB, over the hot-spot pieces of the highlight, the pixels that show
+  std::vector<std::string> warnings;
 };
 
-// Turns any picture ImageMagick reads (PNG, JPEG, BMP of any depth, GIF, TIFF, ...) of the menu's
-// size into background.bmp and highlight.bmp in |out_dir|: 8-bit uncompressed bitmaps with one
-// colour table, chosen for the pixels that show. Without |highlight| the highlight picture is drawn
-// from the background, each hot spot lit in the style's colour.
-Conversion ConvertPair(const std::string& background, const std::optional<std::string>& highlight,
-                       const ConversionStyle& style, const std::string& out_dir);
+// Turns pictures of the menu's size (see picture_file.h) into the menu's pair: 8-bit pictures with
+// one colour table, chosen for the pixels that show. Without |highlight| the highlight picture is
+// drawn from the background, each hot spot lit in the style's colour. Nothing is written.
+Outcome<ConvertedPair> ConvertPair(const std::string& background, const std::optional<std::string>& highlight,
+                                   const ConversionStyle& style);
 
-// Nothing when ImageMagick knows |colour| ("#ffcc00", "gold", "rgb(255,204,0)"), else the fault.
-std::optional<std::string> CheckColour(const std::string& colour);
+// The fault when writing the pair into |dir|, or the preview to |preview| (if not empty), would
+// write over one of |pictures|, the author's own.
+Outcome<> CheckNotOverwritten(const std::string& dir, const std::string& preview,
+                              const std::vector<std::string>& pictures);
+
+// Writes the pair as background.bmp and highlight.bmp (uncompressed 8-bit bitmaps) in |dir|, made
+// if missing. Both go to temporary names first and are renamed into place only when both are
+// whole, so that the folder holds either the pair it held or the new one, never a cut-off file.
+Outcome<> WritePair(const ConvertedPair& pair, const std::string& dir);
 
 }  // namespace tarvelin

@@ -3,6 +3,7 @@
 // highlights fall, so an author can see it before burning anything.
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -10,9 +11,11 @@
 
 #include "convert.h"
 #include "medium.h"
+#include "picture_file.h"
 #include "menu/layout.h"
 #include "png.h"
 #include "runtime/artwork.h"
+#include "tools/common/capped_file.h"
 
 namespace {
 
@@ -21,8 +24,8 @@ using tarvelin::Picture;
 constexpr const char* kUsage =
     "Usage: tarvelin-art [--preview PREVIEW.png] BACKGROUND.bmp HIGHLIGHT.bmp\n"
     "       tarvelin-art convert [--out DIR] [STYLE] [--preview PREVIEW.png] BACKGROUND [HIGHLIGHT]\n"
-    "       tarvelin-art medium DIR [--options options.ini] [--background PICTURE [--highlight PICTURE]]\n"
-    "                           [STYLE] [--preview PREVIEW.png] [--linux tarvelin] [--windows tarvelin.exe]\n"
+    "       tarvelin-art medium DIR [--options options.ini] [--background PICTURE [--highlight PICTURE] [STYLE]]\n"
+    "                           [--preview PREVIEW.png] [--linux tarvelin] [--windows tarvelin.exe] [--force]\n"
     "\n"
     "Checks that two pictures fit the menu: both 8-bit Windows bitmaps (uncompressed or RLE8) of\n"
     "the same size (at most 4096 x 4096) with the same colour table, and every entry and the exit\n"
@@ -30,49 +33,37 @@ constexpr const char* kUsage =
     "With --preview, also writes a PNG of both pictures, one above the other, with the six\n"
     "hot-spot rectangles outlined.\n"
     "\n"
-    "convert: turns pictures of the menu's size (PNG, JPEG, BMP, GIF, TIFF, ...) into background.bmp\n"
-    "and highlight.bmp in DIR (default: the current folder), with one colour table chosen for the\n"
-    "pixels that show, prints their colour error (PSNR), and checks them as above. Without a\n"
-    "highlight picture, one is drawn: every entry and the exit button lit in the highlight colour.\n"
+    "convert: turns pictures of the menu's size (PNG, JPEG, BMP, GIF or TIFF, turned upright as their\n"
+    "EXIF orientation says) into background.bmp and highlight.bmp in DIR (default: the current\n"
+    "folder), with one colour table chosen for the pixels that show, prints their colour error\n"
+    "(PSNR), and checks them as above. Without a highlight picture, one is drawn: every entry and the\n"
+    "exit button lit in the highlight colour. The pictures given are never written over, and DIR\n"
+    "holds either the pair it held or the new one, never half of each.\n"
     "\n"
     "medium: puts the menu at the root of the folder DIR, a medium for Windows and Linux: both\n"
-    "programs (by default the ones this build made), options.ini, autorun.inf, autorun.sh, and the\n"
-    "pictures converted as above when given; then checks the pair the medium holds.\n"
+    "programs (by default the ones this build made), options.ini, autorun.inf, autorun.sh,\n"
+    "LICENSES.txt, and the pictures converted as above when given; then checks the pair the medium\n"
+    "holds. Everything is read and converted before anything is written. An autorun.inf of your own\n"
+    "stays unless --force is given.\n"
     "\n"
     "STYLE: --no-dither  no error diffusion (flat areas, sharper text; larger error)\n"
     "       --highlight-colour COLOUR  the colour of a drawn highlight (default #ffcc00)\n"
+    "       --matte COLOUR  what shows through transparent pixels (without it, they are refused)\n"
     "\n"
     "Exit status: 0 when the pair fits, 1 when it does not, 2 when the command is wrong.\n";
 
 constexpr std::uint32_t kOutline = 0xFF00FF;
 
-std::optional<std::vector<std::uint8_t>> Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
-    return std::nullopt;
-  }
-  // One byte past the limit shows a file too large for the menu, without reading all of it.
-  std::vector<std::uint8_t> bytes(tarvelin::kMaxArtFileBytes + 1);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  if (bytes.size() > tarvelin::kMaxArtFileBytes) {
-    std::fprintf(stderr, "%s: larger than the %zu bytes a picture of the menu can take\n", path.c_str(),
-                 tarvelin::kMaxArtFileBytes);
-    return std::nullopt;
-  }
-  return bytes;
-}
-
-// The pair when it fits the menu, by the rules the build and the programs apply; else the fault is
-// reported.
-std::optional<tarvelin::Artwork> Fits(const std::vector<std::uint8_t>& back, const std::string& back_path,
-                                      const std::vector<std::uint8_t>& high, const std::string& high_path) {
-  tarvelin::ArtworkFit fit = tarvelin::FitArtwork(back, back_path, high, high_path, tarvelin::kHotSpotLayout);
-  if (!fit.art) {
-    std::fprintf(stderr, "%s\n", fit.fault.c_str());
-    return std::nullopt;
-  }
+// The pair when it fits the menu, by the rules the build and the programs apply.
+tarvelin::Outcome<tarvelin::Artwork> Fits(const std::string& back_path, const std::string& high_path) {
+  tarvelin::Outcome<std::vector<std::uint8_t>> back =
+      tarvelin::ReadCappedFile(back_path, tarvelin::kMaxArtFileBytes, "a picture of the menu can take");
+  if (!back) return tarvelin::Fault{back.fault()};
+  tarvelin::Outcome<std::vector<std::uint8_t>> high =
+      tarvelin::ReadCappedFile(high_path, tarvelin::kMaxArtFileBytes, "a picture of the menu can take");
+  if (!high) return tarvelin::Fault{high.fault()};
+  tarvelin::ArtworkFit fit = tarvelin::FitArtwork(*back, back_path, *high, high_path, tarvelin::kHotSpotLayout);
+  if (!fit.art) return tarvelin::Fault{fit.fault};
   for (const tarvelin::HotSpotDesign& spot : tarvelin::kHotSpotLayout) {
     bool differs = false;
     for (int y = static_cast<int>(spot.Top); y < spot.Top + spot.Height && !differs; ++y)
@@ -82,7 +73,7 @@ std::optional<tarvelin::Artwork> Fits(const std::vector<std::uint8_t>& back, con
       std::fprintf(stderr, "warning: hot spot %d looks the same in both pictures, so its highlight will not show\n",
                    spot.Index);
   }
-  return std::move(fit.art);
+  return std::move(*fit.art);
 }
 
 void Outline(std::vector<std::uint32_t>& pixels, int width, int top, const tarvelin::HotSpotDesign& spot) {
@@ -92,7 +83,7 @@ void Outline(std::vector<std::uint32_t>& pixels, int width, int top, const tarve
   for (int y = y0; y <= y1; ++y) pixels[static_cast<std::size_t>(y) * width + x0] = pixels[static_cast<std::size_t>(y) * width + x1] = kOutline;
 }
 
-bool WritePreview(const std::string& path, const Picture& back, const Picture& high) {
+tarvelin::Outcome<> WritePreview(const std::string& path, const Picture& back, const Picture& high) {
   const int w = back.width, h = back.height;
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h * 2);
   for (int y = 0; y < h; ++y)
@@ -107,11 +98,28 @@ bool WritePreview(const std::string& path, const Picture& back, const Picture& h
   std::ofstream out(path, std::ios::binary);
   const std::string png = tarvelin::EncodePng(w, h * 2, pixels);
   out.write(png.data(), static_cast<std::streamsize>(png.size()));
-  if (!out.flush()) {
-    std::fprintf(stderr, "%s: cannot be written\n", path.c_str());
-    return false;
-  }
-  return true;
+  if (!out.flush()) return tarvelin::Fault{path + ": cannot be written"};
+  return {};
+}
+
+// The author's pictures converted, the pair to be written into |out_dir| and perhaps previewed.
+tarvelin::Outcome<tarvelin::ConvertedPair> Convert(const std::string& background, const std::string& highlight,
+                                                   const tarvelin::ConversionStyle& style, const std::string& out_dir,
+                                                   const std::string& preview) {
+  std::vector<std::string> pictures = {background};
+  if (!highlight.empty()) pictures.push_back(highlight);
+  if (tarvelin::Outcome<> free = tarvelin::CheckNotOverwritten(out_dir, preview, pictures); !free)
+    return tarvelin::Fault{free.fault()};
+  tarvelin::Outcome<tarvelin::ConvertedPair> pair = tarvelin::ConvertPair(
+      background, highlight.empty() ? std::nullopt : std::optional<std::string>(highlight), style);
+  if (pair)
+    for (const std::string& warning : pair->warnings) std::fprintf(stderr, "warning: %s\n", warning.c_str());
+  return pair;
+}
+
+int Refuse(const std::string& fault) {
+  std::fprintf(stderr, "%s\n", fault.c_str());
+  return 1;
 }
 
 }  // namespace
@@ -121,6 +129,7 @@ int main(int argc, char** argv) {
   const bool convert = mode == "convert", medium = mode == "medium";
   std::string preview, out_dir = ".", background, highlight;
   tarvelin::ConversionStyle style;
+  bool style_given = false;
   tarvelin::MediumSources sources{"", TARVELIN_LINUX_PROGRAM, TARVELIN_WINDOWS_PROGRAM};
   std::vector<std::string> files;
   auto usage_error = [](const std::string& message) {
@@ -138,10 +147,17 @@ int main(int argc, char** argv) {
       preview = argv[++i];
     } else if ((convert || medium) && arg == "--no-dither") {
       style.dither = false;
+      style_given = true;
     } else if ((convert || medium) && arg == "--highlight-colour" && has_value) {
       style.highlight_colour = argv[++i];
-      if (std::optional<std::string> fault = tarvelin::CheckColour(style.highlight_colour))
-        return usage_error("--highlight-colour " + style.highlight_colour + ": " + *fault);
+      style_given = true;
+      if (tarvelin::Outcome<std::uint32_t> colour = tarvelin::ParseColour(style.highlight_colour); !colour)
+        return usage_error("--highlight-colour " + colour.fault());
+    } else if ((convert || medium) && arg == "--matte" && has_value) {
+      tarvelin::Outcome<std::uint32_t> colour = tarvelin::ParseColour(argv[++i]);
+      if (!colour) return usage_error("--matte " + colour.fault());
+      style.matte = *colour;
+      style_given = true;
     } else if (convert && arg == "--out" && has_value) {
       out_dir = argv[++i];
     } else if (medium && arg == "--options" && has_value) {
@@ -154,6 +170,8 @@ int main(int argc, char** argv) {
       sources.linux_program = argv[++i];
     } else if (medium && arg == "--windows" && has_value) {
       sources.windows_program = argv[++i];
+    } else if (medium && arg == "--force") {
+      sources.replace_autorun = true;
     } else if (arg.starts_with("-") && arg != "-") {
       return usage_error("unknown option " + arg);
     } else {
@@ -161,34 +179,45 @@ int main(int argc, char** argv) {
     }
   }
 
+  std::optional<tarvelin::ConvertedPair> pair;
   if (convert) {
     if (files.empty() || files.size() > 2)
       return usage_error("give the background picture, and the highlight picture if there is one");
     background = files[0];
     if (files.size() == 2) highlight = files[1];
+    tarvelin::Outcome<tarvelin::ConvertedPair> converted = Convert(background, highlight, style, out_dir, preview);
+    if (!converted) return Refuse(converted.fault());
+    if (tarvelin::Outcome<> written = tarvelin::WritePair(*converted, out_dir); !written)
+      return Refuse(written.fault());
+    pair = std::move(*converted);
   } else if (medium) {
     if (files.size() != 1) return usage_error("give the medium's folder");
     if (!highlight.empty() && background.empty()) return usage_error("--highlight needs --background");
+    if (style_given && background.empty())
+      return usage_error("--no-dither, --highlight-colour and --matte say how pictures are converted: "
+                         "give the pictures with --background (and --highlight)");
     out_dir = files[0];
-    if (std::string error = tarvelin::LayOutMedium(sources, out_dir); !error.empty()) {
-      std::fprintf(stderr, "%s\n", error.c_str());
-      return 1;
+    tarvelin::Outcome<tarvelin::MediumPlan> plan = tarvelin::PlanMedium(sources, out_dir);
+    if (!plan) return Refuse(plan.fault());
+    if (!background.empty()) {
+      tarvelin::Outcome<tarvelin::ConvertedPair> converted = Convert(background, highlight, style, out_dir, preview);
+      if (!converted) return Refuse(converted.fault());
+      pair = std::move(*converted);
     }
-    std::printf("%s: tarvelin.exe, .tarvelin, options.ini, autorun.inf and autorun.sh laid out\n", out_dir.c_str());
+    tarvelin::Outcome<> laid_out = tarvelin::LayOutMedium(*plan);
+    if (laid_out && pair) laid_out = tarvelin::WritePair(*pair, out_dir);
+    if (!laid_out) return Refuse(laid_out.fault());
+    std::string names;
+    for (const tarvelin::MediumFile& file : plan->files) names += (names.empty() ? "" : ", ") + file.name;
+    std::printf("%s: %s laid out\n", out_dir.c_str(), names.c_str());
+    for (const std::string& note : plan->notes) std::printf("%s\n", note.c_str());
   } else if (files.size() != 2) {
     return usage_error("give two pictures, the background and the highlight");
   }
 
-  if (!background.empty()) {
-    const std::optional<std::string> highlight_picture =
-        highlight.empty() ? std::nullopt : std::optional<std::string>(highlight);
-    const tarvelin::Conversion result = tarvelin::ConvertPair(background, highlight_picture, style, out_dir);
-    if (!result.error.empty()) {
-      std::fprintf(stderr, "%s\n", result.error.c_str());
-      return 1;
-    }
+  if (pair) {
     std::printf("colour error (PSNR, %s): background %.2f dB, highlighted hot spots %.2f dB%s\n",
-                style.dither ? "dithered" : "not dithered", result.background_psnr, result.highlight_psnr,
+                style.dither ? "dithered" : "not dithered", pair->background_psnr, pair->highlight_psnr,
                 highlight.empty() ? (", highlight drawn in " + style.highlight_colour).c_str() : "");
     files = {out_dir + "/background.bmp", out_dir + "/highlight.bmp"};
   } else if (medium) {
@@ -199,12 +228,15 @@ int main(int argc, char** argv) {
     }
   }
 
-  const std::optional<std::vector<std::uint8_t>> back_file = Load(files[0]);
-  const std::optional<std::vector<std::uint8_t>> high_file = Load(files[1]);
-  if (!back_file || !high_file) return 1;
-  const std::optional<tarvelin::Artwork> art = Fits(*back_file, files[0], *high_file, files[1]);
-  if (!art) return 1;
-  if (!preview.empty() && !WritePreview(preview, art->background, art->highlight)) return 1;
+  std::error_code ec;
+  for (const std::string& file : files)
+    if (!preview.empty() && std::filesystem::equivalent(preview, file, ec))
+      return Refuse(file + ": would be written over by the preview; give --preview another name");
+  tarvelin::Outcome<tarvelin::Artwork> art = Fits(files[0], files[1]);
+  if (!art) return Refuse(art.fault());
+  if (!preview.empty())
+    if (tarvelin::Outcome<> written = WritePreview(preview, art->background, art->highlight); !written)
+      return Refuse(written.fault());
   std::printf("%s and %s fit the menu (%d x %d)%s%s\n", files[0].c_str(), files[1].c_str(), art->background.width,
               art->background.height,
               preview.empty() ? "" : "; preview: ", preview.c_str());

@@ -1,5 +1,6 @@
 #include "medium.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@ namespace tarvelin {
 // The files of packaging/, compiled into the tool so that it works away from the source tree.
 std::span<const std::uint8_t> AutorunInf();
 std::span<const std::uint8_t> AutorunSh();
+std::span<const std::uint8_t> Licenses();
 
 namespace {
 
@@ -37,19 +39,28 @@ bool IsLinuxProgram(const fs::path& path) {
 std::string Text(std::span<const std::uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 // The window title, the first field of options.ini, read as the menu reads it.
-std::optional<std::string> Title(const fs::path& options) {
-  std::ifstream in(options, std::ios::binary);
-  std::string bytes(kMaxTextFileBytes, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  const bool complete = in.eof();
+std::optional<std::string> Title(std::string bytes) {
+  const bool complete = bytes.size() <= kMaxTextFileBytes;
+  bytes.resize(std::min(bytes.size(), kMaxTextFileBytes));
   return TextInput(DecodeTextFile(bytes, complete, Windows1252ToUtf8), complete).ReadField();
+}
+
+// The lines of an autorun.inf but its label, which follows the menu's title.
+std::string WithoutLabel(const std::string& inf) {
+  std::string kept;
+  for (std::size_t at = 0; at < inf.size();) {
+    std::size_t end = inf.find('\n', at);
+    end = end == std::string::npos ? inf.size() : end + 1;
+    if (inf.compare(at, 6, "label=") != 0) kept += inf.substr(at, end - at);
+    at = end;
+  }
+  return kept;
 }
 
 // autorun.inf names the medium after the menu's title. Windows reads the file in its ANSI code
 // page, so a title that is not plain printable ASCII leaves the label out and Windows shows the
 // volume's own name instead.
-std::string AutorunInfFor(const fs::path& options) {
+std::string AutorunInfFor(const std::string& options) {
   std::string title = Title(options).value_or("");
   bool plain = !title.empty();
   for (char c : title) plain = plain && c >= 0x20 && c < 0x7F;
@@ -68,48 +79,71 @@ std::string AutorunInfFor(const fs::path& options) {
   return inf;
 }
 
-std::string Write(const fs::path& path, const std::string& bytes, bool executable) {
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) return path.string() + ": cannot be written";
-  }
-  std::error_code ec;
-  if (executable) fs::permissions(path, kExecutable, ec);
-  return ec ? path.string() + ": cannot be made executable" : "";
-}
-
-std::string Copy(const std::string& from, const fs::path& to, bool executable, const char* how_to_get_it) {
-  std::ifstream in(from, std::ios::binary);
-  if (!in || fs::is_directory(from)) return from + ": cannot be read" + how_to_get_it;
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return Write(to, bytes, executable);
+Outcome<std::string> Read(const std::string& path, const std::string& how_to_get_it) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in || fs::is_directory(path)) return Fault{path + ": cannot be read" + how_to_get_it};
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return Fault{path + ": cannot be read" + how_to_get_it};
+  return bytes;
 }
 
 }  // namespace
 
-std::string LayOutMedium(const MediumSources& sources, const std::string& out_dir) {
+Outcome<MediumPlan> PlanMedium(const MediumSources& sources, const std::string& out_dir) {
   const fs::path root(out_dir);
+  MediumPlan plan{out_dir, {}, {}};
+  std::error_code ec;
+  if (fs::exists(root, ec) && !fs::is_directory(root, ec)) return Fault{out_dir + ": not a folder"};
+  const fs::path options = root / "options.ini";
+  if (sources.options.empty() && !fs::exists(options, ec))
+    return Fault{options.string() + ": missing; give one with --options options.ini"};
+  Outcome<std::string> options_bytes = Read(sources.options.empty() ? options.string() : sources.options, "");
+  if (!options_bytes) return Fault{options_bytes.fault()};
+  if (!sources.options.empty() && !fs::equivalent(sources.options, options, ec))
+    plan.files.push_back({"options.ini", *options_bytes, false});
+
+  Outcome<std::string> linux_program =
+      Read(sources.linux_program,
+           " (build it: cmake --preset default && cmake --build --preset default; or give --linux)");
+  if (!linux_program) return Fault{linux_program.fault()};
+  plan.files.push_back({kLinuxProgram, std::move(*linux_program), true});
+  Outcome<std::string> windows_program =
+      Read(sources.windows_program, " (build it: cmake --preset mingw && cmake --build --preset mingw; or give --windows)");
+  if (!windows_program) return Fault{windows_program.fault()};
+  plan.files.push_back({"tarvelin.exe", std::move(*windows_program), false});
+
+  const std::string inf = AutorunInfFor(*options_bytes);
+  const fs::path inf_path = root / "autorun.inf";
+  Outcome<std::string> old_inf = fs::exists(inf_path, ec) ? Read(inf_path.string(), "") : Outcome<std::string>();
+  if (!old_inf) return Fault{old_inf.fault()};
+  if (sources.replace_autorun || old_inf->empty() || WithoutLabel(*old_inf) == WithoutLabel(inf))
+    plan.files.push_back({"autorun.inf", inf, false});
+  else
+    plan.notes.push_back(inf_path.string() + ": kept, as it is not the one this tool writes; --force replaces it");
+  plan.files.push_back({"autorun.sh", Text(AutorunSh()), true});
+  plan.files.push_back({"LICENSES.txt", Text(Licenses()), false});
+  return plan;
+}
+
+Outcome<> LayOutMedium(const MediumPlan& plan) {
+  const fs::path root(plan.root);
   std::error_code ec;
   fs::create_directories(root, ec);
-  if (!fs::is_directory(root)) return out_dir + ": cannot be made a folder";
-  const fs::path options = root / "options.ini";
-  if (sources.options.empty() && !fs::exists(options))
-    return options.string() + ": missing; give one with --options";
-  std::string error;
-  if (!sources.options.empty() && !fs::equivalent(sources.options, options, ec))
-    error = Copy(sources.options, options, false, "");
-  if (error.empty())
-    error = Copy(sources.linux_program, root / kLinuxProgram, true,
-                 " (build it: cmake --preset default && cmake --build --preset default; or give --linux)");
+  if (!fs::is_directory(root)) return Fault{plan.root + ": cannot be made a folder"};
+  for (const MediumFile& file : plan.files) {
+    const fs::path path = root / file.name;
+    {
+      std::ofstream out(path, std::ios::binary | std::ios::trunc);
+      out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
+      out.close();
+      if (!out) return Fault{path.string() + ": cannot be written"};
+    }
+    if (file.executable) fs::permissions(path, kExecutable, ec);
+    if (ec) return Fault{path.string() + ": cannot be made executable"};
+  }
   // The Linux program of an earlier layout, at the name that Windows shows as the menu's too.
-  if (error.empty() && IsLinuxProgram(root / "tarvelin")) fs::remove(root / "tarvelin", ec);
-  if (error.empty())
-    error = Copy(sources.windows_program, root / "tarvelin.exe", false,
-                 " (build it: cmake --preset mingw && cmake --build --preset mingw; or give --windows)");
-  if (error.empty()) error = Write(root / "autorun.inf", AutorunInfFor(options), false);
-  if (error.empty()) error = Write(root / "autorun.sh", Text(AutorunSh()), true);
-  return error;
+  if (IsLinuxProgram(root / "tarvelin")) fs::remove(root / "tarvelin", ec);
+  return {};
 }
 
 }  // namespace tarvelin

@@ -1,22 +1,15 @@
-#include "tools/bmp-rle8/rle8.h"
+#include "tools/common/bitmap_file.h"
 
 #include <algorithm>
 #include <limits>
+
+#include "runtime/little_endian.h"
 
 namespace tarvelin {
 namespace {
 
 constexpr int kLongestRun = 255;
 constexpr int kShortestLiteral = 3;  // a count of 0 to 2 after the 0 byte is a mark, not pixels
-
-void PutU16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  PutU16(out, value & 0xFFFF);
-  PutU16(out, value >> 16);
-}
 
 // One row: the cheapest encoding of each prefix, from the cheapest of the shorter ones.
 void EncodeRow(const std::uint8_t* row, int width, std::vector<std::uint8_t>& out) {
@@ -70,36 +63,44 @@ std::vector<std::uint8_t> EncodeRle8(const Picture& picture) {
   return out;
 }
 
-std::vector<std::uint8_t> Rle8BitmapFile(const Picture& picture, int colours) {
+// Uncompressed rows, bottom row first, each padded to a multiple of four bytes.
+std::vector<std::uint8_t> UncompressedRows(const Picture& picture) {
+  const std::size_t width = static_cast<std::size_t>(picture.width);
+  const std::size_t stride = (width + 3) & ~std::size_t{3};
+  std::vector<std::uint8_t> out;
+  out.reserve(stride * static_cast<std::size_t>(picture.height));
+  for (int y = picture.height - 1; y >= 0; --y) {
+    const auto row = picture.pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * width);
+    out.insert(out.end(), row, row + static_cast<std::ptrdiff_t>(width));
+    out.resize(out.size() + stride - width, 0);
+  }
+  return out;
+}
+
+std::vector<std::uint8_t> BitmapFile(const Picture& picture, int colours, BitmapCompression compression) {
   constexpr std::uint32_t kHeaders = 14 + 40;
-  constexpr std::uint32_t kRle8 = 1;
   constexpr std::uint32_t kPixelsPerMetre = 2835;  // 72 DPI, as most tools write
-  const std::vector<std::uint8_t> data = EncodeRle8(picture);
+  const std::vector<std::uint8_t> data =
+      compression == BitmapCompression::kRle8 ? EncodeRle8(picture) : UncompressedRows(picture);
   const auto table = static_cast<std::uint32_t>(colours) * 4;
   const auto size = static_cast<std::uint32_t>(kHeaders + table + data.size());
 
   std::vector<std::uint8_t> file = {'B', 'M'};
-  PutU32(file, size);
-  PutU32(file, 0);  // reserved
-  PutU32(file, kHeaders + table);
-  PutU32(file, 40);
-  PutU32(file, static_cast<std::uint32_t>(picture.width));
-  PutU32(file, static_cast<std::uint32_t>(picture.height));  // positive: bottom row first
-  PutU16(file, 1);                                            // planes
-  PutU16(file, 8);                                            // bits per pixel
-  PutU32(file, kRle8);
-  PutU32(file, static_cast<std::uint32_t>(data.size()));  // required for compressed bitmaps
-  PutU32(file, kPixelsPerMetre);
-  PutU32(file, kPixelsPerMetre);
-  PutU32(file, static_cast<std::uint32_t>(colours));
-  PutU32(file, 0);  // all colours important
-  for (int i = 0; i < colours; ++i) {
-    const std::uint32_t rgb = picture.palette[static_cast<std::size_t>(i)];
-    file.push_back(static_cast<std::uint8_t>(rgb));        // blue
-    file.push_back(static_cast<std::uint8_t>(rgb >> 8));   // green
-    file.push_back(static_cast<std::uint8_t>(rgb >> 16));  // red
-    file.push_back(0);
-  }
+  AppendLe32(file, size);
+  AppendLe32(file, 0);  // reserved
+  AppendLe32(file, kHeaders + table);
+  AppendLe32(file, 40);
+  AppendLe32(file, static_cast<std::uint32_t>(picture.width));
+  AppendLe32(file, static_cast<std::uint32_t>(picture.height));  // positive: bottom row first
+  AppendLe16(file, 1);                                            // planes
+  AppendLe16(file, 8);                                            // bits per pixel
+  AppendLe32(file, static_cast<std::uint32_t>(compression));
+  AppendLe32(file, static_cast<std::uint32_t>(data.size()));  // required for compressed bitmaps
+  AppendLe32(file, kPixelsPerMetre);
+  AppendLe32(file, kPixelsPerMetre);
+  AppendLe32(file, static_cast<std::uint32_t>(colours));
+  AppendLe32(file, 0);  // all colours important
+  for (int i = 0; i < colours; ++i) AppendLe32(file, picture.palette[static_cast<std::size_t>(i)]);  // B, G, R, 0
   file.insert(file.end(), data.begin(), data.end());
   return file;
 }

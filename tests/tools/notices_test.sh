@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Every library linked into a shipped program has its notice in the LICENSES.txt that the medium and
+# the package carry beside the programs, and tarvelin-art lays out that same file. What a program
+# carries is read from the program itself: the libraries it loads (ELF NEEDED entries, PE imports)
+# and the marks each part that is linked in statically leaves in it.
+#   notices_test.sh TARVELIN_ART LINUX_PROGRAM WINDOWS_PROGRAM LICENSES.txt
+# Exits 77 (skipped) when the Windows program has not been built, after checking the Linux one.
+set -uo pipefail
+tool=$1 linux=$2 windows=$3 licenses=$4
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# noticed PROGRAM PART: LICENSES.txt has a notice for PART, one of the programs' parts.
+noticed() { grep -qxF "== $2 ==" "$licenses" || fail "$1 carries $2, which $licenses has no notice for"; }
+# marked PROGRAM PATTERN PART: PART is linked in when the program's text holds PATTERN.
+# (grep reads all of it: with -q, strings would end on a broken pipe and fail the pipeline.)
+marked() { if strings -a "$1" | grep -E -- "$2" >/dev/null; then noticed "$1" "$3"; fi; }
+
+# The libraries a program loads are the system's own (its notice says they are not carried), or a
+# part that the notices must name: none is expected, so one that appears fails until it is noticed.
+system_libraries_only() {  # PROGRAM KNOWN_PATTERN LIBRARY...
+  local program=$1 known=$2 library
+  shift 2
+  for library in "$@"; do
+    if grep -qiE "^($known)\$" <<<"$library"; then noticed "$program" "System libraries"
+    else fail "$program loads $library, which is neither a system library nor noticed"; fi
+  done
+}
+
+[ -f "$licenses" ] || { echo "FAIL: no $licenses"; exit 1; }
+for program in "$linux" "$windows"; do
+  [ -f "$program" ] || continue
+  noticed "$program" "Tarvelin"
+  # The text of the built-in pictures is drawn from DejaVu Sans (art/make-art.sh), and so are the
+  # glyphs of the Linux program's message box.
+  noticed "$program" "DejaVu fonts"
+  marked "$program" "basic_string::|vector::_M_|GCC: \(" "GCC runtime libraries"
+done
+
+mapfile -t needed < <(readelf -d "$linux" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+[ "${#needed[@]}" -gt 0 ] || fail "$linux loads no library: not the program this test knows"
+system_libraries_only "$linux" 'libc\.so\.6|libm\.so\.6|libdl\.so\.2|libpthread\.so\.0|librt\.so\.1|ld-linux-x86-64\.so\.2' \
+  "${needed[@]}"
+marked "$linux" "^SDL_VIDEO" "SDL 2"
+
+# tarvelin-art lays out the same file on a medium.
+printf '"Notices"\n' >"$work/options.ini"
+printf 'stand-in' >"$work/program"
+"$tool" medium "$work/disc" --options "$work/options.ini" --linux "$work/program" --windows "$work/program" >/dev/null 2>&1 ||
+  fail "tarvelin-art medium failed"
+cmp -s "$work/disc/LICENSES.txt" "$licenses" || fail "the medium's LICENSES.txt is not $licenses"
+
+if [ ! -f "$windows" ]; then
+  echo "note: no $windows to read"
+  [ "$failures" -eq 0 ] && exit 77
+  exit "$failures"
+fi
+mapfile -t imports < <(i686-w64-mingw32-objdump -p "$windows" | sed -n 's/^\s*DLL Name: //p')
+[ "${#imports[@]}" -gt 0 ] || fail "$windows imports nothing: not the program this test knows"
+system_libraries_only "$windows" '(kernel32|user32|gdi32|shell32|advapi32|ole32|oleaut32|comctl32|comdlg32|shlwapi|msvcrt|winmm|version|uxtheme|dwmapi|imm32|ws2_32|bcrypt|api-ms-win-[a-z0-9-]+)\.dll' \
+  "${imports[@]}"
+marked "$windows" "Mingw-w64 runtime failure|mingw" "mingw-w64 runtime"
+
+[ "$failures" -eq 0 ] && echo "all checks passed"
+exit "$failures"
