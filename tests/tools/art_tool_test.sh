@@ -61,6 +61,18 @@ pixel() { convert "$work/preview.png" -format "%[hex:u.p{$1,$2}]" info:; }
 highlight_pixel=$(convert "$art/highlight.bmp" -format "%[hex:u.p{200,100}]" info:)
 [ "$(pixel 200 460)" = "$highlight_pixel" ] ||
   { echo "FAIL: the preview's lower half is not the highlight picture"; failures=$((failures + 1)); }
+# Every pixel: the two pictures the menu shows, with the outlines drawn by ImageMagick over them.
+outlines=() lower=$(identify -format %h "$art/background.bmp")
+while read -r _ left top width height; do
+  for half in 0 "$lower"; do
+    outlines+=(-draw "rectangle $left,$((half + top)) $((left + width - 1)),$((half + top + height - 1))")
+  done
+done <"${TARVELIN_HOT_SPOTS:?must name the table of hot spots that the build writes}"
+convert "$art/background.bmp" "$art/highlight.bmp" -append -fill none -stroke '#ff00ff' -strokewidth 1 +antialias \
+  "${outlines[@]}" -depth 8 "$work/wanted-preview.png"
+differing=$(compare -metric AE "$work/preview.png" "$work/wanted-preview.png" null: 2>&1)
+[ "$differing" = 0 ] ||
+  { echo "FAIL: the preview differs from the menu's pictures with their outlines: $differing pixels"; failures=$((failures + 1)); }
 
 # The build refuses the same misfits before compiling anything.
 configure() {  # configure ART_DIR: configures a scratch build with that artwork

@@ -95,9 +95,10 @@ tarvelin::Outcome<> WritePreview(const std::string& path, const Picture& back, c
     Outline(pixels, w, 0, spot);
     Outline(pixels, w, h, spot);
   }
+  const tarvelin::Outcome<std::string> png = tarvelin::EncodePng(w, h * 2, pixels);
+  if (!png) return tarvelin::Fault{path + ": " + png.fault()};
   std::ofstream out(path, std::ios::binary);
-  const std::string png = tarvelin::EncodePng(w, h * 2, pixels);
-  out.write(png.data(), static_cast<std::streamsize>(png.size()));
+  out.write(png->data(), static_cast<std::streamsize>(png->size()));
   if (!out.flush()) return tarvelin::Fault{path + ": cannot be written"};
   return {};
 }

@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/outcome.h"
+
 namespace tarvelin {
 
-// A PNG file of an RGB picture (0x00RRGGBB pixels, top row first), written without compression:
-// a preview needs no small file, and this needs no library.
-std::string EncodePng(int width, int height, const std::vector<std::uint32_t>& pixels);
+// A PNG file of an RGB picture (0x00RRGGBB pixels, top row first), for the author's eyes: the
+// same pixels, every one.
+Outcome<std::string> EncodePng(int width, int height, const std::vector<std::uint32_t>& pixels);
 
 }  // namespace tarvelin
