@@ -4,6 +4,7 @@
 // handle lets go, on every way out of the code that made it.
 
 #include <SDL_render.h>
+#include <SDL_surface.h>
 #include <SDL_video.h>
 
 #include <memory>
@@ -21,5 +22,6 @@ struct SdlDestroyer {
 using SdlWindow = std::unique_ptr<SDL_Window, SdlDestroyer<SDL_DestroyWindow>>;
 using SdlRenderer = std::unique_ptr<SDL_Renderer, SdlDestroyer<SDL_DestroyRenderer>>;
 using SdlTexture = std::unique_ptr<SDL_Texture, SdlDestroyer<SDL_DestroyTexture>>;
+using SdlSurface = std::unique_ptr<SDL_Surface, SdlDestroyer<SDL_FreeSurface>>;
 
 }  // namespace tarvelin

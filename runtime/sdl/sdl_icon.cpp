@@ -23,7 +23,7 @@ unsigned PixelIndex(const std::uint8_t* row, int x, unsigned bits_per_pixel) {
 
 }  // namespace
 
-SDL_Surface* CreateIconSurface(std::span<const std::uint8_t> file) {
+SdlSurface CreateIconSurface(std::span<const std::uint8_t> file) {
   if (file.size() < kDirectorySize + kEntrySize) return nullptr;
   if (ReadLe16(file, 0) != 0 || ReadLe16(file, 2) != 1 || ReadLe16(file, 4) == 0) return nullptr;
   const std::size_t image_size = ReadLe32(file, kDirectorySize + 8);
@@ -57,7 +57,7 @@ SDL_Surface* CreateIconSurface(std::span<const std::uint8_t> file) {
   const std::uint8_t* colour_rows = palette + colours * 4;
   const std::uint8_t* mask_rows = colour_rows + colour_row * height;
 
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
+  SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888));
   if (!surface) return nullptr;
   for (int y = 0; y < height; ++y) {
     const std::size_t file_row = static_cast<std::size_t>(height - 1 - y);

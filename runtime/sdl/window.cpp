@@ -205,10 +205,7 @@ bool SdlProvider::ShowWindow(PixelRect client) {
     return Fail(std::move(failure));
   }
   SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, std::to_string(kDoubleClickRadius * scale_.factor()).c_str());
-  if (SDL_Surface* icon = CreateIconSurface(BuiltInIcon())) {
-    SDL_SetWindowIcon(window_.get(), icon);
-    SDL_FreeSurface(icon);
-  }
+  if (const SdlSurface icon = CreateIconSurface(BuiltInIcon())) SDL_SetWindowIcon(window_.get(), icon.get());
   SDL_StartTextInput();
   SDL_ShowWindow(window_.get());
   DeclareFixedSize(window_.get());

@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "runtime/win32/owned_handle.h"
 #include "runtime/win32/wide_text.h"
 
 namespace tarvelin {
@@ -74,8 +75,8 @@ class SystemProgramStarter final : public ProgramStarter {
     if (!CreateProcessW(application_path.empty() ? nullptr : application_path.c_str(), line.data(), nullptr, nullptr,
                         FALSE, 0, nullptr, nullptr, &startup, &process))
       return GetLastError();
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // Nothing waits for the program: its handles go as soon as it has started.
+    const OwnedHandle thread(process.hThread), started(process.hProcess);
     return ERROR_SUCCESS;
   }
 

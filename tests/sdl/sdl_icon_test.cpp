@@ -12,9 +12,9 @@ using namespace tarvelin;
 
 namespace {
 
-using Surface = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
+using Surface = SdlSurface;
 
-Surface Decode(const std::vector<std::uint8_t>& file) { return {CreateIconSurface(file), &SDL_FreeSurface}; }
+Surface Decode(const std::vector<std::uint8_t>& file) { return CreateIconSurface(file); }
 
 std::uint32_t Pixel(const SDL_Surface& surface, int x, int y) {
   return reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(surface.pixels) +
