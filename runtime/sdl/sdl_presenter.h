@@ -4,8 +4,8 @@
 // of window pixels, in one of two ways chosen by the video driver:
 //  - the window surface (X11 and the rest): plain software blits of the changed rectangles, no
 //    OpenGL context, which under Xvfb would cost most of the start-up time and memory;
-//  - SDL's renderer (Wayland): SDL 2.26's Wayland driver has no software window surface, so the
-//    changed rectangles go into a streaming texture that is drawn whole and presented. The factor
+//  - SDL's renderer (Wayland): SDL 2's Wayland driver has no software window surface of its own,
+//    so the changed rectangles go into a streaming texture that is drawn whole and presented. The factor
 //    there is the surface's buffer scale, taken from the window's size in pixels, so that a scaled
 //    output gets the picture at its own pixels instead of stretched by the compositor; a window
 //    the compositor sized otherwise shows the picture at that factor, unstretched.

@@ -19,9 +19,9 @@
 //    (runtime/linux/posix_system.h); what it posts from its own thread (an opener's late
 //    refusal) arrives as an SDL event of the provider's own, which carries the runtime's event
 //    (window.cpp, events.cpp);
-//  - a repair for SDL 2.26 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp);
+//  - a repair for SDL 2 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp);
 //  - on Wayland, the fixed size of each window and the box's link to the menu, sent before the
-//    window's first picture, where SDL 2.26 sends neither (sdl_wayland.cpp).
+//    window's first picture, where SDL 2 can make the link only after showing it (sdl_wayland.cpp).
 
 #include <cstdint>
 #include <optional>

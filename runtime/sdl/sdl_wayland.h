@@ -5,7 +5,7 @@ struct SDL_Window;
 namespace tarvelin {
 
 // What a Wayland compositor must learn of a window before its first picture maps it, which SDL
-// 2.26's Wayland driver only sends once SDL_ShowWindow has made the window's toplevel (see
+// 2's Wayland driver can only send once SDL_ShowWindow has made the window's toplevel (see
 // sdl_wayland.cpp). Call each right after SDL_ShowWindow and before the window's first present.
 // Nothing off Wayland.
 

@@ -1,4 +1,4 @@
-// What the provider needs from X11 beyond SDL 2.26 (the SDL of Debian 12).
+// What the provider needs from X11 beyond SDL 2.32 (the SDL the program is built with).
 //
 // Xlib is loaded at run time, by the soname SDL loads it by, so that the program starts where there
 // is no X11 at all (a Wayland session without XWayland) and shares SDL's one instance of Xlib: an
@@ -13,13 +13,13 @@
 // process with exit status 1. This handler, installed before SDL_Init, ignores exactly that error
 // and hands every other one to Xlib's default handler.
 //
-// A release SDL missed. When its window loses the keyboard, SDL 2.26 drops its own pointer grab with
+// A release SDL missed. When its window loses the keyboard, SDL 2 drops its own pointer grab with
 // XUngrabPointer, which ends the X server's grab from the press as well.
 //
-// A modal box. SDL 2.26 links a box to its owner with WM_TRANSIENT_FOR alone, which window managers
+// A modal box. SDL 2 links a box to its owner with WM_TRANSIENT_FOR alone, which window managers
 // take for a plain second window: a click on the menu gave it the keyboard, away from the box.
 //
-// The desktop's scale. SDL 2.26 has none for X11, and SDL_GetDisplayDPI gives a monitor's physical
+// The desktop's scale. SDL 2 has none for X11, and SDL_GetDisplayDPI gives a monitor's physical
 // density at best (on Xvfb it fails); desktops publish their scale as the X resource Xft.dpi.
 
 #include "runtime/sdl/sdl_x11.h"

@@ -6,7 +6,7 @@ struct SDL_Window;
 
 namespace tarvelin {
 
-// Keeps a harmless X error that SDL 2.26 causes when the menu closes from ending the process
+// Keeps a harmless X error that SDL 2 causes when the menu closes from ending the process
 // with exit status 1 (see sdl_x11.cpp). Call it before SDL_Init.
 void IgnoreWakeupsToDestroyedWindows();
 
@@ -15,14 +15,14 @@ void IgnoreWakeupsToDestroyedWindows();
 // resource is unset or not a positive number.
 std::optional<float> XftDpi(SDL_Window* window);
 
-// SDL 2.26 on X11 ends the window system's pointer grab when the window loses the keyboard in the
+// SDL 2 on X11 ends the window system's pointer grab when the window loses the keyboard in the
 // middle of a press (see sdl_x11.cpp): the release then goes to another window, SDL holds the left
 // button down for good and drops the user's next press. When the button is in fact up, this hands
 // SDL the release it missed, as an event of |window|'s own. Nothing off X11.
 void ReleaseButtonSdlMissed(SDL_Window* window);
 
 // Declares a window that is not yet shown a modal dialog (_NET_WM_WINDOW_TYPE_DIALOG,
-// _NET_WM_STATE_MODAL) to the window manager, which SDL 2.26 does not: with only the transient link
+// _NET_WM_STATE_MODAL) to the window manager, which SDL 2 does not: with only the transient link
 // SDL sets, window managers let a click on its owner take the keyboard from it. Nothing off X11.
 void DeclareModalDialog(SDL_Window* window);
 

@@ -41,8 +41,8 @@ void SetHintsBeforeStart() {
   // message box is waiting, instead of queueing a quit request that nothing reads until then.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // On Wayland, plain xdg-shell windows: the menu and its box are borderless, so libdecor would
-  // draw nothing, and SDL 2.26 crashes in a libdecor callback for a window it has destroyed (the
-  // message box, once dismissed).
+  // draw nothing, and SDL 2.26 crashed in a libdecor callback for a window it had destroyed (the
+  // message box, once dismissed); SDL 2.32 has not been tried with it.
   SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
   // X11 and Wayland grab the pointer for the window from a press to its release, which brings the
   // release here wherever it happens. SDL's own capture on top of that is dropped, the window
@@ -63,7 +63,7 @@ std::optional<int> PositiveInteger(const char* text) {
   return number;
 }
 
-// How much the desktop scales (1 = 96 DPI). SDL 2.26 reports no scale on X11, so this reads what
+// How much the desktop scales (1 = 96 DPI). SDL 2 reports no scale on X11, so this reads what
 // desktops set for their programs, in the order SDL 3 reads them: the X resource Xft.dpi, which
 // GNOME, KDE Plasma and Xfce set from their scaling setting (192 at 200 %) and which Xft, GTK and
 // Qt follow; else GDK_SCALE, the whole factor a session gives GTK programs; else none.
