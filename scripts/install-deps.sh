@@ -30,31 +30,11 @@ case "${1:-}" in
   *) echo "usage: $0 demo|test|bench" >&2; exit 2 ;;
 esac
 
-# SDL's source package comes from Debian's deb-src entries: the machine's own apt source, copied with
-# Types: deb-src where it has none.
-source_entries=/etc/apt/sources.list.d/tarvelin-deb-src
-have_sources() {
-  grep -qsE '^[[:space:]]*(deb-src[[:space:]]|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
-    /etc/apt/sources.list.d/*.sources
-}
-sources_added=false
-if ! have_sources && [ "$(id -u)" -eq 0 ]; then
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$source_entries.sources"
-  elif [ -f /etc/apt/sources.list ]; then
-    sed -nE 's/^deb([[:space:]])/deb-src\1/p' /etc/apt/sources.list >"$source_entries.list"
-  fi
-  have_sources && sources_added=true
-fi
-
 missing=()
 for package in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
-if [ ${#missing[@]} -eq 0 ]; then
-  if $sources_added; then apt-get update -qq; fi
-  exit 0
-fi
+[ ${#missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "Missing packages: ${missing[*]}; run this as root to install them." >&2
