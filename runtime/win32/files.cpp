@@ -14,6 +14,13 @@ namespace {
 // The longest path Windows has: 32,767 UTF-16 code units.
 constexpr DWORD kLongestPath = 32768;
 
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "\options.ini": from the root of whatever drive is current, which a UNC path ("\\server") is not.
+bool IsRootOfCurrentDrive(const std::string& path) {
+  return !path.empty() && IsSeparator(path[0]) && (path.size() < 2 || !IsSeparator(path[1]));
+}
+
 }  // namespace
 
 Win32System::Win32System() : app_path_(WideToUtf8(ProgramDirectory())) {}
@@ -67,6 +74,10 @@ BytesRead ReadUpTo(const OwnedHandle& file, std::size_t limit) {
 }
 
 std::optional<TextInput> Win32System::OpenForInput(const std::string& path) {
+  // With the program's folder unknown, a name made from it has no folder before its separator and
+  // would be looked for at the root of the current drive, which is not the program's: nothing is
+  // read, as when the file is missing, and the built-in defaults stand.
+  if (app_path_.empty() && IsRootOfCurrentDrive(path)) return std::nullopt;
   DWORD error = 0;
   const OwnedHandle file = OpenForReading(path, error);
   if (!file || !IsDiskFile(file)) return std::nullopt;
