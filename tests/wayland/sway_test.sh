@@ -21,68 +21,33 @@ tools=(sway grim swaymsg)
 for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
-readonly OUTPUT_W=$SCREEN_W OUTPUT_H=$SCREEN_H USER_NAME=nobody
-RUNTIME=$WORK/sway-runtime
-readonly RUNTIME
-sway_pid=
-sway_cleanup() {
-  local status=$?
-  set +e
-  stop_menu
-  if [ -n "$sway_pid" ]; then
-    kill "$sway_pid" 2>/dev/null
-    wait "$sway_pid" 2>/dev/null
-  fi
-  (exit "$status")
-  cleanup
-}
-trap sway_cleanup EXIT
+readonly OUTPUT_W=$SCREEN_W OUTPUT_H=$SCREEN_H
+# shellcheck source=tests/wayland/sway_lib.sh
+source "$(dirname "$0")/sway_lib.sh"
 
-# A command run as an unprivileged user (nobody when the test runs as root), in a clean
-# environment whose runtime directory is the test's; in_session adds sway's sockets.
-USER_ENV=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$RUNTIME" XDG_RUNTIME_DIR="$RUNTIME")
 case $BACKEND in
   x11)
     start_xvfb
-    USER_ENV+=(DISPLAY="$DISPLAY")
+    SEAT_ENV=(DISPLAY="$DISPLAY")
     BACKEND_ENV=(WLR_BACKENDS=x11 WLR_X11_OUTPUTS=1)
     OUTPUT_NAME=X11-1
     ;;
   headless)
+    SEAT_ENV=()
     BACKEND_ENV=(WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1)
     OUTPUT_NAME=HEADLESS-1
     ;;
   *) echo "no sway back end called $BACKEND" >&2; exit 2 ;;
 esac
 readonly BACKEND_ENV OUTPUT_NAME
-if [ "$(id -u)" -eq 0 ]; then
-  USER_ENV=(setpriv --reuid="$USER_NAME" --regid="$(id -g "$USER_NAME")" --clear-groups "${USER_ENV[@]}")
-fi
-readonly USER_ENV
-in_session() { "${USER_ENV[@]}" WAYLAND_DISPLAY=wayland-1 SWAYSOCK="$(echo "$RUNTIME"/sway-ipc.*.sock)" "$@"; }
+sway_user_env "${SEAT_ENV[@]}"
 
 make_disc <(printf 'Sway test\r\ntools\\missing.exe\r\n')
 make_expected_pictures
-# The user reads the disc; the runtime directory is the user's alone.
-chmod a+rx "$WORK"
-mkdir -m 700 "$RUNTIME"
-if [ "$(id -u)" -eq 0 ]; then chown "$USER_NAME" "$RUNTIME"; fi
-cat >"$WORK/sway.config" <<EOF
-output $OUTPUT_NAME mode ${OUTPUT_W}x${OUTPUT_H} bg #000000 solid_color
+start_sway "output $OUTPUT_NAME mode ${OUTPUT_W}x${OUTPUT_H} bg #000000 solid_color
 default_border none
 default_floating_border none
-xwayland disable
-EOF
-chmod a+r "$WORK/sway.config"
-"${USER_ENV[@]}" "${BACKEND_ENV[@]}" WLR_RENDERER=pixman sway -c "$WORK/sway.config" \
-  >"$WORK/sway.log" 2>&1 &
-sway_pid=$!
-sway_ready() { [ -S "$RUNTIME/wayland-1" ] && in_session swaymsg -t get_outputs >/dev/null 2>&1; }
-if ! wait_for sway_ready; then
-  cat "$WORK/sway.log" >&2
-  echo "sway did not start" >&2
-  exit 1
-fi
+xwayland disable" "${BACKEND_ENV[@]}" || { echo "sway did not start" >&2; exit 1; }
 
 # The whole output, as grim sees it, in $WORK/output.png.
 output_shot() { in_session grim "$RUNTIME/output.png" && cp "$RUNTIME/output.png" "$WORK/output.png"; }
@@ -103,9 +68,7 @@ tiled_unstretched() {
 
 # The pointer waits in the output's far corner, away from where the menu opens.
 [ "$BACKEND" = headless ] || xdotool mousemove $((OUTPUT_W - 1)) $((OUTPUT_H - 1))
-(cd "$ELSEWHERE" && exec "${USER_ENV[@]}" WAYLAND_DISPLAY=wayland-1 SDL_VIDEODRIVER=wayland "$DISC/tarvelin") \
-  2>"$WORK/menu.err" &
-menu_pid=$!
+start_menu_on_sway
 
 readonly CENTRED="${MENU_W}x${MENU_H}+$(((OUTPUT_W - MENU_W) / 2))+$(((OUTPUT_H - MENU_H) / 2))"
 centred_window() { [ "$(drawn_box)" = "$CENTRED" ]; }

@@ -15,45 +15,14 @@ source "$(dirname "$0")/../sdl/e2e_lib.sh"
 for tool in sway swaymsg wtype; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
-readonly ROUNDS=20 USER_NAME=nobody
-RUNTIME=$WORK/sway-runtime
-readonly RUNTIME
-sway_pid=
-sway_cleanup() {
-  local status=$?
-  set +e
-  stop_menu
-  if [ -n "$sway_pid" ]; then
-    kill "$sway_pid" 2>/dev/null
-    wait "$sway_pid" 2>/dev/null
-  fi
-  (exit "$status")
-  cleanup
-}
-trap sway_cleanup EXIT
-
-USER_ENV=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$RUNTIME" XDG_RUNTIME_DIR="$RUNTIME")
-if [ "$(id -u)" -eq 0 ]; then
-  USER_ENV=(setpriv --reuid="$USER_NAME" --regid="$(id -g "$USER_NAME")" --clear-groups "${USER_ENV[@]}")
-fi
-readonly USER_ENV
-in_session() { "${USER_ENV[@]}" WAYLAND_DISPLAY=wayland-1 SWAYSOCK="$(echo "$RUNTIME"/sway-ipc.*.sock)" "$@"; }
+readonly ROUNDS=20
+# shellcheck source=tests/wayland/sway_lib.sh
+source "$(dirname "$0")/sway_lib.sh"
+sway_user_env
 
 make_disc <(printf 'Sway keyboard test\r\ntools\\missing.exe\r\n')
-chmod a+rx "$WORK"
-mkdir -m 700 "$RUNTIME"
-if [ "$(id -u)" -eq 0 ]; then chown "$USER_NAME" "$RUNTIME"; fi
-cat >"$WORK/sway.config" <<EOF
-output HEADLESS-1 mode ${SCREEN_W}x${SCREEN_H} bg #000000 solid_color
-xwayland disable
-EOF
-chmod a+r "$WORK/sway.config"
-"${USER_ENV[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$WORK/sway.config" \
-  >"$WORK/sway.log" 2>&1 &
-sway_pid=$!
-sway_ready() { [ -S "$RUNTIME/wayland-1" ] && in_session swaymsg -t get_outputs >/dev/null 2>&1; }
-if ! wait_for sway_ready; then
-  cat "$WORK/sway.log" >&2
+if ! start_sway "output HEADLESS-1 mode ${SCREEN_W}x${SCREEN_H} bg #000000 solid_color
+xwayland disable" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1; then
   echo "SKIP: sway does not start headless here"
   exit 77
 fi
@@ -70,9 +39,7 @@ menu_mapped() { in_session swaymsg -t get_tree 2>/dev/null | grep -q "\"pid\": $
 
 crashes=0
 for round in $(seq "$ROUNDS"); do
-  (cd "$ELSEWHERE" && exec "${USER_ENV[@]}" WAYLAND_DISPLAY=wayland-1 SDL_VIDEODRIVER=wayland "$DISC/tarvelin") \
-    2>"$WORK/menu.err" &
-  menu_pid=$!
+  start_menu_on_sway
   if ! wait_for menu_mapped; then
     fail "round $round: the menu's window did not appear on sway; standard error: $(tr "\n" " " <"$WORK/menu.err")"
     stop_menu || true
