@@ -46,7 +46,7 @@ constexpr const char* kUsage =
     "holds. Everything is read and converted before anything is written. An autorun.inf of your own\n"
     "stays unless --force is given.\n"
     "\n"
-    "STYLE: --no-dither  no error diffusion (flat areas, sharper text; larger error)\n"
+    "STYLE: --no-dither  no error diffusion (flat areas, sharper text; bands where colours change slowly)\n"
     "       --highlight-colour COLOUR  the colour of a drawn highlight (default #ffcc00)\n"
     "       --matte COLOUR  what shows through transparent pixels (without it, they are refused)\n"
     "\n"

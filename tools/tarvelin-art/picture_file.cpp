@@ -141,8 +141,10 @@ Outcome<Rgb> Colours(Magick::Image& image, const std::string& name, std::optiona
   const std::uint8_t under[3] = {static_cast<std::uint8_t>(matte.value_or(0) >> 16),
                                  static_cast<std::uint8_t>(matte.value_or(0) >> 8),
                                  static_cast<std::uint8_t>(matte.value_or(0))};
+  // Without an alpha channel ImageMagick's export gives whatever its pixel cache holds there.
+  const bool opaque = !image.matte();
   for (std::size_t i = 0, n = rgba.size() / 4; i < n; ++i) {
-    const unsigned alpha = rgba[i * 4 + 3];
+    const unsigned alpha = opaque ? 255 : rgba[i * 4 + 3];
     if (alpha != 255) transparency.Add(static_cast<int>(i % rgb.width), static_cast<int>(i / rgb.width));
     for (int c = 0; c < 3; ++c)
       rgb.bytes[i * 3 + c] = static_cast<std::uint8_t>((rgba[i * 4 + c] * alpha + under[c] * (255 - alpha) + 127) / 255);
