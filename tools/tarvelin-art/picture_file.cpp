@@ -94,6 +94,19 @@ std::optional<std::pair<std::size_t, std::size_t>> StoredSize(std::span<const st
   return std::nullopt;
 }
 
+// Whether a PNG chunk's stated length runs past the end of the file: the file is cut off, and the
+// decoder would first set aside what that length asks for, up to 4 GiB for a few bytes.
+bool PngChunkRunsPastTheEnd(std::span<const std::uint8_t> bytes) {
+  constexpr std::size_t kChunkFrame = 12;  // length, type and CRC around the data
+  for (std::size_t at = 8; at + 8 <= bytes.size();) {
+    const std::size_t length = ReadBe32(bytes, at);
+    if (length > bytes.size() - at - 8 || bytes.size() - at - 8 - length < 4) return true;
+    if (Text(bytes.subspan(at + 4), 4) == "IEND") return false;
+    at += kChunkFrame + length;
+  }
+  return false;
+}
+
 // A warning that means pixels were lost: the rest are only remarks (an odd colour profile, say).
 bool LosesPixels(MagickCore::ExceptionType type) {
   return type == MagickCore::CorruptImageWarning || type >= MagickCore::ErrorException;
@@ -166,6 +179,8 @@ Outcome<DecodedPicture> DecodePicture(std::span<const std::uint8_t> bytes, const
     return Fault{name + ": a vector drawing, which this tool does not draw; export it as a " + SizeText(width, height) +
                  " PNG"};
   if (!format) return Fault{name + ": not a picture this tool reads (it reads " + kFormatsRead + ")"};
+  if (std::string_view(format->name) == "PNG" && PngChunkRunsPastTheEnd(bytes))
+    return Fault{Damaged(name, *format, "a chunk runs past the end of the file")};
   InitializeMagickOnce();
   Outcome<Header> header = ReadHeader(bytes, name, *format);
   if (!header) return Fault{header.fault()};
