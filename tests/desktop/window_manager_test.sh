@@ -11,6 +11,8 @@
 
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "$0")/../sdl/e2e_lib.sh"
+# shellcheck source=tests/desktop/desktop_lib.sh
+source "$(dirname "$0")/desktop_lib.sh"
 readonly WINDOW_MANAGER=$3
 
 # mutter_wayland: mutter as a Wayland compositor.
@@ -20,50 +22,13 @@ case $WINDOW_MANAGER in
   xfwm4) wm=(xfwm4 --replace --compositor=off --sm-client-disable) ;;
   mutter) wm=(mutter --x11 --replace --sm-disable) ;;
   kwin_x11) wm=(kwin_x11 --replace) ;;
-  # Debian gives kwin_wayland a file capability (CAP_SYS_RESOURCE), and where the bounding set
-  # lacks it, as in a container, the kernel refuses to run it; a copy carries none.
-  kwin_wayland)
-    wm=("$WORK/kwin_wayland" --virtual --xwayland --width "$SCREEN_W" --height "$SCREEN_H" --socket tarvelin-test) ;;
-  mutter_wayland)
-    wm=(mutter --wayland --headless --virtual-monitor "${SCREEN_W}x${SCREEN_H}" --wayland-display tarvelin-test
-        --sm-disable) ;;
+  kwin_wayland | mutter_wayland) ;;  # started by start_compositor
   *) echo "no way to start $WINDOW_MANAGER" >&2; exit 2 ;;
 esac
-wm_pid=
-bus_pid=
-trap 'kill $wm_pid $bus_pid 2>/dev/null; cleanup' EXIT
 [[ $WINDOW_MANAGER == *_wayland ]] || start_xvfb
-# A session bus of the test's own, which the desktops' window managers want, ended with the test
-# by its process id (dbus-run-session, ended, leaves its bus behind).
-dbus-daemon --session --nofork --print-address=3 3>"$WORK/bus-address" >/dev/null 2>&1 &
-bus_pid=$!
-bus_ready() { grep -q . "$WORK/bus-address"; }
-wait_for bus_ready || { echo "the session bus did not start" >&2; exit 1; }
-DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$WORK/bus-address")
-export DBUS_SESSION_BUS_ADDRESS
+start_session_bus
 if [[ $WINDOW_MANAGER == *_wayland ]]; then
-  # A Wayland compositor of the test's own, which runs X programs through its XWayland: the
-  # compositor hands the display it chose (and mutter the key to it) to the program it starts,
-  # which keeps running until the compositor ends.
-  export XDG_RUNTIME_DIR=$WORK/runtime
-  mkdir -m 700 "$XDG_RUNTIME_DIR"
-  [ "$WINDOW_MANAGER" = kwin_wayland ] && cp "$(command -v kwin_wayland)" "$WORK/kwin_wayland"
-  printf '#!/bin/sh\necho "$DISPLAY ${XAUTHORITY:-}" >"%s"\nexec tail -f /dev/null --pid=$PPID\n' \
-    "$WORK/session-display" >"$WORK/session.sh"
-  chmod +x "$WORK/session.sh"
-  unset DISPLAY WAYLAND_DISPLAY XAUTHORITY GDK_SCALE
-  "${wm[@]}" "$WORK/session.sh" >"$WORK/wm.log" 2>&1 &
-  wm_pid=$!
-  session_ready() {
-    [ -s "$WORK/session-display" ] && read -r DISPLAY XAUTHORITY <"$WORK/session-display" &&
-      export DISPLAY XAUTHORITY && xdpyinfo >/dev/null 2>&1
-  }
-  if ! wait_for session_ready; then
-    cat "$WORK/wm.log" >&2
-    if ! kill -0 "$wm_pid" 2>/dev/null; then echo "SKIP: $WINDOW_MANAGER cannot start here"; exit 77; fi
-    echo "$WINDOW_MANAGER started no XWayland" >&2
-    exit 1
-  fi
+  start_compositor "$WINDOW_MANAGER"
   export SDL_VIDEODRIVER=x11
   # XWayland has no picture of the screen (its root window is empty): the menu's window is read.
   screenshot() { import -silent -window "$menu_window" "$1"; }
