@@ -23,8 +23,8 @@ readonly SESSION_WAYLAND_DISPLAY=tarvelin-test
 
 # Starts the compositor named on a 1024 x 768 output, with its XWayland, in a runtime directory of
 # the test's own, and sets DISPLAY (and XAUTHORITY) to its XWayland: the compositor hands them to
-# the program it starts, which keeps running until the compositor ends. Ends the test as skipped
-# when the compositor cannot start here.
+# the program it starts, which lives as long as the test (mutter ends with it, and kwin starts it
+# detached). Ends the test as skipped when the compositor cannot start here.
 start_compositor() {
   local name=$1 compositor
   case $name in
@@ -41,8 +41,8 @@ start_compositor() {
   esac
   export XDG_RUNTIME_DIR=$WORK/runtime
   mkdir -m 700 "$XDG_RUNTIME_DIR"
-  printf '#!/bin/sh\necho "$DISPLAY ${XAUTHORITY:-}" >"%s"\nexec tail -f /dev/null --pid=$PPID\n' \
-    "$WORK/session-display" >"$WORK/session.sh"
+  printf '#!/bin/sh\necho "$DISPLAY ${XAUTHORITY:-}" >"%s"\nexec tail -f /dev/null --pid=%s\n' \
+    "$WORK/session-display" $$ >"$WORK/session.sh"
   chmod +x "$WORK/session.sh"
   unset DISPLAY WAYLAND_DISPLAY XAUTHORITY GDK_SCALE
   "${compositor[@]}" "$WORK/session.sh" >"$WORK/wm.log" 2>&1 &
