@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The menu under a real window manager on X11 (openbox, xfwm4, mutter or kwin_x11, started on the
-# test's own Xvfb): the window is 480 x 360 without decoration, centred, pixel for pixel; with
+# test's own Xvfb), or an X program under a Wayland compositor (kwin_wayland or mutter_wayland,
+# headless, through its XWayland): the window is 480 x 360 without decoration, centred, pixel for pixel; with
 # another program's window focused, the first click on an entry starts it; the message box is a
 # modal dialog of the menu, and after a click on the menu the keyboard still answers the box;
 # Escape ends the menu with exit status 0.
@@ -10,30 +11,31 @@
 
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "$0")/../sdl/e2e_lib.sh"
+# shellcheck source=tests/desktop/desktop_lib.sh
+source "$(dirname "$0")/desktop_lib.sh"
 readonly WINDOW_MANAGER=$3
 
-start_xvfb
-command -v "$WINDOW_MANAGER" >/dev/null || { echo "SKIP: $WINDOW_MANAGER is not installed"; exit 77; }
+# mutter_wayland: mutter as a Wayland compositor.
+command -v "${WINDOW_MANAGER/#mutter_wayland/mutter}" >/dev/null || { echo "SKIP: $WINDOW_MANAGER is not installed"; exit 77; }
 case $WINDOW_MANAGER in
   openbox) wm=(openbox --sm-disable --config-file /dev/null) ;;
   xfwm4) wm=(xfwm4 --replace --compositor=off --sm-client-disable) ;;
   mutter) wm=(mutter --x11 --replace --sm-disable) ;;
   kwin_x11) wm=(kwin_x11 --replace) ;;
+  kwin_wayland | mutter_wayland) ;;  # started by start_compositor
   *) echo "no way to start $WINDOW_MANAGER" >&2; exit 2 ;;
 esac
-wm_pid=
-bus_pid=
-trap 'kill $wm_pid $bus_pid 2>/dev/null; cleanup' EXIT
-# A session bus of the test's own, which the desktops' window managers want, ended with the test
-# by its process id (dbus-run-session, ended, leaves its bus behind).
-dbus-daemon --session --nofork --print-address=3 3>"$WORK/bus-address" >/dev/null 2>&1 &
-bus_pid=$!
-bus_ready() { grep -q . "$WORK/bus-address"; }
-wait_for bus_ready || { echo "the session bus did not start" >&2; exit 1; }
-DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$WORK/bus-address")
-export DBUS_SESSION_BUS_ADDRESS
-"${wm[@]}" >"$WORK/wm.log" 2>&1 &
-wm_pid=$!
+[[ $WINDOW_MANAGER == *_wayland ]] || start_xvfb
+start_session_bus
+if [[ $WINDOW_MANAGER == *_wayland ]]; then
+  start_compositor "$WINDOW_MANAGER"
+  export SDL_VIDEODRIVER=x11
+  # XWayland has no picture of the screen (its root window is empty): the menu's window is read.
+  screenshot() { import -silent -window "$menu_window" "$1"; }
+else
+  "${wm[@]}" >"$WORK/wm.log" 2>&1 &
+  wm_pid=$!
+fi
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 wait_for wm_ready || { cat "$WORK/wm.log" >&2; echo "$WINDOW_MANAGER did not start" >&2; exit 1; }
 
@@ -75,7 +77,17 @@ wait_for focused_is "$other" || fail "the other window did not take the keyboard
 point_at_hot_spot 1
 expect_screen lit-1 "entry 1 lights up under the pointer while another window has the keyboard"
 xdotool click 1
-if wait_for has_starts 1; then pass "the first click on the unfocused menu starts entry 1"; else fail "the first click on the unfocused menu started nothing"; fi
+# XTEST's clicks on XWayland are XWayland's own: its compositor never sees them, gives the menu no
+# focus, and the click tells nothing about the first click a user makes.
+clicks_focus=yes
+if ! wait_for has_starts 1; then
+  fail "the first click on the unfocused menu started nothing"
+elif focused_is "$other"; then
+  clicks_focus=no
+  echo "not checked: the first click on the unfocused menu (the click gave it no focus: $WINDOW_MANAGER never saw it)"
+else
+  pass "the first click on the unfocused menu starts entry 1"
+fi
 kill "$other_pid"
 
 # --- The box: a modal dialog of the menu, which keeps the keyboard after a click on the menu.
@@ -98,7 +110,10 @@ point_at 20 20
 xdotool click 1
 sleep 0.5
 xdotool key Return
-if wait_for no_message_box; then
+if [ "$clicks_focus" = no ]; then
+  echo "not checked: after a click on the menu, Return still answers the box ($WINDOW_MANAGER never saw the click)"
+  wait_for no_message_box || fail "Return did not dismiss the box"
+elif wait_for no_message_box; then
   pass "after a click on the menu, Return still answers the box"
 else
   fail "after a click on the menu, Return did not dismiss the box (keyboard on $(xdotool getwindowfocus), box $box)"
