@@ -6,11 +6,9 @@
 #   author_files_test.sh TARVELIN_ART
 set -uo pipefail
 tool=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/tools/check_lib.sh
+source "$(dirname "$0")/check_lib.sh"
 cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # run STATUS PATTERN -- COMMAND...: the command's status, and its output matching PATTERN.
 run() {
   local status=$1 pattern=$2 output actual
@@ -90,5 +88,4 @@ for style in --no-dither "--highlight-colour red" "--matte white"; do
   run 2 "give the pictures with --background" -- "$tool" medium disc $style --linux tarvelin --windows tarvelin.exe
 done
 
-[ "$failures" -eq 0 ] && echo "all checks passed"
-exit "$failures"
+finish

@@ -6,11 +6,9 @@
 # with TARVELIN_HOT_SPOTS naming the build's table of hot spots.
 set -uo pipefail
 tool=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/tools/check_lib.sh
+source "$(dirname "$0")/check_lib.sh"
 cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # The hot spots: width x height + left + top.
 hot_spots=${TARVELIN_HOT_SPOTS:?must name the table of hot spots that the build writes}
@@ -168,5 +166,4 @@ output=$("$tool" convert --highlight-colour 'not-a-colour' back.png 2>&1)
 output=$("$tool" convert 2>&1)
 [ $? -eq 2 ] && grep -q "give the background picture" <<<"$output" || fail "convert without pictures: $output"
 
-[ "$failures" -eq 0 ] && echo "all checks passed"
-exit "$failures"
+finish

@@ -7,10 +7,8 @@
 # Exits 77 (skipped) when the Windows program has not been built, after checking the Linux one.
 set -uo pipefail
 tool=$1 linux=$2 windows=$3 licenses=$4
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# shellcheck source=tests/tools/check_lib.sh
+source "$(dirname "$0")/check_lib.sh"
 
 # noticed PROGRAM PART: LICENSES.txt has a notice for PART, one of the programs' parts.
 noticed() { grep -qxF "== $2 ==" "$licenses" || fail "$1 carries $2, which $licenses has no notice for"; }
@@ -63,5 +61,4 @@ system_libraries_only "$windows" '(kernel32|user32|gdi32|shell32|advapi32|ole32|
   "${imports[@]}"
 marked "$windows" "Mingw-w64 runtime failure|mingw" "mingw-w64 runtime"
 
-[ "$failures" -eq 0 ] && echo "all checks passed"
-exit "$failures"
+finish

@@ -5,11 +5,9 @@
 #   odd_pictures_test.sh TARVELIN_ART
 set -uo pipefail
 tool=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/tools/check_lib.sh
+source "$(dirname "$0")/check_lib.sh"
 cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # convert_as STATUS PATTERN OUT -- ARG...: the tool's status, and its output matching PATTERN.
 convert_as() {
@@ -96,5 +94,4 @@ convert_as 0 "warning: animation.gif: 2 pictures in one file \(an animation\?\);
   -- animation.gif
 [ "$(red_at animation/background.bmp 10 10)" = 255 ] || fail "animation.gif: not its first frame"
 
-[ "$failures" -eq 0 ] && echo "all checks passed"
-exit "$failures"
+finish

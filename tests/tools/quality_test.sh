@@ -10,11 +10,9 @@ set -uo pipefail
 tool=$1
 here=$(cd "$(dirname "$0")" && pwd)
 quality() { python3 "$here/shown_quality.py" "$@"; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/tools/check_lib.sh
+source "$(dirname "$0")/check_lib.sh"
 cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 command -v pngquant >/dev/null || { echo "FAIL: pngquant is not installed (scripts/install-deps.sh test)"; exit 1; }
 
 hot_spots=${TARVELIN_HOT_SPOTS:?must name the table of hot spots that the build writes}
@@ -105,5 +103,4 @@ for dither in on off; do
   done
 done
 
-[ "$failures" -eq 0 ] && echo "quality: all passed"
-[ "$failures" -eq 0 ]
+finish
