@@ -181,63 +181,30 @@ std::optional<std::size_t> ReadUpTo(int file, std::span<char> bytes) {
 
 }  // namespace
 
-namespace {
-
-char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldCase(x) == FoldCase(y); });
-}
-
-// The names in |directory| that equal |name| ignoring case, in byte order, so that the same medium
-// always gives the same file.
-std::vector<std::string> EntriesIgnoringCase(const std::string& directory, std::string_view name) {
-  std::vector<std::string> entries;
-  DIR* listing = opendir(directory.c_str());
-  if (!listing) return entries;
-  while (const dirent* entry = readdir(listing)) {
-    const std::string_view candidate = entry->d_name;
-    if (candidate != name && SameIgnoringCase(candidate, name)) entries.emplace_back(candidate);
-  }
-  closedir(listing);
-  std::sort(entries.begin(), entries.end());
-  return entries;
-}
-
-bool NameExists(const std::string& path) {
+FileQueries::Kind SystemFileQueries::KindOf(const std::string& path) {
   struct stat info {};
-  return lstat(path.c_str(), &info) == 0;
+  if (!IsSystemName(path) || stat(path.c_str(), &info) != 0) return Kind::Missing;
+  return S_ISDIR(info.st_mode) ? Kind::Folder : Kind::File;
 }
 
-// |found|, a path that exists (empty for the current folder, or ending with "/"), followed by the
-// elements of |rest| as they exist: each as written first, then each name that differs only in
-// case; the first way that reaches the end.
-std::optional<std::string> ResolveIgnoringCase(const std::string& found, std::string_view rest) {
-  rest.remove_prefix(std::min(rest.find_first_not_of('/'), rest.size()));
-  if (rest.empty()) return found;
-  const std::size_t end = std::min(rest.find('/'), rest.size());
-  const std::string element(rest.substr(0, end));
-  rest.remove_prefix(end);
+bool SystemFileQueries::NameExists(const std::string& path) {
+  struct stat info {};
+  return IsSystemName(path) && lstat(path.c_str(), &info) == 0;
+}
+
+std::vector<std::string> SystemFileQueries::Names(const std::string& folder) {
   std::vector<std::string> names;
-  if (element == "." || element == ".." || NameExists(found + element)) names.push_back(element);
-  if (element != "." && element != "..") {
-    const std::vector<std::string> others = EntriesIgnoringCase(found.empty() ? "." : found, element);
-    names.insert(names.end(), others.begin(), others.end());
-  }
-  for (const std::string& name : names) {
-    if (rest.empty()) return found + name;
-    if (std::optional<std::string> path = ResolveIgnoringCase(found + name + "/", rest)) return path;
-  }
-  return std::nullopt;
+  DIR* listing = opendir(folder.c_str());
+  if (!listing) return names;
+  while (const dirent* entry = readdir(listing)) names.emplace_back(entry->d_name);
+  closedir(listing);
+  return names;
 }
-
-}  // namespace
 
 std::optional<std::string> FindIgnoringCase(const std::string& path) {
   if (!IsSystemName(path)) return std::nullopt;
-  if (NameExists(path)) return path;
-  return ResolveIgnoringCase(path.front() == '/' ? "/" : "", path);
+  SystemFileQueries files;
+  return tarvelin::FindIgnoringCase(path, files);
 }
 
 std::optional<TextInput> OpenForInput(const std::string& written) {

@@ -8,9 +8,11 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "runtime/artwork.h"
 #include "runtime/linux/unique_fd.h"
+#include "runtime/program_rules.h"
 #include "runtime/text_input.h"
 
 namespace tarvelin::posix {
@@ -53,10 +55,18 @@ class ApplicationDirectory {
   UniqueFd directory_;
 };
 
-// The file or folder |path| names on a medium made on Windows, whose names match without regard to
-// case: the path as written when it exists, else the first path that exists when each element is
-// taken as written or as a name that differs from it only in the case of ASCII letters, those in
-// byte order, so that a medium always gives the same file. Nothing when no such path exists.
+// The questions of the rules of starting a program (runtime/program_rules.h), asked of this system.
+// Anything that exists and is no directory (a device, a pipe) is a file; a name with a NUL byte is
+// missing.
+class SystemFileQueries final : public FileQueries {
+ public:
+  Kind KindOf(const std::string& path) override;
+  bool NameExists(const std::string& path) override;
+  std::vector<std::string> Names(const std::string& folder) override;
+};
+
+// The file or folder |path| names on a medium made on Windows, as the shared rule finds it
+// (tarvelin::FindIgnoringCase) on this system; nothing for a name with a NUL byte.
 std::optional<std::string> FindIgnoringCase(const std::string& path);
 
 // Opens a regular file for sequential input without ever blocking (a FIFO or a device is refused),

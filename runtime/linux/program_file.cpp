@@ -13,10 +13,12 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "runtime/linux/unique_fd.h"
+#include "runtime/program_rules.h"
 
 namespace tarvelin::posix {
 namespace {
@@ -55,22 +57,6 @@ bool KeepsNoModes(const struct statfs& info) {
 
 bool ReadAt(int file, void* into, std::size_t size, off_t offset) {
   return pread(file, into, size, offset) == static_cast<ssize_t>(size);
-}
-
-// The interpreter line of a script, split as the kernel splits it: the interpreter runs to the
-// first blank, and the rest of the line, less its blanks at both ends, is one argument.
-void ReadScriptLine(std::string_view start, ProgramFile& file) {
-  std::string_view line = start.substr(2);
-  line = line.substr(0, std::min(line.find('\n'), line.size()));
-  file.carriage_return = !line.empty() && line.back() == '\r';
-  constexpr std::string_view kBlanks = " \t";
-  line.remove_prefix(std::min(line.find_first_not_of(kBlanks), line.size()));
-  const std::size_t interpreter_end = std::min(line.find_first_of(kBlanks), line.size());
-  file.interpreter = std::string(line.substr(0, interpreter_end));
-  std::string_view argument = line.substr(interpreter_end);
-  argument.remove_prefix(std::min(argument.find_first_not_of(kBlanks), argument.size()));
-  argument.remove_suffix(argument.size() - std::min(argument.find_last_not_of(kBlanks) + 1, argument.size()));
-  file.interpreter_argument = std::string(argument);
 }
 
 // The machine of an ELF file and, for one of this machine's, its loader.
@@ -128,9 +114,11 @@ ProgramFile InspectProgramFile(const std::string& path) {
   std::array<char, kScriptLineBytes> start{};
   const ssize_t got = pread(file.get(), start.data(), start.size(), 0);
   const std::string_view bytes(start.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
-  if (bytes.starts_with("#!")) {
+  if (const std::optional<ScriptLine> script = ReadScriptLine(bytes)) {
     program.kind = ProgramFile::Kind::Script;
-    ReadScriptLine(bytes, program);
+    program.interpreter = script->interpreter;
+    program.interpreter_argument = script->argument;
+    program.carriage_return = script->carriage_return;
   } else if (bytes.starts_with(ELFMAG)) {
     program.kind = ProgramFile::Kind::Program;
     ReadProgramHeaders(file.get(), program);

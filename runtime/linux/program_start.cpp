@@ -3,26 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <vector>
 
 #include "runtime/linux/files.h"
 #include "runtime/linux/program_file.h"
+#include "runtime/program_rules.h"
 
 namespace tarvelin::posix {
 namespace {
-
-// A file that may be the program or the document a command names: anything but a directory.
-bool IsFileOnMedium(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
-bool IsFolder(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 bool Exists(const std::string& path) {
   struct stat info {};
@@ -81,13 +70,6 @@ RunAttempt Run(const std::string& path, std::vector<std::string>& words, std::op
   return RunFailed(WhyItCannotRun(file, error));
 }
 
-// The program's path in a command: backslashes are separators, so one options.ini serves Windows too.
-std::string SystemPath(std::string_view program) {
-  std::string path(program);
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
-
 // The words a program found at |path| runs with: its path, then its arguments.
 std::vector<std::string> Words(const std::string& path, const Arguments& arguments) {
   std::vector<std::string> words = {path};
@@ -98,16 +80,8 @@ std::vector<std::string> Words(const std::string& path, const Arguments& argumen
 }  // namespace
 
 std::optional<CommandSystem::Found> PosixCommands::OnMedium(std::string_view name, bool whole_command) {
-  const std::string path = SystemPath(name);
-  if (whole_command && IsFolder(path)) return Found{path, true};
-  if (IsFileOnMedium(path)) return Found{path};
-  // A medium made on Windows may differ in case from its options.ini, and works there.
-  const std::optional<std::string> found = path.front() == '/' ? std::nullopt : FindIgnoringCase(path);
-  if (!found) return std::nullopt;
-  // The folder as the medium spells it, or a file there.
-  if (whole_command && IsFolder(*found)) return Found{*found, true};
-  if (IsFileOnMedium(*found)) return Found{*found};
-  return std::nullopt;
+  SystemFileQueries files;
+  return FindOnLinuxMedium(name, whole_command, files);
 }
 
 RunAttempt PosixCommands::RunFound(const std::string& path, std::string_view, const Arguments& arguments) {
@@ -116,7 +90,7 @@ RunAttempt PosixCommands::RunFound(const std::string& path, std::string_view, co
 }
 
 RunAttempt PosixCommands::RunSearched(std::string_view name, const Arguments& arguments, std::string_view) {
-  const std::string path = SystemPath(name);
+  const std::string path = LinuxPath(name);
   std::vector<std::string> words = Words(path, arguments);
   if (path.find('/') != std::string::npos) return Run(path, words, medium_);
   const std::optional<std::string> found = FindInSearchPath(path);
@@ -127,7 +101,7 @@ RunAttempt PosixCommands::RunSearched(std::string_view name, const Arguments& ar
 StartResult PosixCommands::Open(const std::string& target, std::string_view) { return OpenWithDesktop(target, verdict_); }
 
 std::optional<std::string> PosixCommands::Existing(std::string_view name) {
-  std::string path = SystemPath(name);
+  std::string path = LinuxPath(name);
   if (!Exists(path)) return std::nullopt;
   return path;
 }

@@ -1,16 +1,13 @@
 #include "runtime/win32/program_start.h"
 
+#include "runtime/program_rules.h"
+
 namespace tarvelin {
 namespace {
 
 bool CannotBeStartedAsAProgram(DWORD error) {
   return error == ERROR_BAD_EXE_FORMAT || error == ERROR_BAD_FORMAT || error == ERROR_ACCESS_DENIED ||
          error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
-}
-
-bool HasExtension(std::string_view name) {
-  const std::size_t file = name.find_last_of("\\/:");
-  return name.find('.', file == std::string_view::npos ? 0 : file + 1) != std::string_view::npos;
 }
 
 // The command line a program found on the medium gets: its name as written, quoted if it holds a
@@ -25,9 +22,7 @@ std::string CommandLineFor(std::string_view written, std::string_view arguments)
 }  // namespace
 
 std::optional<CommandSystem::Found> WindowsCommands::OnMedium(std::string_view name, bool) {
-  std::string file(name);
-  if (!HasExtension(name)) file += ".exe";
-  std::string path = starter_.FileOnMedium(file);
+  std::string path = starter_.FileOnMedium(WindowsProgramFile(name));
   if (path.empty()) return std::nullopt;
   return Found{std::move(path)};
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "check.h"
 #include "convert.h"
 #include "medium.h"
 #include "picture_file.h"
@@ -26,6 +27,7 @@ constexpr const char* kUsage =
     "       tarvelin-art convert [--out DIR] [STYLE] [--preview PREVIEW.png] BACKGROUND [HIGHLIGHT]\n"
     "       tarvelin-art medium DIR [--options options.ini] [--background PICTURE [--highlight PICTURE] [STYLE]]\n"
     "                           [--preview PREVIEW.png] [--linux tarvelin] [--windows tarvelin.exe] [--force]\n"
+    "       tarvelin-art check DIR\n"
     "\n"
     "Checks that two pictures fit the menu: both 8-bit Windows bitmaps (uncompressed or RLE8) of\n"
     "the same size (at most 4096 x 4096) with the same colour table, and every entry and the exit\n"
@@ -44,13 +46,24 @@ constexpr const char* kUsage =
     "programs (by default the ones this build made), options.ini, autorun.inf, autorun.sh,\n"
     "LICENSES.txt, and the pictures converted as above when given; then checks the pair the medium\n"
     "holds. Everything is read and converted before anything is written. An autorun.inf of your own\n"
-    "stays unless --force is given.\n"
+    "stays unless --force is given. Ends with the report of check.\n"
+    "\n"
+    "check: reads DIR/options.ini as the menu reads it (the built-in commands standing for the lines\n"
+    "it leaves out) and says what each of the five entries starts on Windows and on Linux, by the\n"
+    "programs' own rules: a program on the medium, a program the user's system may or may not have\n"
+    "(its folders and PATH), a document, folder or link for the desktop's opener, or nothing, where\n"
+    "the menu says \"The file ... could not be found.\". A warning names each entry that starts\n"
+    "nothing on one of the systems. To serve both, name programs without an extension (setup, not\n"
+    "setup.exe) and put one for each system side by side: setup.exe for Windows, setup for Linux (an\n"
+    "x86-64 program, or a script whose \"#!\" line ends without a carriage return).\n"
     "\n"
     "STYLE: --no-dither  no error diffusion (flat areas, sharper text; bands where colours change slowly)\n"
     "       --highlight-colour COLOUR  the colour of a drawn highlight (default #ffcc00)\n"
     "       --matte COLOUR  what shows through transparent pixels (without it, they are refused)\n"
     "\n"
-    "Exit status: 0 when the pair fits, 1 when it does not, 2 when the command is wrong.\n";
+    "Exit status: 0 when the pair fits, 1 when it does not, 2 when the command is wrong. check: 0 when\n"
+    "every entry starts something on Windows or on Linux (warnings or not), 1 when an entry starts\n"
+    "nothing on either or DIR is no folder, 2 when the command is wrong.\n";
 
 constexpr std::uint32_t kOutline = 0xFF00FF;
 
@@ -127,7 +140,7 @@ int Refuse(const std::string& fault) {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
-  const bool convert = mode == "convert", medium = mode == "medium";
+  const bool convert = mode == "convert", medium = mode == "medium", check = mode == "check";
   std::string preview, out_dir = ".", background, highlight;
   tarvelin::ConversionStyle style;
   bool style_given = false;
@@ -137,7 +150,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tarvelin-art: %s\n\n%s", message.c_str(), kUsage);
     return 2;
   };
-  for (int i = convert || medium ? 2 : 1; i < argc; ++i) {
+  for (int i = convert || medium || check ? 2 : 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool has_value = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
@@ -181,6 +194,12 @@ int main(int argc, char** argv) {
   }
 
   std::optional<tarvelin::ConvertedPair> pair;
+  if (check) {
+    if (files.size() != 1) return usage_error("give the medium's folder");
+    std::error_code ec;
+    if (!std::filesystem::is_directory(files[0], ec)) return Refuse(files[0] + ": not a folder");
+    return tarvelin::ReportEntries(files[0]).starting_nothing_anywhere > 0 ? 1 : 0;
+  }
   if (convert) {
     if (files.empty() || files.size() > 2)
       return usage_error("give the background picture, and the highlight picture if there is one");
@@ -212,6 +231,7 @@ int main(int argc, char** argv) {
     for (const tarvelin::MediumFile& file : plan->files) names += (names.empty() ? "" : ", ") + file.name;
     std::printf("%s: %s laid out\n", out_dir.c_str(), names.c_str());
     for (const std::string& note : plan->notes) std::printf("%s\n", note.c_str());
+    tarvelin::ReportEntries(out_dir);
   } else if (files.size() != 2) {
     return usage_error("give two pictures, the background and the highlight");
   }

@@ -1,0 +1,222 @@
+#include "runtime/command_forecast.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "runtime/command_line.h"
+
+namespace tarvelin {
+namespace {
+
+using Kind = FileQueries::Kind;
+
+// The bytes a file's kind is told from: as many as the Linux kernel reads of a "#!" line.
+constexpr std::size_t kFirstBytes = 256;
+// The ELF header's class, byte order and machine fields, and the values of an x86-64 program.
+constexpr std::size_t kElfClass = 4, kElfByteOrder = 5, kElfMachine = 18;
+constexpr unsigned char kElf64 = 2, kElfLittleEndian = 1;
+constexpr unsigned kElfMachineX86_64 = 62;
+
+bool IsWindowsProgram(std::string_view bytes) { return bytes.starts_with("MZ"); }
+
+std::string Quoted(std::string_view text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '\r') quoted += "\\r";
+    else quoted += c;
+  }
+  return quoted + '"';
+}
+
+// The lower-case extension of a file's name, without its dot; empty when it has none.
+std::string ExtensionOf(std::string_view path) {
+  const std::size_t file = path.find_last_of("\\/:");
+  const std::string_view name = path.substr(file == std::string_view::npos ? 0 : file + 1);
+  const std::size_t dot = name.rfind('.');
+  std::string extension(dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1));
+  for (char& c : extension)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return extension;
+}
+
+// Answers StartCommand's questions from a medium, recording what the system would do.
+class Forecaster : public CommandSystem {
+ public:
+  explicit Forecaster(MediumFiles& medium) : medium_(medium) {}
+
+  Forecast Tell(std::string_view command) {
+    const StartResult result = StartCommand(command, *this);
+    if (!result.Started()) return {Forecast::Outcome::Nothing, result.failure};
+    return forecast_;
+  }
+
+ protected:
+  RunAttempt Runs(std::string what) {
+    forecast_ = {Forecast::Outcome::Runs, std::move(what)};
+    return {RunAttempt::Outcome::Started};
+  }
+  RunAttempt Searches(std::string what) {
+    forecast_ = {Forecast::Outcome::Searches, std::move(what)};
+    return {RunAttempt::Outcome::Started};
+  }
+  StartResult Opens(std::string what) {
+    forecast_ = {Forecast::Outcome::Opens, std::move(what)};
+    return {StartResult::Outcome::Started};
+  }
+  // True when a name the command may mean stands for a file or folder on the medium, which the
+  // rule opens once the system's search finds no program of that name (as on a user's system
+  // without one).
+  bool OnMediumAsAnyName(std::string_view command_line) {
+    for (const ProgramCandidate& candidate : ProgramCandidates(command_line))
+      if (Existing(candidate.program)) return true;
+    return false;
+  }
+
+  MediumFiles& medium_;
+
+ private:
+  Forecast forecast_;
+};
+
+// --- Windows
+
+// A name from the root of a drive, a share or the current drive: on the user's system.
+bool FromWindowsRoot(std::string_view name) {
+  return name.starts_with('\\') || name.starts_with('/') || (name.size() >= 2 && name[1] == ':');
+}
+
+std::string WindowsName(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+class WindowsForecaster final : public Forecaster {
+ public:
+  using Forecaster::Forecaster;
+
+  // Windows's file systems match names ignoring case.
+  std::optional<Found> OnMedium(std::string_view name, bool) override {
+    if (FromWindowsRoot(name)) return std::nullopt;
+    const std::optional<std::string> found = FindIgnoringCase(LinuxPath(WindowsProgramFile(name)), medium_);
+    if (!found || medium_.KindOf(*found) != Kind::File) return std::nullopt;
+    return Found{*found};
+  }
+
+  // CreateProcessW runs a PE file, and a batch file through cmd.exe; any other file goes to the
+  // shell, but one named as a program (.exe, .com) is refused there too.
+  RunAttempt RunFound(const std::string& path, std::string_view, const Arguments&) override {
+    const std::string extension = ExtensionOf(path);
+    if (extension == "bat" || extension == "cmd")
+      return Runs("runs " + WindowsName(path) + " on the medium (a batch file, through cmd.exe)");
+    if (IsWindowsProgram(medium_.FirstBytes(path, kFirstBytes))) return Runs("runs " + WindowsName(path) + " on the medium");
+    if (extension == "exe" || extension == "com")
+      return {RunAttempt::Outcome::Failed, WindowsName(path) + " is no Windows program (it lacks a program's header)"};
+    return {RunAttempt::Outcome::NotAProgram, {}, path};
+  }
+
+  // CreateProcessW searches the system's folders and PATH for a bare name, .exe added.
+  RunAttempt RunSearched(std::string_view name, const Arguments&, std::string_view command_line) override {
+    if (OnMediumAsAnyName(command_line)) return {RunAttempt::Outcome::NotFound};
+    const std::string program = WindowsName(WindowsProgramFile(name));
+    if (FromWindowsRoot(name)) return Searches("runs " + program + " from the user's system, which may or may not have it");
+    if (name.find_first_of("\\/") != std::string_view::npos)
+      return {RunAttempt::Outcome::NotFound, "no file " + program + " is on the medium"};
+    return Searches("looks for " + program + " in the system's folders and PATH, where the user's system may or may not have it");
+  }
+
+  StartResult Open(const std::string& target, std::string_view) override {
+    if (IsDesktopLink(target)) return Opens("opens the link " + target + " in the user's browser or mail program");
+    if (medium_.KindOf(target) == Kind::Folder) return Opens("opens the folder " + WindowsName(target) + " in Explorer");
+    const std::string extension = ExtensionOf(target);
+    if (extension.empty())
+      return {StartResult::Outcome::Failed,
+              WindowsName(target) + " has no extension, so Windows has no program to open it with"};
+    return Opens("opens " + WindowsName(target) + " with the program Windows has for ." + extension + " files");
+  }
+
+  std::optional<std::string> Existing(std::string_view name) override {
+    if (FromWindowsRoot(name)) return std::nullopt;
+    return FindIgnoringCase(LinuxPath(name), medium_);
+  }
+};
+
+// --- Linux
+
+// What the Linux program does with a program of this file's first bytes: runs a script with its
+// interpreter and an x86-64 program, fails for others; nothing for a file that is no program.
+std::optional<RunAttempt> LinuxProgramOutcome(const std::string& path, std::string_view bytes, std::string& what) {
+  if (const std::optional<ScriptLine> script = ReadScriptLine(bytes)) {
+    const std::string line = script->interpreter + (script->argument.empty() ? "" : " " + script->argument);
+    if (script->carriage_return)
+      return RunAttempt{RunAttempt::Outcome::Failed,
+                        path + ": its first line ends in a carriage return (saved with Windows line ends), so its "
+                               "interpreter would be " + Quoted(line) + ", which no system has"};
+    if (script->interpreter.empty())
+      return RunAttempt{RunAttempt::Outcome::Failed, path + ": its \"#!\" line names no interpreter"};
+    what = "runs " + path + " on the medium (a script, through " + line + ")";
+    return RunAttempt{RunAttempt::Outcome::Started};
+  }
+  if (!bytes.starts_with("\x7f" "ELF")) return std::nullopt;
+  const auto byte = [&bytes](std::size_t at) { return at < bytes.size() ? static_cast<unsigned char>(bytes[at]) : 0u; };
+  const unsigned machine = byte(kElfByteOrder) == kElfLittleEndian ? byte(kElfMachine) | byte(kElfMachine + 1) << 8
+                                                                   : byte(kElfMachine) << 8 | byte(kElfMachine + 1);
+  if (byte(kElfClass) != kElf64 || byte(kElfByteOrder) != kElfLittleEndian || machine != kElfMachineX86_64)
+    return RunAttempt{RunAttempt::Outcome::Failed, path + " is a program for another kind of processor (ELF machine " +
+                                                       std::to_string(machine) + "), not for x86-64"};
+  what = "runs " + path + " on the medium (an x86-64 program)";
+  return RunAttempt{RunAttempt::Outcome::Started};
+}
+
+class LinuxForecaster final : public Forecaster {
+ public:
+  using Forecaster::Forecaster;
+
+  std::optional<Found> OnMedium(std::string_view name, bool whole_command) override {
+    return FindOnLinuxMedium(name, whole_command, medium_);
+  }
+
+  RunAttempt RunFound(const std::string& path, std::string_view, const Arguments&) override {
+    std::string what;
+    std::optional<RunAttempt> program = LinuxProgramOutcome(path, medium_.FirstBytes(path, kFirstBytes), what);
+    if (!program) return {RunAttempt::Outcome::NotAProgram, {}, path};
+    if (program->outcome == RunAttempt::Outcome::Started) return Runs(std::move(what));
+    return *program;
+  }
+
+  // A bare name is searched in PATH; a path runs as it stands.
+  RunAttempt RunSearched(std::string_view name, const Arguments&, std::string_view command_line) override {
+    if (OnMediumAsAnyName(command_line)) return {RunAttempt::Outcome::NotFound};
+    const std::string path = LinuxPath(name);
+    if (path.starts_with('/')) return Searches("runs " + path + " from the user's system, which may or may not have it");
+    if (path.find('/') != std::string::npos) return {RunAttempt::Outcome::Failed, "no file " + path + " is on the medium"};
+    return Searches("looks for " + path + " in PATH, where the user's system may or may not have it");
+  }
+
+  StartResult Open(const std::string& target, std::string_view) override {
+    if (IsDesktopLink(target)) return Opens("opens the link " + target + " in the user's browser or mail program");
+    if (medium_.KindOf(target) == Kind::Folder) return Opens("opens the folder " + target + " in the file manager");
+    if (IsWindowsProgram(medium_.FirstBytes(target, kFirstBytes)))
+      return {StartResult::Outcome::Failed,
+              target + " is a Windows program, which the desktop's opener runs only where Wine is installed"};
+    return Opens("gives " + target + " to the desktop's opener, which opens it with the program the desktop has for it");
+  }
+
+  std::optional<std::string> Existing(std::string_view name) override {
+    std::string path = LinuxPath(name);
+    if (medium_.KindOf(path) == Kind::Missing) return std::nullopt;
+    return path;
+  }
+};
+
+}  // namespace
+
+Forecast ForecastOnWindows(std::string_view command, MediumFiles& medium) {
+  return WindowsForecaster(medium).Tell(command);
+}
+
+Forecast ForecastOnLinux(std::string_view command, MediumFiles& medium) {
+  return LinuxForecaster(medium).Tell(command);
+}
+
+}  // namespace tarvelin
