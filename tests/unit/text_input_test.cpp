@@ -38,11 +38,11 @@ TEST(TextInput, LineEndsAreCrLfCrOrLf) {
 
 // The example the README gives disc authors reads as it says.
 TEST(TextInput, TheDocumentedExampleReadsAsDocumented) {
-  EXPECT_EQ(ReadAll("My Product 2.0\r\nguide\\guide.exe\r\nbrowser\\setup.exe /silent\r\n"
-                    "\"websrv\\setup.exe /modules=http,ftp\"\r\ndevkit\\setup.exe \"Developer Kit\"\r\n"
-                    "server\\setup.exe\r\n"),
-            (Fields{"My Product 2.0", "guide\\guide.exe", "browser\\setup.exe /silent",
-                    "websrv\\setup.exe /modules=http,ftp", "devkit\\setup.exe \"Developer Kit\"", "server\\setup.exe"}));
+  EXPECT_EQ(ReadAll("My Product 2.0\r\nguide\\guide\r\nbrowser\\setup /silent\r\n"
+                    "\"websrv\\setup /modules=http,ftp\"\r\ndevkit\\setup \"Developer Kit\"\r\n"
+                    "docs\\manual.pdf\r\n"),
+            (Fields{"My Product 2.0", "guide\\guide", "browser\\setup /silent", "websrv\\setup /modules=http,ftp",
+                    "devkit\\setup \"Developer Kit\"", "docs\\manual.pdf"}));
 }
 
 TEST(TextInput, BlankLineIsAnEmptyField) {

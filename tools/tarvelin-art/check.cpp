@@ -111,6 +111,7 @@ EntriesReport ReportEntries(const std::string& folder) {
     std::printf("entry %d \"%s\"%s: %s; %s\n", entry, command.c_str(),
                 command == BuiltInCommand(entry) ? " (the built-in command)" : "",
                 Said("Windows", windows, command).c_str(), Said("Linux", linux, command).c_str());
+    std::fflush(stdout);  // each warning after its entry's line
     const bool nothing_on_windows = windows.outcome == Forecast::Outcome::Nothing;
     const bool nothing_on_linux = linux.outcome == Forecast::Outcome::Nothing;
     if (nothing_on_windows)
