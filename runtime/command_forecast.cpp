@@ -40,6 +40,29 @@ std::string ExtensionOf(std::string_view path) {
   return extension;
 }
 
+// A path from the root of a system, Windows's or Linux's: on the user's system, not on the medium.
+bool FromSystemRoot(std::string_view path) {
+  return path.starts_with('\\') || path.starts_with('/') || (path.size() >= 2 && path[1] == ':');
+}
+
+// The medium's files; a path from the root of a system is missing, wherever the medium is read.
+class OnlyTheMedium final : public MediumFiles {
+ public:
+  explicit OnlyTheMedium(MediumFiles& medium) : medium_(medium) {}
+
+  Kind KindOf(const std::string& path) override { return FromSystemRoot(path) ? Kind::Missing : medium_.KindOf(path); }
+  bool NameExists(const std::string& path) override { return !FromSystemRoot(path) && medium_.NameExists(path); }
+  std::vector<std::string> Names(const std::string& folder) override {
+    return FromSystemRoot(folder) ? std::vector<std::string>() : medium_.Names(folder);
+  }
+  std::string FirstBytes(const std::string& path, std::size_t count) override {
+    return FromSystemRoot(path) ? std::string() : medium_.FirstBytes(path, count);
+  }
+
+ private:
+  MediumFiles& medium_;
+};
+
 // Answers StartCommand's questions from a medium, recording what the system would do.
 class Forecaster : public CommandSystem {
  public:
@@ -73,18 +96,13 @@ class Forecaster : public CommandSystem {
     return false;
   }
 
-  MediumFiles& medium_;
+  OnlyTheMedium medium_;
 
  private:
   Forecast forecast_;
 };
 
 // --- Windows
-
-// A name from the root of a drive, a share or the current drive: on the user's system.
-bool FromWindowsRoot(std::string_view name) {
-  return name.starts_with('\\') || name.starts_with('/') || (name.size() >= 2 && name[1] == ':');
-}
 
 std::string WindowsName(std::string path) {
   std::replace(path.begin(), path.end(), '/', '\\');
@@ -97,7 +115,6 @@ class WindowsForecaster final : public Forecaster {
 
   // Windows's file systems match names ignoring case.
   std::optional<Found> OnMedium(std::string_view name, bool) override {
-    if (FromWindowsRoot(name)) return std::nullopt;
     const std::optional<std::string> found = FindIgnoringCase(LinuxPath(WindowsProgramFile(name)), medium_);
     if (!found || medium_.KindOf(*found) != Kind::File) return std::nullopt;
     return Found{*found};
@@ -119,7 +136,7 @@ class WindowsForecaster final : public Forecaster {
   RunAttempt RunSearched(std::string_view name, const Arguments&, std::string_view command_line) override {
     if (OnMediumAsAnyName(command_line)) return {RunAttempt::Outcome::NotFound};
     const std::string program = WindowsName(WindowsProgramFile(name));
-    if (FromWindowsRoot(name)) return Searches("runs " + program + " from the user's system, which may or may not have it");
+    if (FromSystemRoot(name)) return Searches("runs " + program + " from the user's system, which may or may not have it");
     if (name.find_first_of("\\/") != std::string_view::npos)
       return {RunAttempt::Outcome::NotFound, "no file " + program + " is on the medium"};
     return Searches("looks for " + program + " in the system's folders and PATH, where the user's system may or may not have it");
@@ -136,37 +153,11 @@ class WindowsForecaster final : public Forecaster {
   }
 
   std::optional<std::string> Existing(std::string_view name) override {
-    if (FromWindowsRoot(name)) return std::nullopt;
     return FindIgnoringCase(LinuxPath(name), medium_);
   }
 };
 
 // --- Linux
-
-// What the Linux program does with a program of this file's first bytes: runs a script with its
-// interpreter and an x86-64 program, fails for others; nothing for a file that is no program.
-std::optional<RunAttempt> LinuxProgramOutcome(const std::string& path, std::string_view bytes, std::string& what) {
-  if (const std::optional<ScriptLine> script = ReadScriptLine(bytes)) {
-    const std::string line = script->interpreter + (script->argument.empty() ? "" : " " + script->argument);
-    if (script->carriage_return)
-      return RunAttempt{RunAttempt::Outcome::Failed,
-                        path + ": its first line ends in a carriage return (saved with Windows line ends), so its "
-                               "interpreter would be " + Quoted(line) + ", which no system has"};
-    if (script->interpreter.empty())
-      return RunAttempt{RunAttempt::Outcome::Failed, path + ": its \"#!\" line names no interpreter"};
-    what = "runs " + path + " on the medium (a script, through " + line + ")";
-    return RunAttempt{RunAttempt::Outcome::Started};
-  }
-  if (!bytes.starts_with("\x7f" "ELF")) return std::nullopt;
-  const auto byte = [&bytes](std::size_t at) { return at < bytes.size() ? static_cast<unsigned char>(bytes[at]) : 0u; };
-  const unsigned machine = byte(kElfByteOrder) == kElfLittleEndian ? byte(kElfMachine) | byte(kElfMachine + 1) << 8
-                                                                   : byte(kElfMachine) << 8 | byte(kElfMachine + 1);
-  if (byte(kElfClass) != kElf64 || byte(kElfByteOrder) != kElfLittleEndian || machine != kElfMachineX86_64)
-    return RunAttempt{RunAttempt::Outcome::Failed, path + " is a program for another kind of processor (ELF machine " +
-                                                       std::to_string(machine) + "), not for x86-64"};
-  what = "runs " + path + " on the medium (an x86-64 program)";
-  return RunAttempt{RunAttempt::Outcome::Started};
-}
 
 class LinuxForecaster final : public Forecaster {
  public:
@@ -176,12 +167,13 @@ class LinuxForecaster final : public Forecaster {
     return FindOnLinuxMedium(name, whole_command, medium_);
   }
 
+  // A script runs through the interpreter of its "#!" line and an x86-64 program runs; another
+  // program fails, and any other file goes to the opener.
   RunAttempt RunFound(const std::string& path, std::string_view, const Arguments&) override {
-    std::string what;
-    std::optional<RunAttempt> program = LinuxProgramOutcome(path, medium_.FirstBytes(path, kFirstBytes), what);
-    if (!program) return {RunAttempt::Outcome::NotAProgram, {}, path};
-    if (program->outcome == RunAttempt::Outcome::Started) return Runs(std::move(what));
-    return *program;
+    const std::string bytes = medium_.FirstBytes(path, kFirstBytes);
+    if (const std::optional<ScriptLine> script = ReadScriptLine(bytes)) return RunScript(path, *script);
+    if (bytes.starts_with("\x7f" "ELF")) return RunProgram(path, bytes);
+    return {RunAttempt::Outcome::NotAProgram, {}, path};
   }
 
   // A bare name is searched in PATH; a path runs as it stands.
@@ -206,6 +198,28 @@ class LinuxForecaster final : public Forecaster {
     std::string path = LinuxPath(name);
     if (medium_.KindOf(path) == Kind::Missing) return std::nullopt;
     return path;
+  }
+
+ private:
+  RunAttempt RunScript(const std::string& path, const ScriptLine& script) {
+    const std::string line = script.interpreter + (script.argument.empty() ? "" : " " + script.argument);
+    if (script.carriage_return)
+      return {RunAttempt::Outcome::Failed, path + ": its first line ends in a carriage return (saved with Windows line "
+                                                  "ends), so its interpreter would be " + Quoted(line) + ", which no system has"};
+    if (script.interpreter.empty())
+      return {RunAttempt::Outcome::Failed, path + ": its \"#!\" line names no interpreter"};
+    return Runs("runs " + path + " on the medium (a script, through " + line + ")");
+  }
+
+  RunAttempt RunProgram(const std::string& path, std::string_view header) {
+    const auto byte = [header](std::size_t at) { return at < header.size() ? static_cast<unsigned char>(header[at]) : 0u; };
+    const bool little_endian = byte(kElfByteOrder) == kElfLittleEndian;
+    const unsigned machine = little_endian ? byte(kElfMachine) | byte(kElfMachine + 1) << 8
+                                           : byte(kElfMachine) << 8 | byte(kElfMachine + 1);
+    if (byte(kElfClass) != kElf64 || !little_endian || machine != kElfMachineX86_64)
+      return {RunAttempt::Outcome::Failed, path + " is a program for another kind of processor (ELF machine " +
+                                               std::to_string(machine) + "), not for x86-64"};
+    return Runs("runs " + path + " on the medium (an x86-64 program)");
   }
 };
 

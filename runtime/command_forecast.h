@@ -14,7 +14,7 @@
 namespace tarvelin {
 
 // The files of a medium, the folder the menu runs in. A path from the root of a system ("/usr",
-// "C:\", "\\server") is on the user's system, not on the medium, and so missing here.
+// "C:\", "\\server") is on the user's system: the forecast never asks about it.
 class MediumFiles : public FileQueries {
  public:
   // The first bytes of the file at |path|, at most |count|; empty when it cannot be read.

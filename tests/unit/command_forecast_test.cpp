@@ -54,9 +54,8 @@ class Medium final : public MediumFiles {
   }
 
  private:
-  // Without "./" and a "/" at the end; a path from the root is on no medium.
+  // Without "./" and a "/" at the end.
   static std::string Clean(std::string path) {
-    if (path.starts_with('/')) return "\x01";
     if (path == ".") return {};
     if (path.starts_with("./")) path.erase(0, 2);
     while (path.ends_with('/')) path.pop_back();

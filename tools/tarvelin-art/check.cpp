@@ -32,23 +32,21 @@ class FolderFiles final : public MediumFiles {
   Kind KindOf(const std::string& path) override {
     std::error_code ec;
     const fs::file_status status = fs::status(At(path), ec);
-    if (OnUsersSystem(path) || !fs::exists(status)) return Kind::Missing;
+    if (!fs::exists(status)) return Kind::Missing;
     return fs::is_directory(status) ? Kind::Folder : Kind::File;
   }
   bool NameExists(const std::string& path) override {
     std::error_code ec;
-    return !OnUsersSystem(path) && fs::exists(fs::symlink_status(At(path), ec));
+    return fs::exists(fs::symlink_status(At(path), ec));
   }
   std::vector<std::string> Names(const std::string& folder) override {
     std::vector<std::string> names;
     std::error_code ec;
-    if (OnUsersSystem(folder)) return names;
     for (fs::directory_iterator entry(At(folder), ec), end; !ec && entry != end; entry.increment(ec))
       names.push_back(Utf8Text(entry->path().filename()));
     return names;
   }
   std::string FirstBytes(const std::string& path, std::size_t count) override {
-    if (OnUsersSystem(path)) return {};
     std::ifstream in(At(path), std::ios::binary);
     std::string bytes(count, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(count));
@@ -57,9 +55,6 @@ class FolderFiles final : public MediumFiles {
   }
 
  private:
-  static bool OnUsersSystem(const std::string& path) {
-    return path.starts_with('/') || path.starts_with('\\') || (path.size() >= 2 && path[1] == ':');
-  }
   fs::path At(const std::string& path) const { return root_ / Utf8Path(path); }
 
   fs::path root_;
