@@ -58,6 +58,9 @@ class OnlyTheMedium final : public MediumFiles {
   std::string FirstBytes(const std::string& path, std::size_t count) override {
     return FromSystemRoot(path) ? std::string() : medium_.FirstBytes(path, count);
   }
+  bool LacksExecuteBit(const std::string& path) override {
+    return !FromSystemRoot(path) && medium_.LacksExecuteBit(path);
+  }
 
  private:
   MediumFiles& medium_;
@@ -201,6 +204,16 @@ class LinuxForecaster final : public Forecaster {
   }
 
  private:
+  // A program without execute bits runs from a medium whose file system keeps none, through its
+  // interpreter or loader; on one that keeps them (ext4, ISO 9660 with Rock Ridge) it goes to the
+  // opener. Where this folder keeps them, the author can give them before the medium is made.
+  RunAttempt RunsOnMedium(const std::string& path, std::string what) {
+    if (medium_.LacksExecuteBit(path))
+      what += " only where the medium's file system keeps no execute bits (FAT, exFAT, ISO 9660 without Rock Ridge), "
+              "as it has none: elsewhere it goes to the desktop's opener (chmod +x " + path + ")";
+    return Forecaster::Runs(std::move(what));
+  }
+
   RunAttempt RunScript(const std::string& path, const ScriptLine& script) {
     const std::string line = script.interpreter + (script.argument.empty() ? "" : " " + script.argument);
     if (script.carriage_return)
@@ -208,7 +221,7 @@ class LinuxForecaster final : public Forecaster {
                                                   "ends), so its interpreter would be " + Quoted(line) + ", which no system has"};
     if (script.interpreter.empty())
       return {RunAttempt::Outcome::Failed, path + ": its \"#!\" line names no interpreter"};
-    return Runs("runs " + path + " on the medium (a script, through " + line + ")");
+    return RunsOnMedium(path, "runs " + path + " on the medium (a script, through " + line + ")");
   }
 
   RunAttempt RunProgram(const std::string& path, std::string_view header) {
@@ -219,7 +232,7 @@ class LinuxForecaster final : public Forecaster {
     if (byte(kElfClass) != kElf64 || !little_endian || machine != kElfMachineX86_64)
       return {RunAttempt::Outcome::Failed, path + " is a program for another kind of processor (ELF machine " +
                                                std::to_string(machine) + "), not for x86-64"};
-    return Runs("runs " + path + " on the medium (an x86-64 program)");
+    return RunsOnMedium(path, "runs " + path + " on the medium (an x86-64 program)");
   }
 };
 

@@ -19,6 +19,9 @@ class MediumFiles : public FileQueries {
  public:
   // The first bytes of the file at |path|, at most |count|; empty when it cannot be read.
   virtual std::string FirstBytes(const std::string& path, std::size_t count) = 0;
+  // True when the file at |path| has no execute bit where the medium is read and its file system
+  // keeps them; false where they are not kept (a Windows file system).
+  virtual bool LacksExecuteBit(const std::string& path) = 0;
 };
 
 struct Forecast {

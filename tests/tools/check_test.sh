@@ -36,6 +36,7 @@ script both/setup
 mkdir -p both/docs && echo "read me" >"both/docs/read me.txt"
 windows_program both/tools/install.exe
 linux_program both/tools/install
+chmod +x both/setup both/tools/install
 check 0 both
 has 'entry 1 "setup /quiet": Windows runs setup.exe on the medium; Linux runs setup on the medium (a script, through /bin/sh)'
 has 'entry 2 "docs\read me.txt": Windows opens docs\read me.txt with the program Windows has for .txt files; Linux gives docs/read me.txt to the desktop'"'"'s opener'
@@ -44,6 +45,7 @@ has 'entry 4 "tools\install": Windows runs tools\install.exe on the medium; Linu
 has 'entry 5 "docs": Windows opens the folder docs in Explorer; Linux opens the folder docs in the file manager'
 lacks "warning:"
 lacks "could not be found"
+lacks "execute bits"
 
 # The README's old convention, .exe in every name: Windows only. Each entry warns for Linux, and
 # as each starts something somewhere the status stays 0.
@@ -64,6 +66,9 @@ windows_program windows-made/tools/crlf.exe
 printf '#!/bin/sh\r\necho installing\r\n' >windows-made/tools/crlf
 check 1 windows-made
 has 'entry 1 "setup\setup -v": Windows runs SETUP\Setup.EXE on the medium; Linux runs SETUP/SETUP on the medium (an x86-64 program)'
+# Copied from a Windows file system, the program has no execute bit: on a medium that keeps them,
+# the Linux program hands it to the opener.
+has "(an x86-64 program) only where the medium's file system keeps no execute bits (FAT, exFAT, ISO 9660 without Rock Ridge), as it has none: elsewhere it goes to the desktop's opener (chmod +x SETUP/SETUP)"
 has 'entry 2 "tools\crlf": Windows runs tools\crlf.exe on the medium; Linux starts nothing'
 has 'warning: entry 2 starts nothing on Linux: tools/crlf: its first line ends in a carriage return (saved with Windows line ends), so its interpreter would be "/bin/sh\r"'
 has 'entry 3 "extras\missing.exe": Windows starts nothing (no file extras\missing.exe is on the medium) and the menu says "The file extras\missing.exe could not be found."; Linux starts nothing'

@@ -29,6 +29,7 @@ class Medium final : public MediumFiles {
  public:
   std::map<std::string, std::string> files;
   std::set<std::string> folders;
+  std::set<std::string> without_execute_bit;
 
   Kind KindOf(const std::string& path) override {
     const std::string at = Clean(path);
@@ -52,6 +53,7 @@ class Medium final : public MediumFiles {
     const auto it = files.find(Clean(path));
     return it == files.end() ? std::string() : it->second.substr(0, count);
   }
+  bool LacksExecuteBit(const std::string& path) override { return without_execute_bit.contains(Clean(path)); }
 
  private:
   // Without "./" and a "/" at the end.
@@ -111,7 +113,9 @@ TEST(CommandForecast, TellsWhatEachSystemStartsFromTheFilesOnTheMedium) {
                   {"install.cmd", "@echo off\r\n"},
                   {"Read Me.txt", "words"},
                   {"notes", "words"},
-                  {"fake.exe", "not a program"}};
+                  {"fake.exe", "not a program"},
+                  {"bare.sh", "#!/bin/bash -e\n"}};
+  medium.without_execute_bit = {"bare.sh"};
   struct Case {
     const char* command;
     Outcome windows, linux;
@@ -122,6 +126,8 @@ TEST(CommandForecast, TellsWhatEachSystemStartsFromTheFilesOnTheMedium) {
       {"win\\setup.exe /q", Outcome::Runs, Outcome::Nothing, "runs win\\setup.exe on the medium",
        "win/setup.exe is a Windows program"},
       {"both --fast", Outcome::Runs, Outcome::Runs, "runs both.exe on the medium", "(a script, through /bin/sh)"},
+      {"bare.sh", Outcome::Opens, Outcome::Runs, "program Windows has for .sh files",
+       "(a script, through /bin/bash -e) only where the medium's file system keeps no execute bits"},
       {"setup", Outcome::Runs, Outcome::Runs, "runs Setup.EXE", "runs SETUP on the medium (an x86-64 program)"},
       {"crlf", Outcome::Runs, Outcome::Nothing, "runs crlf.exe", "interpreter would be \"/bin/sh\\r\""},
       {"arm", Outcome::Nothing, Outcome::Nothing, "no extension", "another kind of processor (ELF machine 183)"},

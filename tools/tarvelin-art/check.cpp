@@ -53,6 +53,17 @@ class FolderFiles final : public MediumFiles {
     bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
     return bytes;
   }
+  bool LacksExecuteBit(const std::string& path) override {
+#ifdef _WIN32
+    (void)path;
+    return false;  // Windows's file systems keep no execute bits
+#else
+    std::error_code ec;
+    const fs::perms perms = fs::status(At(path), ec).permissions();
+    constexpr fs::perms kExecute = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    return !ec && (perms & kExecute) == fs::perms::none;
+#endif
+  }
 
  private:
   fs::path At(const std::string& path) const { return root_ / Utf8Path(path); }
