@@ -18,7 +18,8 @@ class FileQueries {
  public:
   enum class Kind { Missing, File, Folder };
   virtual ~FileQueries() = default;
-  // What |path| is, a link followed to what it names.
+  // What |path| is, a link followed to what it names; anything that exists and is no folder (a
+  // device, a pipe) is a file, as the programs take it.
   virtual Kind KindOf(const std::string& path) = 0;
   // True when |path| exists, a dangling link included.
   virtual bool NameExists(const std::string& path) = 0;
