@@ -91,10 +91,19 @@ has 'entry 1 "notepad": Windows looks for notepad.exe in the system'"'"'s folder
 lacks "warning: entry 1"
 
 # The command is wrong, or the folder is not there.
-output=$("$tool" check 2>&1)
-[ $? -eq 2 ] && grep -qF "give the medium's folder" <<<"$output" || fail "check without a folder: $output"
-output=$("$tool" check nowhere 2>&1)
-[ $? -eq 1 ] && grep -qF "nowhere: not a folder" <<<"$output" || fail "check of a missing folder: $output"
+# wrong STATUS MESSAGE ARGUMENT...: check with the arguments ends with STATUS and says MESSAGE.
+wrong() {
+  local status=$1 message=$2 actual
+  shift 2
+  output=$("$tool" check "$@" 2>&1)
+  actual=$?
+  [ "$actual" -eq "$status" ] || fail "check $* -> status $actual (wanted $status): $output"
+  has "$message"
+}
+wrong 2 "give the medium's folder"
+wrong 2 "give the medium's folder" both windows-only
+wrong 2 "check takes only the medium's folder" --preview preview.png both
+wrong 1 "nowhere: not a folder" nowhere
 
 # medium ends with the same report: here options.ini names a Windows program the medium lacks,
 # and the setup script for Linux is there.
@@ -102,8 +111,8 @@ printf 'MZ stand-in' >tarvelin.exe
 printf '\177ELF stand-in' >tarvelin
 printf '"Laid Out"\r\nsetup\r\n' >laid.ini
 mkdir -p laid && script laid/setup
-output=$("$tool" medium laid --options laid.ini --linux tarvelin --windows tarvelin.exe 2>&1)
-[ $? -eq 0 ] || fail "medium: $output"
+output=$("$tool" medium laid --options laid.ini --linux tarvelin --windows tarvelin.exe 2>&1) ||
+  fail "medium: $output"
 has "laid out"
 has 'entry 1 "setup": Windows starts nothing'
 has 'Linux runs setup on the medium (a script, through /bin/sh)'

@@ -6,8 +6,7 @@ namespace tarvelin {
 
 // How a medium's entries fared.
 struct EntriesReport {
-  int starting_nothing_somewhere = 0;  // entries that start nothing on Windows, on Linux or on both
-  int starting_nothing_anywhere = 0;   // entries that start nothing on either
+  int starting_nothing_anywhere = 0;  // entries that start nothing on Windows and nothing on Linux
 };
 
 // Reads options.ini in |folder| as the menu reads it, the built-in commands standing for the lines

@@ -196,6 +196,7 @@ int main(int argc, char** argv) {
   std::optional<tarvelin::ConvertedPair> pair;
   if (check) {
     if (files.size() != 1) return usage_error("give the medium's folder");
+    if (!preview.empty()) return usage_error("--preview draws a pair of pictures; check takes only the medium's folder");
     std::error_code ec;
     if (!std::filesystem::is_directory(files[0], ec)) return Refuse(files[0] + ": not a folder");
     return tarvelin::ReportEntries(files[0]).starting_nothing_anywhere > 0 ? 1 : 0;
