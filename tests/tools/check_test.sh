@@ -57,13 +57,15 @@ has "warning: entry 5 starts nothing on Linux: setup.exe is a Windows program"
 [ "$(grep -c '^warning: entry [1-5] starts nothing on Linux' <<<"$output")" -eq 5 ] || fail "five warnings wanted: $output"
 lacks "starts nothing on Windows"
 
-# A medium made on Windows: names in another case than options.ini's; a script saved with CR LF
+# A medium made on Windows: names in another case than options.ini's (OPTIONS.INI itself too,
+# which the programs find as Windows does); a script saved with CR LF
 # line ends; a name that is nowhere; the last two lines left out, so the built-in commands stand.
 options windows-made "Made on Windows" 'setup\setup -v' 'tools\crlf' 'extras\missing.exe'
 windows_program windows-made/SETUP/Setup.EXE
 linux_program windows-made/SETUP/SETUP
 windows_program windows-made/tools/crlf.exe
 printf '#!/bin/sh\r\necho installing\r\n' >windows-made/tools/crlf
+mv windows-made/options.ini windows-made/OPTIONS.INI
 check 1 windows-made
 has 'entry 1 "setup\setup -v": Windows runs SETUP\Setup.EXE on the medium; Linux runs SETUP/SETUP on the medium (an x86-64 program)'
 # Copied from a Windows file system, the program has no execute bit: on a medium that keeps them,
