@@ -21,6 +21,17 @@ namespace {
 
 using tarvelin::Picture;
 
+#ifdef TARVELIN_PROGRAMS_BESIDE_TOOL
+#define TARVELIN_DEFAULT_PROGRAMS "tarvelin and tarvelin.exe beside this tool"
+// The tool as it ships comes with both programs in its own folder.
+std::string BesideTool(const char* name) {
+  std::error_code ec;
+  return (std::filesystem::read_symlink("/proc/self/exe", ec).parent_path() / name).string();
+}
+#else
+#define TARVELIN_DEFAULT_PROGRAMS "the ones this build made"
+#endif
+
 constexpr const char* kUsage =
     "Usage: tarvelin-art [--preview PREVIEW.png] BACKGROUND.bmp HIGHLIGHT.bmp\n"
     "       tarvelin-art convert [--out DIR] [STYLE] [--preview PREVIEW.png] BACKGROUND [HIGHLIGHT]\n"
@@ -42,7 +53,7 @@ constexpr const char* kUsage =
     "and DIR holds either the pair it held or the new one, never half of each.\n"
     "\n"
     "medium: puts the menu at the root of the folder DIR, a medium for Windows and Linux: both\n"
-    "programs (by default the ones this build made), options.ini, autorun.inf, autorun.sh,\n"
+    "programs (by default " TARVELIN_DEFAULT_PROGRAMS "), options.ini, autorun.inf, autorun.sh,\n"
     "LICENSES.txt, and the pictures converted as above when given; then checks the pair the medium\n"
     "holds. Everything is read and converted before anything is written. An autorun.inf of your own\n"
     "stays unless --force is given.\n"
@@ -132,7 +143,11 @@ int main(int argc, char** argv) {
   std::string preview, out_dir = ".", background, highlight;
   tarvelin::ConversionStyle style;
   bool style_given = false;
+#ifdef TARVELIN_PROGRAMS_BESIDE_TOOL
+  tarvelin::MediumSources sources{"", BesideTool("tarvelin"), BesideTool("tarvelin.exe")};
+#else
   tarvelin::MediumSources sources{"", TARVELIN_LINUX_PROGRAM, TARVELIN_WINDOWS_PROGRAM};
+#endif
   std::vector<std::string> files;
   auto usage_error = [](const std::string& message) {
     std::fprintf(stderr, "tarvelin-art: %s\n\n%s", message.c_str(), kUsage);
