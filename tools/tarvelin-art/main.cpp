@@ -2,6 +2,11 @@
 // for Windows and Linux, and checks that a pair fits the menu, drawing a preview of where the
 // highlights fall, so an author can see it before burning anything.
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +21,7 @@
 #include "png.h"
 #include "runtime/artwork.h"
 #include "tools/common/capped_file.h"
+#include "tools/common/utf8_path.h"
 
 namespace {
 
@@ -25,8 +31,14 @@ using tarvelin::Picture;
 #define TARVELIN_DEFAULT_PROGRAMS "tarvelin and tarvelin.exe beside this tool"
 // The tool as it ships comes with both programs in its own folder.
 std::string BesideTool(const char* name) {
+#ifdef _WIN32
+  std::wstring self(32768, L'\0');
+  self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+  return tarvelin::NameOf(std::filesystem::path(self).parent_path() / name);
+#else
   std::error_code ec;
-  return (std::filesystem::read_symlink("/proc/self/exe", ec).parent_path() / name).string();
+  return tarvelin::NameOf(std::filesystem::read_symlink("/proc/self/exe", ec).parent_path() / name);
+#endif
 }
 #else
 #define TARVELIN_DEFAULT_PROGRAMS "the ones this build made"
@@ -109,7 +121,7 @@ tarvelin::Outcome<> WritePreview(const std::string& path, const Picture& back, c
   }
   const tarvelin::Outcome<std::string> png = tarvelin::EncodePng(w, h * 2, pixels);
   if (!png) return tarvelin::Fault{path + ": " + png.fault()};
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(tarvelin::PathOf(path), std::ios::binary);
   out.write(png->data(), static_cast<std::streamsize>(png->size()));
   if (!out.flush()) return tarvelin::Fault{path + ": cannot be written"};
   return {};
@@ -137,7 +149,7 @@ int Refuse(const std::string& fault) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   const bool convert = mode == "convert", medium = mode == "medium";
   std::string preview, out_dir = ".", background, highlight;
@@ -239,7 +251,7 @@ int main(int argc, char** argv) {
     files = {out_dir + "/background.bmp", out_dir + "/highlight.bmp"};
   } else if (medium) {
     files = {out_dir + "/background.bmp", out_dir + "/highlight.bmp"};
-    if (!std::ifstream(files[0]) && !std::ifstream(files[1])) {
+    if (!std::ifstream(tarvelin::PathOf(files[0])) && !std::ifstream(tarvelin::PathOf(files[1]))) {
       std::printf("%s: no pictures beside the programs, so the menu shows its built-in ones\n", out_dir.c_str());
       return 0;
     }
@@ -247,7 +259,7 @@ int main(int argc, char** argv) {
 
   std::error_code ec;
   for (const std::string& file : files)
-    if (!preview.empty() && std::filesystem::equivalent(preview, file, ec))
+    if (!preview.empty() && std::filesystem::equivalent(tarvelin::PathOf(preview), tarvelin::PathOf(file), ec))
       return Refuse(file + ": would be written over by the preview; give --preview another name");
   tarvelin::Outcome<tarvelin::Artwork> art = Fits(files[0], files[1]);
   if (!art) return Refuse(art.fault());
@@ -259,3 +271,28 @@ int main(int argc, char** argv) {
               preview.empty() ? "" : "; preview: ", preview.c_str());
   return 0;
 }
+
+#ifdef _WIN32
+// Windows gives the command line in UTF-16; the tool works in UTF-8 (tools/common/utf8_path.h) and
+// writes it so to the console.
+int wmain(int argc, wchar_t** wide_argv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide_argv[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string arg(static_cast<std::size_t>(std::max(length, 1)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide_argv[i], -1, arg.data(), length, nullptr, nullptr);
+    arg.pop_back();  // the terminating zero
+    args.push_back(std::move(arg));
+  }
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const UINT console = GetConsoleOutputCP();
+  SetConsoleOutputCP(CP_UTF8);
+  const int status = Run(argc, argv.data());
+  SetConsoleOutputCP(console);
+  return status;
+}
+#else
+int main(int argc, char** argv) { return Run(argc, argv); }
+#endif
