@@ -62,6 +62,11 @@ convert_as 1 "^see-through.png: 200 pixels are transparent or partly so, from \(
 convert_as 0 "fit the menu" matte -- --no-dither --matte white see-through.png
 [ "$(red_at matte/background.bmp 110 55)" = 255 ] && [ "$(red_at matte/background.bmp 10 10)" = 51 ] ||
   fail "with --matte white, the transparent pixels are $(red_at matte/background.bmp 110 55), the rest $(red_at matte/background.bmp 10 10)"
+# The same colour as the web writes it: named, short, as rgb().
+for colour in white '#fff' 'rgb(255, 255, 255)' WHITE; do
+  convert_as 0 "fit the menu" matte -- --no-dither --matte "$colour" see-through.png
+  [ "$(red_at matte/background.bmp 110 55)" = 255 ] || fail "--matte $colour: not white"
+done
 output=$("$tool" convert --matte not-a-colour see-through.png 2>&1)
 [ $? -eq 2 ] && grep -q "not-a-colour: not a colour" <<<"$output" || fail "a wrong --matte: $output"
 
@@ -81,7 +86,7 @@ idat=49444154789c6360a03d000000640001                      # type, 100 zero byte
 bytes "89504e470d0a1a0a0000000d${ihdr}$(crc32 "$ihdr")0000000c${idat}$(crc32 "$idat")0000000049454e44ae426082" >huge.png
 convert_as 1 "^huge.png: 20000 x 20000; the menu needs 480 x 360" out -- huge.png
 echo "a note, not a picture" >notes.png
-convert_as 1 "^notes.png: not a picture this tool reads \(it reads PNG, JPEG, BMP, GIF and TIFF\)" out -- notes.png
+convert_as 1 "^notes.png: not a picture this tool reads \(it reads PNG, JPEG, BMP and GIF\)" out -- notes.png
 cat >drawing.svg <<'SVG'
 <?xml version="1.0"?>
 <svg xmlns="http://www.w3.org/2000/svg" width="480" height="360"><rect width="480" height="360" fill="red"/></svg>

@@ -2,6 +2,11 @@
 // for Windows and Linux, and checks that a pair fits the menu, drawing a preview of where the
 // highlights fall, so an author can see it before burning anything.
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -17,10 +22,28 @@
 #include "png.h"
 #include "runtime/artwork.h"
 #include "tools/common/capped_file.h"
+#include "tools/common/utf8_path.h"
 
 namespace {
 
 using tarvelin::Picture;
+
+#ifdef TARVELIN_PROGRAMS_BESIDE_TOOL
+#define TARVELIN_DEFAULT_PROGRAMS "tarvelin and tarvelin.exe beside this tool"
+// The tool as it ships comes with both programs in its own folder.
+std::string BesideTool(const char* name) {
+#ifdef _WIN32
+  std::wstring self(32768, L'\0');
+  self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+  return tarvelin::NameOf(std::filesystem::path(self).parent_path() / name);
+#else
+  std::error_code ec;
+  return tarvelin::NameOf(std::filesystem::read_symlink("/proc/self/exe", ec).parent_path() / name);
+#endif
+}
+#else
+#define TARVELIN_DEFAULT_PROGRAMS "the ones this build made"
+#endif
 
 constexpr const char* kUsage =
     "Usage: tarvelin-art [--preview PREVIEW.png] BACKGROUND.bmp HIGHLIGHT.bmp\n"
@@ -35,15 +58,16 @@ constexpr const char* kUsage =
     "With --preview, also writes a PNG of both pictures, one above the other, with the six\n"
     "hot-spot rectangles outlined.\n"
     "\n"
-    "convert: turns pictures of the menu's size (PNG, JPEG, BMP, GIF or TIFF, turned upright as their\n"
-    "EXIF orientation says) into background.bmp and highlight.bmp in DIR (default: the current\n"
-    "folder), with one colour table chosen for the pixels that show, prints their colour error\n"
-    "(PSNR), and checks them as above. Without a highlight picture, one is drawn: every entry and the\n"
-    "exit button lit in the highlight colour. The pictures given are never written over, and DIR\n"
-    "holds either the pair it held or the new one, never half of each.\n"
+    "convert: turns pictures of the menu's size into background.bmp and highlight.bmp in DIR\n"
+    "(default: the current folder), with one colour table chosen for the pixels that show, prints their\n"
+    "colour error (PSNR), and checks them as above. It reads PNG (every depth: palette, grey, with or\n"
+    "without alpha), JPEG (turned upright as its EXIF orientation says), BMP (1 to 32 bits, RLE too)\n"
+    "and GIF (the first picture of an animation). Without a highlight picture, one is drawn: every\n"
+    "entry and the exit button lit in the highlight colour. The pictures given are never written over,\n"
+    "and DIR holds either the pair it held or the new one, never half of each.\n"
     "\n"
     "medium: puts the menu at the root of the folder DIR, a medium for Windows and Linux: both\n"
-    "programs (by default the ones this build made), options.ini, autorun.inf, autorun.sh,\n"
+    "programs (by default " TARVELIN_DEFAULT_PROGRAMS "), options.ini, autorun.inf, autorun.sh,\n"
     "LICENSES.txt, and the pictures converted as above when given; then checks the pair the medium\n"
     "holds. Everything is read and converted before anything is written. An autorun.inf of your own\n"
     "stays unless --force is given. Ends with the report of check.\n"
@@ -60,6 +84,7 @@ constexpr const char* kUsage =
     "STYLE: --no-dither  no error diffusion (flat areas, sharper text; bands where colours change slowly)\n"
     "       --highlight-colour COLOUR  the colour of a drawn highlight (default #ffcc00)\n"
     "       --matte COLOUR  what shows through transparent pixels (without it, they are refused)\n"
+    "COLOUR: #rrggbb, #rgb, rgb(R, G, B) with 0 to 255, or a CSS colour name (gold, navy, ...)\n"
     "\n"
     "Exit status: 0 when the pair fits, 1 when it does not, 2 when the command is wrong. check: 0 when\n"
     "every entry starts something on Windows or on Linux (warnings or not), 1 when an entry starts\n"
@@ -110,7 +135,7 @@ tarvelin::Outcome<> WritePreview(const std::string& path, const Picture& back, c
   }
   const tarvelin::Outcome<std::string> png = tarvelin::EncodePng(w, h * 2, pixels);
   if (!png) return tarvelin::Fault{path + ": " + png.fault()};
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(tarvelin::PathOf(path), std::ios::binary);
   out.write(png->data(), static_cast<std::streamsize>(png->size()));
   if (!out.flush()) return tarvelin::Fault{path + ": cannot be written"};
   return {};
@@ -138,13 +163,17 @@ int Refuse(const std::string& fault) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   const bool convert = mode == "convert", medium = mode == "medium", check = mode == "check";
   std::string preview, out_dir = ".", background, highlight;
   tarvelin::ConversionStyle style;
   bool style_given = false;
+#ifdef TARVELIN_PROGRAMS_BESIDE_TOOL
+  tarvelin::MediumSources sources{"", BesideTool("tarvelin"), BesideTool("tarvelin.exe")};
+#else
   tarvelin::MediumSources sources{"", TARVELIN_LINUX_PROGRAM, TARVELIN_WINDOWS_PROGRAM};
+#endif
   std::vector<std::string> files;
   auto usage_error = [](const std::string& message) {
     std::fprintf(stderr, "tarvelin-art: %s\n\n%s", message.c_str(), kUsage);
@@ -244,7 +273,7 @@ int main(int argc, char** argv) {
     files = {out_dir + "/background.bmp", out_dir + "/highlight.bmp"};
   } else if (medium) {
     files = {out_dir + "/background.bmp", out_dir + "/highlight.bmp"};
-    if (!std::ifstream(files[0]) && !std::ifstream(files[1])) {
+    if (!std::ifstream(tarvelin::PathOf(files[0])) && !std::ifstream(tarvelin::PathOf(files[1]))) {
       std::printf("%s: no pictures beside the programs, so the menu shows its built-in ones\n", out_dir.c_str());
       return 0;
     }
@@ -252,7 +281,7 @@ int main(int argc, char** argv) {
 
   std::error_code ec;
   for (const std::string& file : files)
-    if (!preview.empty() && std::filesystem::equivalent(preview, file, ec))
+    if (!preview.empty() && std::filesystem::equivalent(tarvelin::PathOf(preview), tarvelin::PathOf(file), ec))
       return Refuse(file + ": would be written over by the preview; give --preview another name");
   tarvelin::Outcome<tarvelin::Artwork> art = Fits(files[0], files[1]);
   if (!art) return Refuse(art.fault());
@@ -264,3 +293,28 @@ int main(int argc, char** argv) {
               preview.empty() ? "" : "; preview: ", preview.c_str());
   return 0;
 }
+
+#ifdef _WIN32
+// Windows gives the command line in UTF-16; the tool works in UTF-8 (tools/common/utf8_path.h) and
+// writes it so to the console.
+int wmain(int argc, wchar_t** wide_argv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide_argv[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string arg(static_cast<std::size_t>(std::max(length, 1)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide_argv[i], -1, arg.data(), length, nullptr, nullptr);
+    arg.pop_back();  // the terminating zero
+    args.push_back(std::move(arg));
+  }
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const UINT console = GetConsoleOutputCP();
+  SetConsoleOutputCP(CP_UTF8);
+  const int status = Run(argc, argv.data());
+  SetConsoleOutputCP(console);
+  return status;
+}
+#else
+int main(int argc, char** argv) { return Run(argc, argv); }
+#endif
