@@ -17,6 +17,10 @@
 #include "runtime/artwork.h"
 #include "tools/common/capped_file.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 using tarvelin::Picture;
@@ -26,6 +30,7 @@ constexpr const char* kUsage =
     "       tarvelin-art convert [--out DIR] [STYLE] [--preview PREVIEW.png] BACKGROUND [HIGHLIGHT]\n"
     "       tarvelin-art medium DIR [--options options.ini] [--background PICTURE [--highlight PICTURE] [STYLE]]\n"
     "                           [--preview PREVIEW.png] [--linux tarvelin] [--windows tarvelin.exe] [--force]\n"
+    "       tarvelin-art --version\n"
     "\n"
     "Checks that two pictures fit the menu: both 8-bit Windows bitmaps (uncompressed or RLE8) of\n"
     "the same size (at most 4096 x 4096) with the same colour table, and every entry and the exit\n"
@@ -41,7 +46,8 @@ constexpr const char* kUsage =
     "holds either the pair it held or the new one, never half of each.\n"
     "\n"
     "medium: puts the menu at the root of the folder DIR, a medium for Windows and Linux: both\n"
-    "programs (by default the ones this build made), options.ini, autorun.inf, autorun.sh,\n"
+    "programs (by default the ones in the medium folder beside this tool, as the kit holds them, else\n"
+    "the ones the build that made this tool made), options.ini, autorun.inf, autorun.sh,\n"
     "LICENSES.txt, and the pictures converted as above when given; then checks the pair the medium\n"
     "holds. Everything is read and converted before anything is written. An autorun.inf of your own\n"
     "stays unless --force is given.\n"
@@ -118,6 +124,32 @@ tarvelin::Outcome<tarvelin::ConvertedPair> Convert(const std::string& background
   return pair;
 }
 
+// The folder this program was started from, whatever the current directory; empty when the system
+// does not say.
+std::filesystem::path OwnFolder() {
+#ifdef _WIN32
+  // The ANSI name, as every other file name this tool opens is taken.
+  char name[MAX_PATH + 1];
+  const DWORD length = GetModuleFileNameA(nullptr, name, sizeof name);
+  if (length == 0 || length >= sizeof name) return {};
+  return std::filesystem::path(std::string(name, length)).parent_path();
+#else
+  std::error_code ec;
+  return std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+#endif
+}
+
+// The program that `medium` lays out unless told: the one in the medium folder beside the tool,
+// where the kit puts it, else the one the build that made the tool made, if that build made one.
+// When neither is there, the kit's place is the one named as missing.
+std::string DefaultProgram(const std::string& name, const std::string& built) {
+  const std::filesystem::path own_folder = OwnFolder();
+  const std::string in_kit = own_folder.empty() ? "" : (own_folder / "medium" / name).string();
+  std::error_code ec;
+  if (!in_kit.empty() && std::filesystem::is_regular_file(in_kit, ec)) return in_kit;
+  return built.empty() ? in_kit : built;
+}
+
 int Refuse(const std::string& fault) {
   std::fprintf(stderr, "%s\n", fault.c_str());
   return 1;
@@ -131,7 +163,8 @@ int main(int argc, char** argv) {
   std::string preview, out_dir = ".", background, highlight;
   tarvelin::ConversionStyle style;
   bool style_given = false;
-  tarvelin::MediumSources sources{"", TARVELIN_LINUX_PROGRAM, TARVELIN_WINDOWS_PROGRAM};
+  tarvelin::MediumSources sources{"", DefaultProgram(".tarvelin", TARVELIN_LINUX_PROGRAM),
+                                  DefaultProgram("tarvelin.exe", TARVELIN_WINDOWS_PROGRAM)};
   std::vector<std::string> files;
   auto usage_error = [](const std::string& message) {
     std::fprintf(stderr, "tarvelin-art: %s\n\n%s", message.c_str(), kUsage);
@@ -142,6 +175,10 @@ int main(int argc, char** argv) {
     const bool has_value = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("tarvelin-art %s\n", TARVELIN_VERSION);
       return 0;
     }
     if (arg == "--preview" && has_value) {
