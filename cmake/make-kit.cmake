@@ -21,15 +21,17 @@ foreach(program IN LISTS programs)
   endif()
 endforeach()
 
-file(GLOB licence_texts "${SOURCE_DIR}/packaging/licenses/*.txt")
+set(licence_folder "${SOURCE_DIR}/packaging/licenses")
+file(GLOB licence_texts "${licence_folder}/*.txt")
 set(texts "${SOURCE_DIR}/LICENSE" ${licence_texts} "${SOURCE_DIR}/packaging/LICENSES.txt"
           "${SOURCE_DIR}/packaging/autorun.inf" "${SOURCE_DIR}/packaging/autorun.sh"
           "${SOURCE_DIR}/examples/disc/options.ini" "${SOURCE_DIR}/packaging/AUTHORS-GUIDE.md")
 
-# Made again only when something it holds changed (or this script did).
+# Made again only when something it holds changed (or this script did, or a licence text came or
+# went).
 if(EXISTS "${KIT}")
   set(up_to_date TRUE)
-  foreach(input IN LISTS programs texts CMAKE_CURRENT_LIST_FILE)
+  foreach(input IN LISTS programs texts CMAKE_CURRENT_LIST_FILE licence_folder)
     if("${input}" IS_NEWER_THAN "${KIT}")
       set(up_to_date FALSE)
     endif()
@@ -46,7 +48,7 @@ file(MAKE_DIRECTORY "${root}/medium/licenses")
 # put(FILE DESTINATION MODE): FILE copied to DESTINATION (a path inside the kit) with MODE, as the
 # zip keeps it: executable (rwxr-xr-x) or not (rw-r--r--).
 function(put file destination mode)
-  file(COPY_FILE "${file}" "${root}/${destination}" ONLY_IF_DIFFERENT)
+  file(COPY_FILE "${file}" "${root}/${destination}")
   set(permissions OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
   if(mode STREQUAL executable)
     list(APPEND permissions OWNER_EXECUTE GROUP_EXECUTE WORLD_EXECUTE)
