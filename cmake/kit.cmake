@@ -18,11 +18,8 @@ get_filename_component(windows_build "${TARVELIN_WINDOWS_PROGRAM}" DIRECTORY)
 add_custom_target(kit ALL
   COMMAND "${CMAKE_COMMAND}" "-DKIT=${TARVELIN_KIT}" "-DSTAGING=${CMAKE_BINARY_DIR}/kit"
           "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}" "-DLINUX_PROGRAM=${TARVELIN_PROGRAM}"
-          "-DLINUX_TOOL=${CMAKE_BINARY_DIR}/portable/tarvelin-art" "-DWINDOWS_PROGRAM=${TARVELIN_WINDOWS_PROGRAM}"
+          "-DLINUX_TOOL=${TARVELIN_ART_PORTABLE}" "-DWINDOWS_PROGRAM=${TARVELIN_WINDOWS_PROGRAM}"
           "-DWINDOWS_TOOL=${windows_build}/tarvelin-art.exe" -P "${PROJECT_SOURCE_DIR}/cmake/make-kit.cmake"
   BYPRODUCTS "${TARVELIN_KIT}"
   COMMENT "Making the author's kit ${TARVELIN_KIT}")
-add_dependencies(kit tarvelin)
-if(TARGET tarvelin-art-portable)
-  add_dependencies(kit tarvelin-art-portable)
-endif()
+add_dependencies(kit tarvelin tarvelin-art-portable)

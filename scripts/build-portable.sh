@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Linux program in the Debian 11 root (made first if need be, by portable-root.sh) from
 # this source tree, and puts it at OUTPUT. Run by the build (runtime/sdl/CMakeLists.txt), as root.
-#   scripts/build-portable.sh ROOT SOURCE_DIR ART_DIR BUILD_TYPE WARNINGS_AS_ERRORS OUTPUT
+#   scripts/build-portable.sh ROOT SOURCE_DIR ART_DIR BUILD_TYPE WARNINGS_AS_ERRORS OUTPUT [TARGET]
+# TARGET is tarvelin (the default) or tarvelin-art, the author's tool (tools/tarvelin-art/CMakeLists.txt).
 # WARNINGS_AS_ERRORS (ON or OFF) is the build tree's TARVELIN_WARNINGS_AS_ERRORS, passed on.
 set -euo pipefail
 root=$(realpath -m "$1")
@@ -10,8 +11,14 @@ art_dir=$(realpath "$3")
 build_type=$4
 warnings_as_errors=$5
 output=$(realpath -m "$6")
+target=${7:-tarvelin}
+case $target in
+  tarvelin) built=runtime/sdl/tarvelin ;;
+  tarvelin-art) built=tools/tarvelin-art/tarvelin-art ;;
+  *) echo "build-portable: no target $target" >&2; exit 2 ;;
+esac
 
-[ "$(id -u)" -eq 0 ] || { echo "build-portable: building tarvelin needs root (chroot into $root)" >&2; exit 1; }
+[ "$(id -u)" -eq 0 ] || { echo "build-portable: building $target needs root (chroot into $root)" >&2; exit 1; }
 bash "$source_dir/scripts/portable-root.sh" "$root"
 
 # One build folder in the root for each build tree that asks, so that they do not rebuild each
@@ -21,19 +28,19 @@ mkdir -p "$root/src" "$root/art" "$root$inner"
 # The sources and artwork are seen through bind mounts that end with this command's own mount
 # namespace, read-only.
 unshare --mount --propagation private sh -euc '
-  root=$1 source_dir=$2 art_dir=$3 inner=$4 build_type=$5 warnings_as_errors=$6
+  root=$1 source_dir=$2 art_dir=$3 inner=$4 build_type=$5 warnings_as_errors=$6 target=$7
   mount --bind -o ro "$source_dir" "$root/src"
   mount --bind -o ro "$art_dir" "$root/art"
   in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 "$@"; }
   in_root cmake -S /src -B "$inner" -DCMAKE_BUILD_TYPE="$build_type" -DTARVELIN_IN_BUILD_ROOT=ON \
     -DTARVELIN_TESTS=OFF -DTARVELIN_ART_DIR=/art -DCMAKE_PREFIX_PATH=/opt/sdl2 \
     -DTARVELIN_WARNINGS_AS_ERRORS="$warnings_as_errors" >/dev/null
-  in_root cmake --build "$inner" --target tarvelin -- -j2
-' sh "$root" "$source_dir" "$art_dir" "$inner" "$build_type" "$warnings_as_errors"
+  in_root cmake --build "$inner" --target "$target" -- -j2
+' sh "$root" "$source_dir" "$art_dir" "$inner" "$build_type" "$warnings_as_errors" "$target"
 
 # Replaced only when it changed, so that what depends on it is not redone; renamed into place, so
 # that a copy still running keeps its file.
-if ! cmp -s "$root$inner/runtime/sdl/tarvelin" "$output"; then
-  cp "$root$inner/runtime/sdl/tarvelin" "$output.new"
+if ! cmp -s "$root$inner/$built" "$output"; then
+  cp "$root$inner/$built" "$output.new"
   mv -f "$output.new" "$output"
 fi

@@ -8,7 +8,8 @@ set -euo pipefail
 # The Linux program is built in a Debian 11 root (scripts/portable-root.sh) against SDL built there
 # from Debian's source package; this machine lends that root libdecor, which Debian 11 lacks. The
 # unit tests of the SDL provider use this machine's SDL. The demo lays out its medium with
-# tarvelin-art (Magick++ and libimagequant; its colour reduction is tested against pngquant's) and
+# tarvelin-art (libpng, libjpeg-turbo, giflib, zlib and libimagequant; ImageMagick makes and reads
+# its test pictures, and its colour reduction is tested against pngquant's) and
 # carries tarvelin.exe too, a 32-bit x86 program; its tests run it under 64-bit Wine with Wine's
 # 32-bit half (wine32, of the i386 architecture). The tests of the menu on
 # removable media make FAT and ISO 9660 images and mount them with FUSE drivers, as the machine may
@@ -16,7 +17,8 @@ set -euo pipefail
 # and type on it through a virtual keyboard (wtype).
 portable=(debootstrap dpkg-dev util-linux libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev
           libxrandr-dev libxss-dev libwayland-dev libxkbcommon-dev libegl-dev libdecor-0-dev)
-demo=(cmake make g++ pkg-config "${portable[@]}" procps xvfb xdotool imagemagick libmagick++-dev libimagequant-dev
+demo=(cmake make g++ pkg-config "${portable[@]}" procps xvfb xdotool imagemagick libimagequant-dev
+      libpng-dev libjpeg62-turbo-dev libgif-dev zlib1g-dev
       x11-utils xfonts-base fonts-dejavu-core g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686)
 test=("${demo[@]}" libsdl2-dev googletest libgtest-dev x11-apps x11-xserver-utils
       binutils libc6-dev libx11-6 libxext6 libx11-data wine wine64 wine32:i386

@@ -52,12 +52,14 @@ debootstrap --variant=minbase bullseye "$new" "$mirror" >"$root.log" 2>&1 || { t
 in_root() { chroot "$new" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"; }
 
 # Headers and build tools for SDL's X11 and Wayland drivers. Their client libraries are loaded at run
-# time, so only the headers matter, and the sonames SDL reads from the libraries beside them.
+# time, so only the headers matter, and the sonames SDL reads from the libraries beside them. The
+# static archives of tarvelin-art's decoders and colour reduction, which it links whole.
 say "installing the compiler and headers"
 in_root apt-get update -qq >>"$root.log" 2>&1
 in_root apt-get install -y -qq --no-install-recommends g++ make cmake pkg-config \
   libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev libxrandr-dev libxss-dev \
-  libwayland-dev libwayland-bin libxkbcommon-dev libegl-dev libgles-dev >>"$root.log" 2>&1 ||
+  libwayland-dev libwayland-bin libxkbcommon-dev libegl-dev libgles-dev \
+  libpng-dev libjpeg62-turbo-dev libgif-dev zlib1g-dev libimagequant-dev >>"$root.log" 2>&1 ||
   { tail -n 20 "$root.log" >&2; die "installing the build tools failed (log: $root.log)"; }
 in_root apt-get clean
 

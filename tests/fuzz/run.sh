@@ -7,8 +7,8 @@
 #   tests/fuzz/run.sh TARGET|all RUNS        e.g. "all 10000000": that many inputs each, one at a time
 #   tests/fuzz/run.sh TARGET|all SECONDSs    e.g. "bitmap 600s": that long each
 #
-# Targets: options, bitmap, command_line, picture_png, picture_jpeg, picture_bmp, picture_gif,
-# picture_tiff. A long run keeps what it finds new in
+# Targets: options, bitmap, command_line, picture_png, picture_jpeg, picture_bmp, picture_gif.
+# A long run keeps what it finds new in
 # build/fuzz/work/TARGET (the seeds in tests/fuzz/corpus are only read), writes a crashing input to
 # build/fuzz/artifacts/, prints the runs each target survived, and exits non-zero on the first crash.
 set -euo pipefail

@@ -81,7 +81,7 @@ idat=49444154789c6360a03d000000640001                      # type, 100 zero byte
 bytes "89504e470d0a1a0a0000000d${ihdr}$(crc32 "$ihdr")0000000c${idat}$(crc32 "$idat")0000000049454e44ae426082" >huge.png
 convert_as 1 "^huge.png: 20000 x 20000; the menu needs 480 x 360" out -- huge.png
 echo "a note, not a picture" >notes.png
-convert_as 1 "^notes.png: not a picture this tool reads \(it reads PNG, JPEG, BMP, GIF and TIFF\)" out -- notes.png
+convert_as 1 "^notes.png: not a picture this tool reads \(it reads PNG, JPEG, BMP and GIF\)" out -- notes.png
 cat >drawing.svg <<'SVG'
 <?xml version="1.0"?>
 <svg xmlns="http://www.w3.org/2000/svg" width="480" height="360"><rect width="480" height="360" fill="red"/></svg>

@@ -1,6 +1,5 @@
 #include "convert.h"
 
-#include <Magick++.h>
 #include <libimagequant.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -297,8 +297,8 @@ Outcome<ConvertedPair> ConvertPair(const std::string& background_path, const std
                                    const ConversionStyle& style) {
   try {
     return Convert(background_path, highlight_path, style);
-  } catch (const Magick::Exception& e) {  // out of memory or a resource limit, say
-    return Fault{background_path + ": cannot be converted (" + e.what() + ")"};
+  } catch (const std::bad_alloc&) {
+    return Fault{background_path + ": cannot be converted (out of memory)"};
   }
 }
 

@@ -14,7 +14,7 @@
 namespace tarvelin {
 
 // What the tool reads, as --help and the faults say it.
-inline constexpr const char* kFormatsRead = "PNG, JPEG, BMP, GIF and TIFF";
+inline constexpr const char* kFormatsRead = "PNG, JPEG, BMP and GIF";
 
 // 8-bit RGB pixels, three bytes each, top row first.
 struct Rgb {

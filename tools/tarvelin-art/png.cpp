@@ -1,13 +1,10 @@
 #include "png.h"
 
-#include <Magick++.h>
+#include <png.h>
 
 namespace tarvelin {
 
 Outcome<std::string> EncodePng(int width, int height, const std::vector<std::uint32_t>& pixels) {
-  // Initializing again is harmless: ImageMagick starts once however often it is asked.
-  static const bool initialized = (Magick::InitializeMagick("tarvelin-art"), true);
-  (void)initialized;
   std::vector<std::uint8_t> rgb;
   rgb.reserve(pixels.size() * 3);
   for (const std::uint32_t p : pixels) {
@@ -15,16 +12,23 @@ Outcome<std::string> EncodePng(int width, int height, const std::vector<std::uin
     rgb.push_back(static_cast<std::uint8_t>(p >> 8));
     rgb.push_back(static_cast<std::uint8_t>(p));
   }
-  try {
-    Magick::Image image(static_cast<std::size_t>(width), static_cast<std::size_t>(height), "RGB", Magick::CharPixel,
-                        rgb.data());
-    image.depth(8);
-    Magick::Blob png;
-    image.write(&png, "PNG");
-    return std::string(static_cast<const char*>(png.data()), png.length());
-  } catch (const Magick::Exception& error) {
-    return Fault{std::string("the preview cannot be encoded: ") + error.what()};
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_RGB;
+  // Asked once for the size, then to write.
+  png_alloc_size_t size = 0;
+  if (png_image_write_get_memory_size(image, size, 0, rgb.data(), 0, nullptr)) {
+    std::string png(size, '\0');
+    if (png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), 0, nullptr)) {
+      png.resize(size);
+      return png;
+    }
   }
+  const std::string reason = image.message;
+  png_image_free(&image);
+  return Fault{"the preview cannot be encoded: " + reason};
 }
 
 }  // namespace tarvelin
