@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/common/outcome.h"
+#include "tools/common/utf8_path.h"
 
 namespace tarvelin {
 
@@ -14,7 +15,7 @@ namespace tarvelin {
 // without reading all of it, so a device or an endless file named like a picture ends too.
 inline Outcome<std::vector<std::uint8_t>> ReadCappedFile(const std::string& path, std::size_t limit,
                                                          const std::string& what) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) return Fault{path + ": cannot be read"};
   std::vector<std::uint8_t> bytes(limit + 1);
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

@@ -18,6 +18,7 @@
 #include "picture_file.h"
 #include "runtime/artwork.h"
 #include "tools/common/bitmap_file.h"
+#include "tools/common/utf8_path.h"
 
 namespace tarvelin {
 namespace {
@@ -277,14 +278,14 @@ double Psnr(const Rgb& a, const Rgb& b, const std::vector<Spot>& areas) {
 
 // Where a file of the pair is written before it is renamed into place.
 std::filesystem::path Unfinished(const std::filesystem::path& path) {
-  return path.parent_path() / ("." + path.filename().string() + ".unfinished");
+  return path.parent_path() / PathOf("." + NameOf(path.filename()) + ".unfinished");
 }
 
 Outcome<> WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   out.close();
-  if (!out) return Fault{path.string() + ": cannot be written"};
+  if (!out) return Fault{NameOf(path) + ": cannot be written"};
   return {};
 }
 
@@ -304,14 +305,13 @@ Outcome<ConvertedPair> ConvertPair(const std::string& background_path, const std
 
 Outcome<> CheckNotOverwritten(const std::string& dir, const std::string& preview,
                               const std::vector<std::string>& pictures) {
-  std::vector<std::filesystem::path> outputs = {std::filesystem::path(dir) / "background.bmp",
-                                                std::filesystem::path(dir) / "highlight.bmp"};
-  if (!preview.empty()) outputs.emplace_back(preview);
+  std::vector<std::filesystem::path> outputs = {PathOf(dir) / "background.bmp", PathOf(dir) / "highlight.bmp"};
+  if (!preview.empty()) outputs.push_back(PathOf(preview));
   for (const std::filesystem::path& output : outputs)
     for (const std::string& picture : pictures) {
       std::error_code ec;
-      if (std::filesystem::equivalent(output, picture, ec))
-        return Fault{picture + ": the picture to convert would be written over by " + output.string() +
+      if (std::filesystem::equivalent(output, PathOf(picture), ec))
+        return Fault{picture + ": the picture to convert would be written over by " + NameOf(output) +
                      "; write elsewhere (--out, --preview) or move the picture"};
     }
   return {};
@@ -320,9 +320,9 @@ Outcome<> CheckNotOverwritten(const std::string& dir, const std::string& preview
 Outcome<> WritePair(const ConvertedPair& pair, const std::string& dir) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  fs::create_directories(dir, ec);
-  const std::pair<fs::path, const Picture*> files[] = {{fs::path(dir) / "background.bmp", &pair.background},
-                                                       {fs::path(dir) / "highlight.bmp", &pair.highlight}};
+  fs::create_directories(PathOf(dir), ec);
+  const std::pair<fs::path, const Picture*> files[] = {{PathOf(dir) / "background.bmp", &pair.background},
+                                                       {PathOf(dir) / "highlight.bmp", &pair.highlight}};
   auto remove_unfinished = [&files] {
     std::error_code ignored;
     for (const auto& [path, picture] : files) fs::remove(Unfinished(path), ignored);
@@ -331,13 +331,13 @@ Outcome<> WritePair(const ConvertedPair& pair, const std::string& dir) {
     if (Outcome<> written = WriteFile(Unfinished(path), BitmapFile(*picture, 256, BitmapCompression::kNone));
         !written) {
       remove_unfinished();
-      return Fault{path.string() + ": cannot be written; the folder keeps the pictures it held"};
+      return Fault{NameOf(path) + ": cannot be written; the folder keeps the pictures it held"};
     }
   for (const auto& [path, picture] : files) {
     fs::rename(Unfinished(path), path, ec);
     if (ec) {
       remove_unfinished();
-      return Fault{path.string() + ": cannot be put in place (" + ec.message() + ")"};
+      return Fault{NameOf(path) + ": cannot be put in place (" + ec.message() + ")"};
     }
   }
   return {};

@@ -2,6 +2,11 @@
 // for Windows and Linux, and checks that a pair fits the menu, drawing a preview of where the
 // highlights fall, so an author can see it before burning anything.
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,10 +21,7 @@
 #include "png.h"
 #include "runtime/artwork.h"
 #include "tools/common/capped_file.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "tools/common/utf8_path.h"
 
 namespace {
 
@@ -104,7 +106,7 @@ tarvelin::Outcome<> WritePreview(const std::string& path, const Picture& back, c
   }
   const tarvelin::Outcome<std::string> png = tarvelin::EncodePng(w, h * 2, pixels);
   if (!png) return tarvelin::Fault{path + ": " + png.fault()};
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(tarvelin::PathOf(path), std::ios::binary);
   out.write(png->data(), static_cast<std::streamsize>(png->size()));
   if (!out.flush()) return tarvelin::Fault{path + ": cannot be written"};
   return {};
@@ -129,11 +131,11 @@ tarvelin::Outcome<tarvelin::ConvertedPair> Convert(const std::string& background
 // does not say.
 std::filesystem::path OwnFolder() {
 #ifdef _WIN32
-  // The ANSI name, as every other file name this tool opens is taken.
-  char name[MAX_PATH + 1];
-  const DWORD length = GetModuleFileNameA(nullptr, name, sizeof name);
-  if (length == 0 || length >= sizeof name) return {};
-  return std::filesystem::path(std::string(name, length)).parent_path();
+  std::wstring self(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+  if (length == 0 || length >= self.size()) return {};
+  self.resize(length);
+  return std::filesystem::path(self).parent_path();
 #else
   std::error_code ec;
   return std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
@@ -145,10 +147,12 @@ std::filesystem::path OwnFolder() {
 // When neither is there, the kit's place is the one named as missing.
 std::string DefaultProgram(const std::string& name, const std::string& built) {
   const std::filesystem::path own_folder = OwnFolder();
-  const std::string in_kit = own_folder.empty() ? "" : (own_folder / "medium" / name).string();
-  std::error_code ec;
-  if (!in_kit.empty() && std::filesystem::is_regular_file(in_kit, ec)) return in_kit;
-  return built.empty() ? in_kit : built;
+  if (!own_folder.empty()) {
+    const std::filesystem::path in_kit = own_folder / "medium" / name;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(in_kit, ec) || built.empty()) return tarvelin::NameOf(in_kit);
+  }
+  return built;
 }
 
 int Refuse(const std::string& fault) {
@@ -158,7 +162,7 @@ int Refuse(const std::string& fault) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   const bool convert = mode == "convert", medium = mode == "medium";
   std::string preview, out_dir = ".", background, highlight;
@@ -261,7 +265,7 @@ int main(int argc, char** argv) {
     files = {out_dir + "/background.bmp", out_dir + "/highlight.bmp"};
   } else if (medium) {
     files = {out_dir + "/background.bmp", out_dir + "/highlight.bmp"};
-    if (!std::ifstream(files[0]) && !std::ifstream(files[1])) {
+    if (!std::ifstream(tarvelin::PathOf(files[0])) && !std::ifstream(tarvelin::PathOf(files[1]))) {
       std::printf("%s: no pictures beside the programs, so the menu shows its built-in ones\n", out_dir.c_str());
       return 0;
     }
@@ -269,7 +273,7 @@ int main(int argc, char** argv) {
 
   std::error_code ec;
   for (const std::string& file : files)
-    if (!preview.empty() && std::filesystem::equivalent(preview, file, ec))
+    if (!preview.empty() && std::filesystem::equivalent(tarvelin::PathOf(preview), tarvelin::PathOf(file), ec))
       return Refuse(file + ": would be written over by the preview; give --preview another name");
   tarvelin::Outcome<tarvelin::Artwork> art = Fits(files[0], files[1]);
   if (!art) return Refuse(art.fault());
@@ -281,3 +285,28 @@ int main(int argc, char** argv) {
               preview.empty() ? "" : "; preview: ", preview.c_str());
   return 0;
 }
+
+#ifdef _WIN32
+// Windows gives the command line in UTF-16; the tool works in UTF-8 (tools/common/utf8_path.h) and
+// writes it so to the console.
+int wmain(int argc, wchar_t** wide_argv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide_argv[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string arg(static_cast<std::size_t>(std::max(length, 1)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide_argv[i], -1, arg.data(), length, nullptr, nullptr);
+    arg.pop_back();  // the terminating zero
+    args.push_back(std::move(arg));
+  }
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const UINT console = GetConsoleOutputCP();
+  SetConsoleOutputCP(CP_UTF8);
+  const int status = Run(argc, argv.data());
+  SetConsoleOutputCP(console);
+  return status;
+}
+#else
+int main(int argc, char** argv) { return Run(argc, argv); }
+#endif

@@ -10,6 +10,7 @@
 
 #include "runtime/text.h"
 #include "runtime/text_input.h"
+#include "tools/common/utf8_path.h"
 
 namespace tarvelin {
 
@@ -80,8 +81,8 @@ std::string AutorunInfFor(const std::string& options) {
 }
 
 Outcome<std::string> Read(const std::string& path, const std::string& how_to_get_it) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in || fs::is_directory(path)) return Fault{path + ": cannot be read" + how_to_get_it};
+  std::ifstream in(PathOf(path), std::ios::binary);
+  if (!in || fs::is_directory(PathOf(path))) return Fault{path + ": cannot be read" + how_to_get_it};
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return Fault{path + ": cannot be read" + how_to_get_it};
   return bytes;
@@ -90,16 +91,16 @@ Outcome<std::string> Read(const std::string& path, const std::string& how_to_get
 }  // namespace
 
 Outcome<MediumPlan> PlanMedium(const MediumSources& sources, const std::string& out_dir) {
-  const fs::path root(out_dir);
+  const fs::path root = PathOf(out_dir);
   MediumPlan plan{out_dir, {}, {}};
   std::error_code ec;
   if (fs::exists(root, ec) && !fs::is_directory(root, ec)) return Fault{out_dir + ": not a folder"};
   const fs::path options = root / "options.ini";
   if (sources.options.empty() && !fs::exists(options, ec))
-    return Fault{options.string() + ": missing; give one with --options options.ini"};
-  Outcome<std::string> options_bytes = Read(sources.options.empty() ? options.string() : sources.options, "");
+    return Fault{NameOf(options) + ": missing; give one with --options options.ini"};
+  Outcome<std::string> options_bytes = Read(sources.options.empty() ? NameOf(options) : sources.options, "");
   if (!options_bytes) return Fault{options_bytes.fault()};
-  if (!sources.options.empty() && !fs::equivalent(sources.options, options, ec))
+  if (!sources.options.empty() && !fs::equivalent(PathOf(sources.options), options, ec))
     plan.files.push_back({"options.ini", *options_bytes, false});
 
   Outcome<std::string> linux_program =
@@ -114,32 +115,32 @@ Outcome<MediumPlan> PlanMedium(const MediumSources& sources, const std::string& 
 
   const std::string inf = AutorunInfFor(*options_bytes);
   const fs::path inf_path = root / "autorun.inf";
-  Outcome<std::string> old_inf = fs::exists(inf_path, ec) ? Read(inf_path.string(), "") : Outcome<std::string>();
+  Outcome<std::string> old_inf = fs::exists(inf_path, ec) ? Read(NameOf(inf_path), "") : Outcome<std::string>();
   if (!old_inf) return Fault{old_inf.fault()};
   if (sources.replace_autorun || old_inf->empty() || WithoutLabel(*old_inf) == WithoutLabel(inf))
     plan.files.push_back({"autorun.inf", inf, false});
   else
-    plan.notes.push_back(inf_path.string() + ": kept, as it is not the one this tool writes; --force replaces it");
+    plan.notes.push_back(NameOf(inf_path) + ": kept, as it is not the one this tool writes; --force replaces it");
   plan.files.push_back({"autorun.sh", Text(AutorunSh()), true});
   plan.files.push_back({"LICENSES.txt", Text(Licenses()), false});
   return plan;
 }
 
 Outcome<> LayOutMedium(const MediumPlan& plan) {
-  const fs::path root(plan.root);
+  const fs::path root = PathOf(plan.root);
   std::error_code ec;
   fs::create_directories(root, ec);
   if (!fs::is_directory(root)) return Fault{plan.root + ": cannot be made a folder"};
   for (const MediumFile& file : plan.files) {
-    const fs::path path = root / file.name;
+    const fs::path path = root / PathOf(file.name);
     {
       std::ofstream out(path, std::ios::binary | std::ios::trunc);
       out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
       out.close();
-      if (!out) return Fault{path.string() + ": cannot be written"};
+      if (!out) return Fault{NameOf(path) + ": cannot be written"};
     }
     if (file.executable) fs::permissions(path, kExecutable, ec);
-    if (ec) return Fault{path.string() + ": cannot be made executable"};
+    if (ec) return Fault{NameOf(path) + ": cannot be made executable"};
   }
   // The Linux program of an earlier layout, at the name that Windows shows as the menu's too.
   if (IsLinuxProgram(root / "tarvelin")) fs::remove(root / "tarvelin", ec);

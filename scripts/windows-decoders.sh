@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Cross-builds, once, the libraries tarvelin-art.exe reads pictures and reduces colours with, from
+# Debian's source packages of this machine's release: zlib, libpng, libjpeg-turbo (without its
+# assembly), giflib and libimagequant (without OpenMP), as static i686 archives for mingw-w64, in
+# DIR/<key>/{include,lib}, the key made from this script and the mingw toolchain file, so that a
+# changed recipe builds anew and every build tree shares the result. Prints that folder. Called by
+# the mingw build (cmake/decoders.cmake); the sources come through an apt of its own from a deb-src
+# entry on the machine's own Debian mirror, as scripts/portable-root.sh fetches SDL's.
+#   scripts/windows-decoders.sh DIR
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+dir=$(realpath -m "$1")
+key=$(cat "${BASH_SOURCE[0]}" "$here/../cmake/mingw-w64.cmake" | sha256sum | cut -c1-16)
+prefix=$dir/$key
+
+say() { echo "windows-decoders: $*" >&2; }
+die() { say "$*"; exit 1; }
+
+[ -f "$prefix/.built" ] && { echo "$prefix"; exit 0; }
+mkdir -p "$dir"
+exec 9>"$dir/.lock"
+flock 9
+[ -f "$prefix/.built" ] && { echo "$prefix"; exit 0; }
+
+host=i686-w64-mingw32
+cc=$host-gcc-posix
+command -v "$cc" >/dev/null || die "$cc is missing: run scripts/install-deps.sh"
+command -v dpkg-source >/dev/null || die "dpkg-source is missing: run scripts/install-deps.sh"
+
+# The Debian mirror and release this machine already uses: the first address of its entry for its
+# own release.
+codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+debian_mirror() {
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    awk -v codename="$codename" '
+      /^[[:space:]]*$/ { if (suite_ok && uri != "") { print uri; exit } suite_ok = 0; uri = ""; next }
+      $1 == "URIs:" { uri = $2 }
+      $1 == "Suites:" { for (i = 2; i <= NF; i++) if ($i == codename) suite_ok = 1 }
+      END { if (suite_ok && uri != "") print uri }' /etc/apt/sources.list.d/debian.sources | head -n 1
+  else
+    sed -E 's/\[[^]]*\]//' /etc/apt/sources.list 2>/dev/null |
+      awk -v codename="$codename" '$1 == "deb" && $3 == codename { print $2; exit }'
+  fi
+}
+mirror=$(debian_mirror)
+[ -n "$mirror" ] || die "no Debian mirror found in this machine's apt sources"
+
+work=$dir/$key.work
+rm -rf "$work" "$prefix"
+mkdir -p "$work/apt/lists/partial" "$work/apt/cache/archives/partial" "$work/src" "$prefix/include" "$prefix/lib"
+log=$dir/$key.log
+: >"$log"
+echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror $codename main" >"$work/apt/sources.list"
+own_apt() {
+  apt-get -o Dir::Etc::SourceList="$work/apt/sources.list" -o Dir::Etc::SourceParts=/dev/null \
+    -o Dir::State::Lists="$work/apt/lists" -o Dir::Cache="$work/apt/cache" -o APT::Sandbox::User=root "$@"
+}
+say "fetching Debian's ($codename) source packages of zlib, libpng, libjpeg-turbo, giflib and libimagequant from $mirror"
+own_apt update -qq >>"$log" 2>&1 || die "Debian's $codename sources cannot be read from $mirror (log: $log)"
+(cd "$work/src" && own_apt source -qq zlib libpng1.6 libjpeg-turbo giflib libimagequant >>"$log" 2>&1) ||
+  die "apt-get source of the decoders ($codename) failed (log: $log)"
+source_of() {  # the unpacked folder of a source package
+  local found
+  found=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d -name "$1-*" | head -n 1)
+  [ -n "$found" ] || die "no source of $1 in $work/src"
+  echo "$found"
+}
+
+cflags=(-O2 -ffunction-sections -fdata-sections -DNDEBUG)
+# archive NAME SOURCE_DIR FILE...: lib/libNAME.a from the C files, compiled in SOURCE_DIR.
+archive() {
+  local name=$1 source=$2 file objects=()
+  shift 2
+  for file in "$@"; do
+    "$cc" "${cflags[@]}" -I"$source" -I"$prefix/include" -c "$source/$file" -o "$work/$name-${file//\//_}.o" >>"$log" 2>&1 ||
+      die "compiling $name's $file failed (log: $log)"
+    objects+=("$work/$name-${file//\//_}.o")
+  done
+  "$host-ar" rcs "$prefix/lib/lib$name.a" "${objects[@]}"
+}
+
+say "building them for Windows ($host)"
+zlib=$(source_of zlib)
+archive z "$zlib" adler32.c compress.c crc32.c deflate.c infback.c inffast.c inflate.c inftrees.c trees.c uncompr.c zutil.c
+cp "$zlib/zlib.h" "$zlib/zconf.h" "$prefix/include/"
+
+png=$(source_of libpng1.6)
+cp "$png/scripts/pnglibconf.h.prebuilt" "$png/pnglibconf.h"
+cflags+=(-DPNG_INTEL_SSE_OPT=0 -DPNG_ARM_NEON_OPT=0 -DPNG_MIPS_MSA_OPT=0 -DPNG_POWERPC_VSX_OPT=0)
+archive png "$png" png.c pngerror.c pngget.c pngmem.c pngpread.c pngread.c pngrio.c pngrtran.c pngrutil.c pngset.c \
+  pngtrans.c pngwio.c pngwrite.c pngwtran.c pngwutil.c
+cp "$png/png.h" "$png/pngconf.h" "$png/pnglibconf.h" "$prefix/include/"
+
+gif=$(source_of giflib)
+archive gif "$gif" dgif_lib.c egif_lib.c gifalloc.c gif_err.c gif_hash.c openbsd-reallocarray.c
+cp "$gif/gif_lib.h" "$prefix/include/"
+
+quant=$(source_of libimagequant)
+[ -f "$quant/libimagequant.h" ] || die "Debian's libimagequant is no longer the C library this script builds: $(ls "$quant")"
+cflags+=(-std=c99)
+archive imagequant "$quant" blur.c kmeans.c libimagequant.c mediancut.c mempool.c nearest.c pam.c
+cp "$quant/libimagequant.h" "$prefix/include/"
+
+# libjpeg-turbo with its own CMake, the C code only (its SIMD needs nasm).
+jpeg=$(source_of libjpeg-turbo)
+cmake -S "$jpeg" -B "$work/jpeg-build" -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/mingw-w64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+  -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DREQUIRE_SIMD=OFF >>"$log" 2>&1 &&
+  cmake --build "$work/jpeg-build" --target jpeg-static -j2 >>"$log" 2>&1 ||
+  die "building libjpeg-turbo failed (log: $log)"
+cp "$work/jpeg-build/libjpeg.a" "$prefix/lib/"
+cp "$jpeg/jpeglib.h" "$jpeg/jmorecfg.h" "$jpeg/jerror.h" "$work/jpeg-build/jconfig.h" "$prefix/include/"
+
+rm -rf "$work"
+touch "$prefix/.built"
+say "built in $prefix"
+echo "$prefix"
