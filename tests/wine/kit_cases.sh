@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# End-to-end case of the author's kit on Windows: unzipped, its tarvelin-art.exe gives the kit's
-# version and lays out a medium from an author's PNG and JPEG, taking the programs from the kit's
-# own medium folder; tarvelin.exe opens from that medium under the author's title and shows the
-# author's pictures, each hot spot lit from the highlight. The kit is the zip TARVELIN_KIT names.
+# End-to-end case of the author's kit on Windows: unzipped into a folder named outside ASCII, its
+# tarvelin-art.exe gives the kit's version and lays out a medium from an author's PNG and JPEG,
+# taking the programs from the kit's own medium folder; tarvelin.exe opens from that medium under
+# the author's title and shows the author's pictures, each hot spot lit from the highlight. The kit
+# is the zip TARVELIN_KIT names.
 
 # shellcheck source=tests/wine/wine_lib.sh
 source "$(dirname "$0")/wine_lib.sh"
@@ -10,10 +11,12 @@ source "$(dirname "$0")/wine_lib.sh"
 case_kit_medium() {
   local kit=${TARVELIN_KIT:?must name the kit}
   [ -f "$kit" ] || fail "no kit at $kit"
-  unzip -q "$kit" -d "$work/unpacked" || fail "$kit does not unzip"
+  # Unpacked where a Windows user's downloads are, in a folder named outside ASCII and with a space.
+  local downloads="$work/Jürgen's downloads"
+  unzip -q "$kit" -d "$downloads" || fail "$kit does not unzip"
   local version kit_dir
   version=$(basename "$kit" .zip)
-  kit_dir=$work/unpacked/$version
+  kit_dir=$downloads/$version
   version=${version#tarvelin-}
   [ -f "$kit_dir/tarvelin-art.exe" ] || fail "no tarvelin-art.exe in $kit_dir"
 
