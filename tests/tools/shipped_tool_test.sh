@@ -3,8 +3,9 @@
 # it of the menu: for Linux, an x86-64 ELF that needs only glibc's own libraries (libc, libm, libdl,
 # libpthread, the loader), no glibc symbol version past 2.17, no C++ runtime, no library search
 # path, stripped; for Windows, a PE that imports only DLLs that are part of Windows. Then each one
-# at work: a PNG, a JPEG turned by its EXIF orientation, a 4-bit bitmap and a GIF converted, the
-# .exe under Wine (with a name outside ASCII, through its wide command line and file names).
+# at work: a PNG, a JPEG turned by its EXIF orientation, a 4-bit bitmap and a GIF converted, and a
+# medium laid out with the programs found in the medium folder beside the tool, as in the kit; the
+# .exe under Wine (with a name outside ASCII too, through its wide command line and file names).
 #   shipped_tool_test.sh LINUX_TOOL WINDOWS_TOOL
 # Exits 77 (skipped) when the Windows tool has not been built or Wine is missing, after checking
 # the Linux one.
@@ -44,6 +45,21 @@ converts() {
   done
 }
 
+# lays_out RUN_DIR RUN...: the tool, copied into RUN_DIR with a .tarvelin and a tarvelin.exe in the
+# medium folder beside it, as the kit holds them, lays out a medium with those two programs, without
+# being told where they are.
+lays_out() {
+  local dir=$1 output
+  shift
+  mkdir -p "$dir/medium"
+  printf 'the Linux program' >"$dir/medium/.tarvelin" && printf 'the Windows program' >"$dir/medium/tarvelin.exe"
+  printf '"Shipped"\n' >options.ini
+  rm -rf disc
+  output=$("$@" medium disc --options options.ini 2>&1) || { fail "$* medium: $output"; return; }
+  cmp -s disc/.tarvelin "$dir/medium/.tarvelin" && cmp -s disc/tarvelin.exe "$dir/medium/tarvelin.exe" ||
+    fail "$* medium did not take the programs of the medium folder beside it: $output"
+}
+
 if ! readelf -h "$linux" >/dev/null 2>&1; then
   fail "$linux is not an ELF file"
 else
@@ -60,6 +76,8 @@ else
   [ -z "$(grep -v '^GLIBC_' <<<"$versions")" ] || fail "$linux asks for versions $(grep -v '^GLIBC_' <<<"$versions" | xargs)"
   ! readelf -S "$linux" | grep -q ' \.symtab ' || fail "$linux carries a symbol table: not stripped"
   converts "$linux"
+  mkdir -p linux-kit && cp "$linux" linux-kit/
+  lays_out linux-kit linux-kit/tarvelin-art
 fi
 
 if [ ! -f "$windows" ]; then
@@ -87,6 +105,8 @@ output=$(wine "$windows" convert --out "Bilder-ä€/Ausgabe" --no-dither "Bilde
 red_and_blue "Bilder-ä€/Ausgabe/background.bmp" >/dev/null ||
   fail "wine tarvelin-art.exe with a name outside ASCII: not the picture in Bilder-ä€/Ausgabe/background.bmp ($output)"
 converts wine "$windows"
+mkdir -p windows-kit && cp "$windows" windows-kit/
+lays_out windows-kit wine windows-kit/tarvelin-art.exe
 wineserver -k 2>/dev/null
 
 finish

@@ -59,7 +59,7 @@ Outcome<Header> ReadHeader(std::span<const std::uint8_t> bytes) {
     height = static_cast<std::int32_t>(ReadLe32(bytes, 22));
     h.depth = ReadLe16(bytes, 28);
     if (header_size >= 20) h.compression = ReadLe32(bytes, 30);
-    if (header_size >= 50) h.colours = ReadLe32(bytes, 46);
+    if (header_size >= 36) h.colours = ReadLe32(bytes, 46);
     // Masks in the header itself (version 2 and later), or just after a 40-byte one.
     const bool os2 = header_size == 16 || header_size == 64;
     if (os2 && h.compression > kRle4) return Fault{"OS/2 compression " + std::to_string(h.compression) + ", not read"};

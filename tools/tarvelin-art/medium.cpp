@@ -103,13 +103,19 @@ Outcome<MediumPlan> PlanMedium(const MediumSources& sources, const std::string& 
   if (!sources.options.empty() && !fs::equivalent(PathOf(sources.options), options, ec))
     plan.files.push_back({"options.ini", *options_bytes, false});
 
-  Outcome<std::string> linux_program =
-      Read(sources.linux_program,
-           " (build it: cmake --preset default && cmake --build --preset default; or give --linux)");
+#ifdef TARVELIN_PROGRAMS_BESIDE_TOOL
+  // The tool as it ships looks in the kit's medium folder beside itself, where the kit puts both
+  // programs.
+  const char* const linux_hint = " (the kit has it in the medium folder beside tarvelin-art; or give --linux)";
+  const char* const windows_hint = " (the kit has it in the medium folder beside tarvelin-art; or give --windows)";
+#else
+  const char* const linux_hint = " (build it: cmake --preset default && cmake --build --preset default; or give --linux)";
+  const char* const windows_hint = " (build it: cmake --preset mingw && cmake --build --preset mingw; or give --windows)";
+#endif
+  Outcome<std::string> linux_program = Read(sources.linux_program, linux_hint);
   if (!linux_program) return Fault{linux_program.fault()};
   plan.files.push_back({kLinuxProgram, std::move(*linux_program), true});
-  Outcome<std::string> windows_program =
-      Read(sources.windows_program, " (build it: cmake --preset mingw && cmake --build --preset mingw; or give --windows)");
+  Outcome<std::string> windows_program = Read(sources.windows_program, windows_hint);
   if (!windows_program) return Fault{windows_program.fault()};
   plan.files.push_back({"tarvelin.exe", std::move(*windows_program), false});
 
