@@ -62,6 +62,11 @@ convert_as 1 "^see-through.png: 200 pixels are transparent or partly so, from \(
 convert_as 0 "fit the menu" matte -- --no-dither --matte white see-through.png
 [ "$(red_at matte/background.bmp 110 55)" = 255 ] && [ "$(red_at matte/background.bmp 10 10)" = 51 ] ||
   fail "with --matte white, the transparent pixels are $(red_at matte/background.bmp 110 55), the rest $(red_at matte/background.bmp 10 10)"
+# The same colour as the web writes it: named, short, as rgb().
+for colour in white '#fff' 'rgb(255, 255, 255)' WHITE; do
+  convert_as 0 "fit the menu" matte -- --no-dither --matte "$colour" see-through.png
+  [ "$(red_at matte/background.bmp 110 55)" = 255 ] || fail "--matte $colour: not white"
+done
 output=$("$tool" convert --matte not-a-colour see-through.png 2>&1)
 [ $? -eq 2 ] && grep -q "not-a-colour: not a colour" <<<"$output" || fail "a wrong --matte: $output"
 

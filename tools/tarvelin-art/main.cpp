@@ -58,6 +58,7 @@ constexpr const char* kUsage =
     "STYLE: --no-dither  no error diffusion (flat areas, sharper text; bands where colours change slowly)\n"
     "       --highlight-colour COLOUR  the colour of a drawn highlight (default #ffcc00)\n"
     "       --matte COLOUR  what shows through transparent pixels (without it, they are refused)\n"
+    "COLOUR: #rrggbb, #rgb, rgb(R, G, B) with 0 to 255, or a CSS colour name (gold, navy, ...)\n"
     "\n"
     "Exit status: 0 when the pair fits, 1 when it does not, 2 when the command is wrong.\n";
 
