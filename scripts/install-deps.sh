@@ -23,7 +23,7 @@ demo=(cmake make g++ pkg-config "${portable[@]}" procps xvfb xdotool imagemagick
 test=("${demo[@]}" libsdl2-dev googletest libgtest-dev x11-apps x11-xserver-utils
       binutils libc6-dev libx11-6 libxext6 libx11-data wine wine64 wine32:i386
       clang libclang-rt-dev weston xwayland sway grim wtype openbox xfwm4 mutter kwin-x11 kwin-wayland
-      dbus-daemon fusefat fuseiso dosfstools mtools xorriso pngquant)
+      dbus-daemon fusefat fuseiso dosfstools mtools xorriso pngquant unzip)
 bench=("${test[@]}" libbenchmark-dev libx11-dev libxtst-dev valgrind e2fsprogs psmisc)
 
 case "${1:-}" in

@@ -22,40 +22,8 @@ readonly PACKAGES="libc6 libx11-6 libxcb1 libxau6 libxdmcp6 libbsd0 libmd0 libxe
 [ "$(id -u)" -eq 0 ] || { echo "this test needs root (chroot)" >&2; exit 1; }
 [ -d "$SYSTEM_ROOT/var/lib/dpkg" ] || { echo "no Debian system at ${SYSTEM_ROOT:-/}" >&2; exit 1; }
 
-# Copies the files of installed packages into a root, as dpkg would have unpacked them, keeping
-# the system's merged /usr links.
-#   make_root ROOT PACKAGE...
-make_root() {
-  local root=$1 top package path
-  shift
-  mkdir -p "$root"
-  for top in bin sbin lib lib64; do
-    if [ -L "$SYSTEM_ROOT/$top" ]; then
-      cp -a "$SYSTEM_ROOT/$top" "$root/$top"
-      mkdir -p "$root/$(readlink "$SYSTEM_ROOT/$top")"
-    fi
-  done
-  # The system's own architecture's files: a machine may have the same library for another one too
-  # (the i386 libc6 that 32-bit Wine brings). A package for all architectures has no such name.
-  local dpkg_dir=$SYSTEM_ROOT/var/lib/dpkg architecture
-  architecture=$(dpkg --admindir="$dpkg_dir" --print-architecture)
-  for package in "$@"; do
-    { dpkg-query --admindir="$dpkg_dir" -L "$package:$architecture" 2>/dev/null ||
-      dpkg-query --admindir="$dpkg_dir" -L "$package"; } >"$WORK/files" ||
-      { echo "package $package is not installed in ${SYSTEM_ROOT:-/}" >&2; exit 1; }
-    while read -r path; do
-      case $path in /. | /usr/share/doc* | /usr/share/man* | /usr/share/lintian*) continue ;; esac
-      if [ -d "$SYSTEM_ROOT$path" ] && [ ! -L "$SYSTEM_ROOT$path" ]; then
-        mkdir -p "$root$path"
-      elif [ -e "$SYSTEM_ROOT$path" ] || [ -L "$SYSTEM_ROOT$path" ]; then
-        mkdir -p "$(dirname "$root$path")"
-        cp -a "$SYSTEM_ROOT$path" "$root$path"
-      fi
-    done <"$WORK/files"
-  done
-  mkdir -p "$root/proc" "$root/dev" "$root/tmp/.X11-unix"
-  mknod -m 666 "$root/dev/null" c 1 3
-}
+# shellcheck source=tests/portable/root_lib.sh
+source "$(dirname "$0")/root_lib.sh"
 
 # Starts the menu in the root and finds its window. /proc (where the menu finds its own folder) and
 # the X server's socket are mounted in a namespace that ends with the menu.

@@ -4,8 +4,8 @@
 # libpthread, the loader), no glibc symbol version past 2.17, no C++ runtime, no library search
 # path, stripped; for Windows, a PE that imports only DLLs that are part of Windows. Then each one
 # at work: a PNG, a JPEG turned by its EXIF orientation, a 4-bit bitmap and a GIF converted, and a
-# medium laid out with the programs found beside the tool; the .exe under Wine (with a name outside
-# ASCII too, through its wide command line and file names).
+# medium laid out with the programs found in the medium folder beside the tool, as in the kit; the
+# .exe under Wine (with a name outside ASCII too, through its wide command line and file names).
 #   shipped_tool_test.sh LINUX_TOOL WINDOWS_TOOL
 # Exits 77 (skipped) when the Windows tool has not been built or Wine is missing, after checking
 # the Linux one.
@@ -45,17 +45,19 @@ converts() {
   done
 }
 
-# lays_out RUN_DIR RUN...: the tool, copied into RUN_DIR with a tarvelin and a tarvelin.exe beside
-# it, lays out a medium with those two programs, without being told where they are.
+# lays_out RUN_DIR RUN...: the tool, copied into RUN_DIR with a .tarvelin and a tarvelin.exe in the
+# medium folder beside it, as the kit holds them, lays out a medium with those two programs, without
+# being told where they are.
 lays_out() {
   local dir=$1 output
   shift
-  printf 'the Linux program' >"$dir/tarvelin" && printf 'the Windows program' >"$dir/tarvelin.exe"
+  mkdir -p "$dir/medium"
+  printf 'the Linux program' >"$dir/medium/.tarvelin" && printf 'the Windows program' >"$dir/medium/tarvelin.exe"
   printf '"Shipped"\n' >options.ini
   rm -rf disc
   output=$("$@" medium disc --options options.ini 2>&1) || { fail "$* medium: $output"; return; }
-  cmp -s disc/.tarvelin "$dir/tarvelin" && cmp -s disc/tarvelin.exe "$dir/tarvelin.exe" ||
-    fail "$* medium did not take the programs beside it: $output"
+  cmp -s disc/.tarvelin "$dir/medium/.tarvelin" && cmp -s disc/tarvelin.exe "$dir/medium/tarvelin.exe" ||
+    fail "$* medium did not take the programs of the medium folder beside it: $output"
 }
 
 if ! readelf -h "$linux" >/dev/null 2>&1; then

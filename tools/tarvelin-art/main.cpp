@@ -28,29 +28,13 @@ namespace {
 
 using tarvelin::Picture;
 
-#ifdef TARVELIN_PROGRAMS_BESIDE_TOOL
-#define TARVELIN_DEFAULT_PROGRAMS "tarvelin and tarvelin.exe beside this tool"
-// The tool as it ships comes with both programs in its own folder.
-std::string BesideTool(const char* name) {
-#ifdef _WIN32
-  std::wstring self(32768, L'\0');
-  self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-  return tarvelin::NameOf(std::filesystem::path(self).parent_path() / name);
-#else
-  std::error_code ec;
-  return tarvelin::NameOf(std::filesystem::read_symlink("/proc/self/exe", ec).parent_path() / name);
-#endif
-}
-#else
-#define TARVELIN_DEFAULT_PROGRAMS "the ones this build made"
-#endif
-
 constexpr const char* kUsage =
     "Usage: tarvelin-art [--preview PREVIEW.png] BACKGROUND.bmp HIGHLIGHT.bmp\n"
     "       tarvelin-art convert [--out DIR] [STYLE] [--preview PREVIEW.png] BACKGROUND [HIGHLIGHT]\n"
     "       tarvelin-art medium DIR [--options options.ini] [--background PICTURE [--highlight PICTURE] [STYLE]]\n"
     "                           [--preview PREVIEW.png] [--linux tarvelin] [--windows tarvelin.exe] [--force]\n"
     "       tarvelin-art check DIR\n"
+    "       tarvelin-art --version\n"
     "\n"
     "Checks that two pictures fit the menu: both 8-bit Windows bitmaps (uncompressed or RLE8) of\n"
     "the same size (at most 4096 x 4096) with the same colour table, and every entry and the exit\n"
@@ -67,7 +51,8 @@ constexpr const char* kUsage =
     "and DIR holds either the pair it held or the new one, never half of each.\n"
     "\n"
     "medium: puts the menu at the root of the folder DIR, a medium for Windows and Linux: both\n"
-    "programs (by default " TARVELIN_DEFAULT_PROGRAMS "), options.ini, autorun.inf, autorun.sh,\n"
+    "programs (by default the ones in the medium folder beside this tool, as the kit holds them, else\n"
+    "the ones the build that made this tool made), options.ini, autorun.inf, autorun.sh,\n"
     "LICENSES.txt, and the pictures converted as above when given; then checks the pair the medium\n"
     "holds. Everything is read and converted before anything is written. An autorun.inf of your own\n"
     "stays unless --force is given. Ends with the report of check.\n"
@@ -156,6 +141,34 @@ tarvelin::Outcome<tarvelin::ConvertedPair> Convert(const std::string& background
   return pair;
 }
 
+// The folder this program was started from, whatever the current directory; empty when the system
+// does not say.
+std::filesystem::path OwnFolder() {
+#ifdef _WIN32
+  std::wstring self(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+  if (length == 0 || length >= self.size()) return {};
+  self.resize(length);
+  return std::filesystem::path(self).parent_path();
+#else
+  std::error_code ec;
+  return std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+#endif
+}
+
+// The program that `medium` lays out unless told: the one in the medium folder beside the tool,
+// where the kit puts it, else the one the build that made the tool made, if that build made one.
+// When neither is there, the kit's place is the one named as missing.
+std::string DefaultProgram(const std::string& name, const std::string& built) {
+  const std::filesystem::path own_folder = OwnFolder();
+  if (!own_folder.empty()) {
+    const std::filesystem::path in_kit = own_folder / "medium" / name;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(in_kit, ec) || built.empty()) return tarvelin::NameOf(in_kit);
+  }
+  return built;
+}
+
 int Refuse(const std::string& fault) {
   std::fprintf(stderr, "%s\n", fault.c_str());
   return 1;
@@ -169,11 +182,8 @@ int Run(int argc, char** argv) {
   std::string preview, out_dir = ".", background, highlight;
   tarvelin::ConversionStyle style;
   bool style_given = false;
-#ifdef TARVELIN_PROGRAMS_BESIDE_TOOL
-  tarvelin::MediumSources sources{"", BesideTool("tarvelin"), BesideTool("tarvelin.exe")};
-#else
-  tarvelin::MediumSources sources{"", TARVELIN_LINUX_PROGRAM, TARVELIN_WINDOWS_PROGRAM};
-#endif
+  tarvelin::MediumSources sources{"", DefaultProgram(".tarvelin", TARVELIN_LINUX_PROGRAM),
+                                  DefaultProgram("tarvelin.exe", TARVELIN_WINDOWS_PROGRAM)};
   std::vector<std::string> files;
   auto usage_error = [](const std::string& message) {
     std::fprintf(stderr, "tarvelin-art: %s\n\n%s", message.c_str(), kUsage);
@@ -184,6 +194,10 @@ int Run(int argc, char** argv) {
     const bool has_value = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("tarvelin-art %s\n", TARVELIN_VERSION);
       return 0;
     }
     if (arg == "--preview" && has_value) {

@@ -104,9 +104,10 @@ Outcome<MediumPlan> PlanMedium(const MediumSources& sources, const std::string& 
     plan.files.push_back({"options.ini", *options_bytes, false});
 
 #ifdef TARVELIN_PROGRAMS_BESIDE_TOOL
-  // The tool as it ships looks beside itself, where its package puts both programs.
-  const char* const linux_hint = " (it comes beside tarvelin-art; or give --linux)";
-  const char* const windows_hint = " (it comes beside tarvelin-art; or give --windows)";
+  // The tool as it ships looks in the kit's medium folder beside itself, where the kit puts both
+  // programs.
+  const char* const linux_hint = " (the kit has it in the medium folder beside tarvelin-art; or give --linux)";
+  const char* const windows_hint = " (the kit has it in the medium folder beside tarvelin-art; or give --windows)";
 #else
   const char* const linux_hint = " (build it: cmake --preset default && cmake --build --preset default; or give --linux)";
   const char* const windows_hint = " (build it: cmake --preset mingw && cmake --build --preset mingw; or give --windows)";
