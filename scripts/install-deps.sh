@@ -14,7 +14,7 @@ set -euo pipefail
 # removable media make FAT and ISO 9660 images and mount them with FUSE drivers, as the machine may
 # have no kernel driver. The desktop tests run the menu under real window managers and compositors,
 # and type on it through a virtual keyboard (wtype).
-portable=(debootstrap dpkg-dev util-linux libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev
+portable=(mmdebstrap uidmap dpkg-dev util-linux libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev
           libxrandr-dev libxss-dev libwayland-dev libxkbcommon-dev libegl-dev libdecor-0-dev)
 demo=(cmake make g++ pkg-config "${portable[@]}" procps xvfb xdotool imagemagick libmagick++-dev libimagequant-dev
       x11-utils xfonts-base fonts-dejavu-core g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686)
