@@ -103,7 +103,8 @@ as_unprivileged() {
 }
 # build, as the user.
 build_unprivileged() {
-  as_unprivileged sh -c 'cmake --preset "$1" -DTARVELIN_WARNINGS_AS_ERRORS=ON "$@" >/dev/null && cmake --build --preset "$1"' sh "$@"
+  as_unprivileged sh -c 'preset=$1; shift; cmake --preset "$preset" -DTARVELIN_WARNINGS_AS_ERRORS=ON "$@" >/dev/null &&
+    cmake --build --preset "$preset"' sh "$@"
 }
 if [ "$(id -u)" -eq 0 ]; then
   unprivileged_start=$SECONDS
