@@ -5,8 +5,9 @@
 #   scripts/install-deps.sh bench   everything the benchmarks need
 set -euo pipefail
 
-# The Linux program is built in a Debian 11 root (scripts/portable-root.sh) against SDL built there
-# from Debian's source package; this machine lends that root libdecor, which Debian 11 lacks. The
+# The Linux program is built in a Debian 11 root (scripts/portable-root.sh: mmdebstrap, and uidmap
+# for a user to make it in a user namespace) against SDL built there from Debian's source package;
+# this machine lends that root libdecor, which Debian 11 lacks. The
 # unit tests of the SDL provider use this machine's SDL. The demo lays out its medium with
 # tarvelin-art (Magick++ and libimagequant; its colour reduction is tested against pngquant's) and
 # carries tarvelin.exe too, a 32-bit x86 program; its tests run it under 64-bit Wine with Wine's
