@@ -23,8 +23,12 @@ if [ "$(id -u)" -ne 0 ]; then
   user=$(id -un)
   command -v newuidmap >/dev/null ||
     die "building without root needs newuidmap and newgidmap: install uidmap (scripts/install-deps.sh, as root), or build as root"
-  grep -Eqs "^($user|$(id -u)):" /etc/subuid && grep -Eqs "^($user|$(id -u)):" /etc/subgid ||
-    die "$user has no subordinate ids: add a range of 65536 for $user to /etc/subuid and /etc/subgid (as root: usermod --add-subuids 100000-165535 --add-subgids 100000-165535 $user), or build as root"
+  if ! grep -Eqs "^($user|$(id -u)):" /etc/subuid || ! grep -Eqs "^($user|$(id -u)):" /etc/subgid; then
+    # The 65536 ids after every range already given.
+    first=$(cat /etc/subuid /etc/subgid 2>/dev/null | awk -F: '$2 + $3 > top { top = $2 + $3 } END { print (top > 100000 ? top : 100000) }')
+    ids=$first-$((first + 65535))
+    die "$user has no subordinate ids: add a range of 65536 for $user to /etc/subuid and /etc/subgid (as root: usermod --add-subuids $ids --add-subgids $ids $user), or build as root"
+  fi
   unshare --user --map-auto --map-root-user true 2>/dev/null ||
     die "this system gives $user no user namespace (see sysctl user.max_user_namespaces and kernel.apparmor_restrict_unprivileged_userns): allow them, or build as root"
 fi
