@@ -5,8 +5,9 @@
 #   scripts/install-deps.sh bench   everything the benchmarks need
 set -euo pipefail
 
-# The Linux program is built in a Debian 11 root (scripts/portable-root.sh) against SDL built there
-# from Debian's source package; this machine lends that root libdecor, which Debian 11 lacks. The
+# The Linux program is built in a Debian 11 root (scripts/portable-root.sh: mmdebstrap, and uidmap
+# for a user to make it in a user namespace) against SDL built there from Debian's source package;
+# this machine lends that root libdecor, which Debian 11 lacks. The
 # unit tests of the SDL provider use this machine's SDL. The demo lays out its medium with
 # tarvelin-art (libpng, libjpeg-turbo, giflib, zlib and libimagequant; ImageMagick makes and reads
 # its test pictures, and its colour reduction is tested against pngquant's) and
@@ -15,7 +16,7 @@ set -euo pipefail
 # removable media make FAT and ISO 9660 images and mount them with FUSE drivers, as the machine may
 # have no kernel driver. The desktop tests run the menu under real window managers and compositors,
 # and type on it through a virtual keyboard (wtype).
-portable=(debootstrap dpkg-dev util-linux libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev
+portable=(mmdebstrap uidmap dpkg-dev util-linux libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev
           libxrandr-dev libxss-dev libwayland-dev libxkbcommon-dev libegl-dev libdecor-0-dev)
 demo=(cmake make g++ pkg-config "${portable[@]}" procps xvfb xdotool imagemagick libimagequant-dev
       libpng-dev libjpeg62-turbo-dev libgif-dev zlib1g-dev

@@ -2,8 +2,11 @@
 # Makes, once, the Debian 11 root that the Linux program is built in: gcc 10 and glibc 2.31, so the
 # program needs no newer glibc than 2.17 (the few calls glibc gave new versions since then are
 # pinned by cmake/glibc-2.17.h), and SDL 2.32 from Debian 13's own source package, built there
-# as a static library of only what the menu uses, small enough to start quickly from a slow disc. Run as root; the first run takes a few minutes
+# as a static library of only what the menu uses, small enough to start quickly from a slow disc. The first run takes a few minutes
 # and about 1 GB, later runs return at once. The root is made again when this script changes.
+# Run as root, or as a user with subordinate ids (/etc/subuid, /etc/subgid) where user namespaces
+# are allowed: the user is then root of a user namespace whose other ids are those subordinate
+# ids, so that the root's files keep their owners and stay the user's to build in and remove.
 #   scripts/portable-root.sh ROOT
 set -euo pipefail
 
@@ -15,9 +18,23 @@ stamp=$root/.tarvelin-root
 say() { echo "portable-root: $*" >&2; }
 die() { say "$*"; exit 1; }
 
+# As a user, whether a user namespace can be had is known before anything is made, in one line.
+if [ "$(id -u)" -ne 0 ]; then
+  user=$(id -un)
+  command -v newuidmap >/dev/null ||
+    die "building without root needs newuidmap and newgidmap: install uidmap (scripts/install-deps.sh, as root), or build as root"
+  if ! grep -Eqs "^($user|$(id -u)):" /etc/subuid || ! grep -Eqs "^($user|$(id -u)):" /etc/subgid; then
+    # The 65536 ids after every range already given.
+    first=$(cat /etc/subuid /etc/subgid 2>/dev/null | awk -F: '$2 + $3 > top { top = $2 + $3 } END { print (top > 100000 ? top : 100000) }')
+    ids=$first-$((first + 65535))
+    die "$user has no subordinate ids: add a range of 65536 for $user to /etc/subuid and /etc/subgid (as root: usermod --add-subuids $ids --add-subgids $ids $user), or build as root"
+  fi
+  unshare --user --map-auto --map-root-user true 2>/dev/null ||
+    die "this system gives $user no user namespace (see sysctl user.max_user_namespaces and kernel.apparmor_restrict_unprivileged_userns): allow them, or build as root"
+fi
 [ "$(cat "$stamp" 2>/dev/null)" = "$recipe" ] && exit 0
-[ "$(id -u)" -eq 0 ] || die "making the build root in $root needs root (debootstrap, chroot)"
-command -v debootstrap >/dev/null || die "debootstrap is missing: run scripts/install-deps.sh"
+command -v mmdebstrap >/dev/null || die "mmdebstrap is missing: run scripts/install-deps.sh"
+[ "$(id -u)" -eq 0 ] || exec unshare --user --map-auto --map-root-user bash "${BASH_SOURCE[0]}" "$root"
 
 mkdir -p "$(dirname "$root")"
 exec 9>"$root.lock"
@@ -44,12 +61,17 @@ mirror=$(debian_mirror)
 [ -n "$mirror" ] || die "no Debian mirror found in this machine's apt sources"
 
 new=$root.new
-rm -rf "$new" "$root"
+rm -rf "$new" "$root" 2>/dev/null || die "$root belongs to another user (made as root?): remove it as its owner, or build as that user"
 start=$SECONDS
-say "debootstrap bullseye from $mirror into $new"
-debootstrap --variant=minbase bullseye "$new" "$mirror" >"$root.log" 2>&1 || { tail -n 20 "$root.log" >&2; die "debootstrap failed (log: $root.log)"; }
+# mmdebstrap's unshare mode makes no device files, which a user namespace could not: each step in
+# the root sees this machine's /dev, in a mount namespace of its own.
+say "mmdebstrap bullseye from $mirror into $new"
+mmdebstrap --mode=unshare --variant=minbase bullseye "$new" "$mirror" >"$root.log" 2>&1 || { tail -n 20 "$root.log" >&2; die "mmdebstrap failed (log: $root.log)"; }
 
-in_root() { chroot "$new" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"; }
+in_root() {
+  unshare --mount --propagation private sh -euc 'mount --rbind /dev "$1/dev"; exec chroot "$@"' sh "$new" \
+    env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"
+}
 
 # Headers and build tools for SDL's X11 and Wayland drivers. Their client libraries are loaded at run
 # time, so only the headers matter, and the sonames SDL reads from the libraries beside them. The
@@ -67,7 +89,7 @@ in_root apt-get clean
 for package in libdecor-0-dev libdecor-0-0; do
   dpkg-query -L "$package" >/dev/null 2>&1 || die "$package is missing: run scripts/install-deps.sh"
   dpkg-query -L "$package" | grep -v '^/usr/share/doc' | while read -r path; do
-    if [ -d "$path" ] && [ ! -L "$path" ]; then mkdir -p "$new$path"; else cp -a "$path" "$new$path"; fi
+    if [ -d "$path" ] && [ ! -L "$path" ]; then mkdir -p "$new$path"; else cp -a --no-preserve=ownership "$path" "$new$path"; fi
   done
 done
 

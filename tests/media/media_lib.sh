@@ -17,7 +17,8 @@ media_requirements() {
   for tool in fusefat fuseiso fusermount mkfs.vfat mcopy xorriso; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/install-deps.sh test)"; exit 77; }
   done
-  [ -c /dev/fuse ] && [ -w /dev/fuse ] || { echo "SKIP: no /dev/fuse to mount the media with"; exit 77; }
+  [ -c /dev/fuse ] || { echo "SKIP: no /dev/fuse to mount the media with"; exit 77; }
+  [ -w /dev/fuse ] || { echo "SKIP: needs root: /dev/fuse, which mounts the media, is not $(id -un)'s to open"; exit 77; }
 }
 media_requirements
 

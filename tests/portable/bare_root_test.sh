@@ -10,7 +10,7 @@
 #   bare_root_test.sh PROGRAM ART_DIR RECORDER SYSTEM_ROOT
 # RECORDER: a static program that records its start (recorder.c). SYSTEM_ROOT: the installed system
 # whose packages the root is made of, "/" for this machine (Debian 12, glibc 2.36) or the Debian 11
-# build root (glibc 2.31). Needs root, for chroot and mounts.
+# build root (glibc 2.31). Needs root, for chroot and mounts: skipped without.
 
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "$0")/../sdl/e2e_lib.sh"
@@ -19,7 +19,7 @@ readonly RECORDER=$3 SYSTEM_ROOT=${4%/}
 readonly ROOT=$WORK
 readonly PACKAGES="libc6 libx11-6 libxcb1 libxau6 libxdmcp6 libbsd0 libmd0 libxext6 libx11-data"
 
-[ "$(id -u)" -eq 0 ] || { echo "this test needs root (chroot)" >&2; exit 1; }
+[ "$(id -u)" -eq 0 ] || { echo "SKIP: needs root (chroot, and mounts in the root)"; exit 77; }
 [ -d "$SYSTEM_ROOT/var/lib/dpkg" ] || { echo "no Debian system at ${SYSTEM_ROOT:-/}" >&2; exit 1; }
 
 # shellcheck source=tests/portable/root_lib.sh
