@@ -26,7 +26,7 @@ readonly SYSTEM_ROOT=${3%/}
 readonly X11_PACKAGES="libx11-6 libxcb1 libxau6 libxdmcp6 libbsd0 libmd0 libxext6 libx11-data"
 readonly TITLE="An Author's Disc"
 
-[ "$(id -u)" -eq 0 ] || { echo "this test needs root (chroot)" >&2; exit 1; }
+[ "$(id -u)" -eq 0 ] || { echo "SKIP: needs root (chroot, and mounts in the root)"; exit 77; }
 [ -d "$SYSTEM_ROOT/var/lib/dpkg" ] || { echo "no Debian system at ${SYSTEM_ROOT:-/}" >&2; exit 1; }
 [ -f "$kit" ] || { echo "FAIL: no kit at $kit" >&2; exit 1; }
 
