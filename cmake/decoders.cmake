@@ -31,10 +31,10 @@ add_library(tarvelin_imagequant INTERFACE)
 target_include_directories(tarvelin_imagequant INTERFACE "${IMAGEQUANT_INCLUDE_DIR}")
 
 if(TARVELIN_IN_BUILD_ROOT)
-  # Debian 11's archives were compiled against glibc 2.31, and libpng's and libimagequant's ask for
-  # pow and powf in the versions glibc 2.29 and 2.27 gave them. Copies of the archives call them by
-  # names of their own, which glibc_math.c gives, compiled with cmake/glibc-2.17.h as the rest of
-  # the program is. libimagequant's spreads its work over threads with OpenMP.
+  # Debian 11's archives were compiled against glibc 2.31, and libpng's asks for pow and powf in the
+  # versions glibc 2.29 and 2.27 gave them. Copies of the archives call them by names of their own,
+  # which glibc_math.c gives, compiled with cmake/glibc-2.17.h as the rest of the program is.
+  # libimagequant is the root's own build (scripts/portable-root.sh), compiled so already.
   function(tarvelin_glibc_217_copies variable)
     set(copies)
     foreach(archive IN LISTS ${variable})
@@ -55,12 +55,7 @@ if(TARVELIN_IN_BUILD_ROOT)
     set(${variable} ${copies} PARENT_SCOPE)
   endfunction()
   tarvelin_glibc_217_copies(decoder_libraries)
-  tarvelin_glibc_217_copies(imagequant_libraries)
   target_sources(tarvelin_decoders INTERFACE "${CMAKE_CURRENT_LIST_DIR}/glibc_math.c")
-  # OpenMP's runtime goes in whole too; the threads it starts are glibc's.
-  execute_process(COMMAND "${CMAKE_C_COMPILER}" -print-file-name=libgomp.a OUTPUT_VARIABLE gomp
-                  OUTPUT_STRIP_TRAILING_WHITESPACE)
-  list(APPEND imagequant_libraries "${gomp}" -pthread)
 endif()
 if(NOT WIN32)
   list(APPEND decoder_libraries m)

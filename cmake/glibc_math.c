@@ -1,4 +1,4 @@
-/* The pow and powf that the copy of Debian 11's libimagequant.a calls (cmake/decoders.cmake):
+/* The pow and powf that the copy of Debian 11's libpng.a calls (cmake/decoders.cmake):
    compiled with cmake/glibc-2.17.h, they are the versions every glibc since 2.2.5 has. */
 #include <math.h>
 

@@ -37,7 +37,7 @@ mkdir -p "$root/src" "$root/art" "$root$inner" 2>/dev/null ||
   mount --bind -o ro "$art_dir" "$root/art"
   in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 "$@"; }
   in_root cmake -S /src -B "$inner" -DCMAKE_BUILD_TYPE="$build_type" -DTARVELIN_IN_BUILD_ROOT=ON \
-    -DTARVELIN_TESTS=OFF -DTARVELIN_ART_DIR=/art -DCMAKE_PREFIX_PATH=/opt/sdl2 \
+    -DTARVELIN_TESTS=OFF -DTARVELIN_ART_DIR=/art -DCMAKE_PREFIX_PATH="/opt/sdl2;/opt/imagequant" \
     -DTARVELIN_WARNINGS_AS_ERRORS="$warnings_as_errors" >/dev/null
   in_root cmake --build "$inner" --target "$target" -- -j2
 ' sh "$root" "$source_dir" "$art_dir" "$inner" "$build_type" "$warnings_as_errors" "$target"

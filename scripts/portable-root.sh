@@ -81,7 +81,7 @@ in_root apt-get update -qq >>"$root.log" 2>&1
 in_root apt-get install -y -qq --no-install-recommends g++ make cmake pkg-config \
   libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev libxrandr-dev libxss-dev \
   libwayland-dev libwayland-bin libxkbcommon-dev libegl-dev libgles-dev \
-  libpng-dev libjpeg62-turbo-dev libgif-dev zlib1g-dev libimagequant-dev >>"$root.log" 2>&1 ||
+  libpng-dev libjpeg62-turbo-dev libgif-dev zlib1g-dev >>"$root.log" 2>&1 ||
   { tail -n 20 "$root.log" >&2; die "installing the build tools failed (log: $root.log)"; }
 in_root apt-get clean
 
@@ -94,19 +94,26 @@ for package in libdecor-0-dev libdecor-0-0; do
 done
 
 # SDL 2 as Debian 13 has it (2.32, SDL 2's last series), from a deb-src entry for that release on the
-# machine's own mirror, read by an apt of its own so that the machine's apt keeps its sources.
-say "fetching Debian 13's source package of SDL 2"
+# machine's own mirror, read by an apt of its own so that the machine's apt keeps its sources. And
+# libimagequant as this machine's release has it, the same source tarvelin-art.exe is built from
+# (scripts/windows-decoders.sh), so that the tool chooses the same colours on both systems: Debian
+# 11's is older and chooses worse ones.
 sdl_release=trixie
+machine_release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+say "fetching Debian 13's source package of SDL 2 and $machine_release's of libimagequant"
 apt_dir=$root.apt
 rm -rf "$apt_dir"
-mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$new/usr/src/sdl"
-echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror $sdl_release main" >"$apt_dir/sources.list"
+mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$new/usr/src/sdl" "$new/usr/src/imagequant"
+printf 'deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] %s %s main\n' \
+  "$mirror" "$sdl_release" "$mirror" "$machine_release" >"$apt_dir/sources.list"
 own_apt() {
   apt-get -o Dir::Etc::SourceList="$apt_dir/sources.list" -o Dir::Etc::SourceParts=/dev/null \
     -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir/cache" -o APT::Sandbox::User=root "$@"
 }
 own_apt update -qq >>"$root.log" 2>&1 || { tail -n 5 "$root.log" >&2; die "reading Debian's $sdl_release sources from $mirror failed"; }
 (cd "$new/usr/src/sdl" && own_apt source -qq libsdl2 >>"$root.log" 2>&1) || { tail -n 5 "$root.log" >&2; die "apt-get source libsdl2 ($sdl_release) failed"; }
+(cd "$new/usr/src/imagequant" && own_apt source -qq "libimagequant/$machine_release" >>"$root.log" 2>&1) ||
+  { tail -n 5 "$root.log" >&2; die "apt-get source libimagequant ($machine_release) failed"; }
 rm -rf "$apt_dir"
 sdl_source=$(find "$new/usr/src/sdl" -mindepth 1 -maxdepth 1 -type d -name 'libsdl2-2.32.*' | head -n 1)
 [ -n "$sdl_source" ] || die "Debian's source package is not SDL 2.32: $(ls "$new/usr/src/sdl")"
@@ -129,6 +136,22 @@ sed -i 's/^#define SDL_DYNAMIC_API 1$/#define SDL_DYNAMIC_API 0/' "$new$sdl_sour
 
 mkdir -p "$new/usr/local/include"
 cp "$here/../cmake/glibc-2.17.h" "$new/usr/local/include/glibc-2.17.h"
+
+# libimagequant in /opt/imagequant, a static archive compiled as the program is, without OpenMP, as
+# for Windows: the colours chosen do not then depend on the number of processors.
+quant_source=$(find "$new/usr/src/imagequant" -mindepth 1 -maxdepth 1 -type d -name 'libimagequant-*' | head -n 1)
+[ -f "$quant_source/libimagequant.h" ] || die "Debian's libimagequant is no longer the C library built here: $(ls "$new/usr/src/imagequant")"
+in_root sh -euc '
+  cd "$1"
+  mkdir -p /opt/imagequant/include /opt/imagequant/lib /usr/src/imagequant/objects
+  for file in blur kmeans libimagequant mediancut mempool nearest pam; do
+    gcc -std=c99 -O2 -include /usr/local/include/glibc-2.17.h -ffunction-sections -fdata-sections -DNDEBUG \
+      -c "$file.c" -o "/usr/src/imagequant/objects/$file.o"
+  done
+  ar rcs /opt/imagequant/lib/libimagequant.a /usr/src/imagequant/objects/*.o
+  cp libimagequant.h /opt/imagequant/include/
+' sh "${quant_source#"$new"}" >>"$root.log" 2>&1 || { tail -n 20 "$root.log" >&2; die "building libimagequant failed (log: $root.log)"; }
+rm -rf "$new/usr/src/imagequant"
 
 # Small over fast, and only what the program reaches: every function and object in a section of its
 # own, link-time optimisation (finished when the program is linked, so the archive tools are gcc's),

@@ -6,6 +6,8 @@
 # at work: a PNG, a JPEG turned by its EXIF orientation, a 4-bit bitmap and a GIF converted, and a
 # medium laid out with the programs found in the medium folder beside the tool, as in the kit; the
 # .exe under Wine (with a name outside ASCII too, through its wide command line and file names).
+# Both tools make the same pair of a photo, byte for byte: an author gets the same medium from
+# either system.
 #   shipped_tool_test.sh LINUX_TOOL WINDOWS_TOOL
 # Exits 77 (skipped) when the Windows tool has not been built or Wine is missing, after checking
 # the Linux one.
@@ -26,6 +28,7 @@ convert picture.png -rotate 270 -quality 95 stored-on-its-side.jpg
   tail -c +3 stored-on-its-side.jpg; } >picture.jpg
 convert picture.png -depth 8 -alpha set rgba:picture.rgba
 python3 "$here/make_bitmaps.py" 480 360 picture.rgba picture >/dev/null && mv picture-4.bmp picture.bmp
+convert -seed 7 -size 480x360 plasma:fractal -depth 8 photo.png
 colour_at() { convert "$1" -format "%[hex:u.p{$2,$3}]" info:; }
 # red_and_blue FILE: red at the top left and blue at the bottom right, give or take what JPEG changes.
 red_and_blue() {
@@ -76,6 +79,7 @@ else
   [ -z "$(grep -v '^GLIBC_' <<<"$versions")" ] || fail "$linux asks for versions $(grep -v '^GLIBC_' <<<"$versions" | xargs)"
   ! readelf -S "$linux" | grep -q ' \.symtab ' || fail "$linux carries a symbol table: not stripped"
   converts "$linux"
+  output=$("$linux" convert --out photo-linux photo.png 2>&1) || fail "$linux convert photo.png: $output"
   mkdir -p linux-kit && cp "$linux" linux-kit/
   lays_out linux-kit linux-kit/tarvelin-art
 fi
@@ -105,6 +109,13 @@ output=$(wine "$windows" convert --out "Bilder-ä€/Ausgabe" --no-dither "Bilde
 red_and_blue "Bilder-ä€/Ausgabe/background.bmp" >/dev/null ||
   fail "wine tarvelin-art.exe with a name outside ASCII: not the picture in Bilder-ä€/Ausgabe/background.bmp ($output)"
 converts wine "$windows"
+output=$(wine "$windows" convert --out photo-windows photo.png 2>&1) || fail "wine tarvelin-art.exe convert photo.png: $output"
+if [ -f photo-linux/background.bmp ]; then
+  for made in background.bmp highlight.bmp; do
+    cmp -s "photo-linux/$made" "photo-windows/$made" ||
+      fail "the two tools made different ${made}s of the same photo: $(cmp "photo-linux/$made" "photo-windows/$made" 2>&1 | head -n 1)"
+  done
+fi
 mkdir -p windows-kit && cp "$windows" windows-kit/
 lays_out windows-kit wine windows-kit/tarvelin-art.exe
 wineserver -k 2>/dev/null
