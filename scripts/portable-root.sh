@@ -12,7 +12,7 @@ set -euo pipefail
 
 root=$(realpath -m "$1")
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-recipe=$(cat "${BASH_SOURCE[0]}" "$here/../cmake/glibc-2.17.h" | sha256sum | cut -c1-16)
+recipe=$(cat "${BASH_SOURCE[0]}" "$here/debian_mirror.sh" "$here/../cmake/glibc-2.17.h" | sha256sum | cut -c1-16)
 stamp=$root/.tarvelin-root
 
 say() { echo "portable-root: $*" >&2; }
@@ -41,21 +41,8 @@ exec 9>"$root.lock"
 flock 9
 [ "$(cat "$stamp" 2>/dev/null)" = "$recipe" ] && exit 0
 
-# The Debian mirror this machine already uses: the first address of its entry for its own release.
-debian_mirror() {
-  local codename
-  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    awk -v codename="$codename" '
-      /^[[:space:]]*$/ { if (suite_ok && uri != "") { print uri; exit } suite_ok = 0; uri = ""; next }
-      $1 == "URIs:" { uri = $2 }
-      $1 == "Suites:" { for (i = 2; i <= NF; i++) if ($i == codename) suite_ok = 1 }
-      END { if (suite_ok && uri != "") print uri }' /etc/apt/sources.list.d/debian.sources | head -n 1
-  else
-    sed -E 's/\[[^]]*\]//' /etc/apt/sources.list 2>/dev/null |
-      awk -v codename="$codename" '$1 == "deb" && $3 == codename { print $2; exit }'
-  fi
-}
+# shellcheck source=scripts/debian_mirror.sh
+source "$here/debian_mirror.sh"
 
 mirror=$(debian_mirror)
 [ -n "$mirror" ] || die "no Debian mirror found in this machine's apt sources"

@@ -11,7 +11,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 dir=$(realpath -m "$1")
-key=$(cat "${BASH_SOURCE[0]}" "$here/../cmake/mingw-w64.cmake" | sha256sum | cut -c1-16)
+key=$(cat "${BASH_SOURCE[0]}" "$here/debian_mirror.sh" "$here/../cmake/mingw-w64.cmake" | sha256sum | cut -c1-16)
 prefix=$dir/$key
 
 say() { echo "windows-decoders: $*" >&2; }
@@ -28,21 +28,10 @@ cc=$host-gcc-posix
 command -v "$cc" >/dev/null || die "$cc is missing: run scripts/install-deps.sh"
 command -v dpkg-source >/dev/null || die "dpkg-source is missing: run scripts/install-deps.sh"
 
-# The Debian mirror and release this machine already uses: the first address of its entry for its
-# own release.
+# This machine's release, whose sources are built, from the mirror it already uses.
 codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-debian_mirror() {
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    awk -v codename="$codename" '
-      /^[[:space:]]*$/ { if (suite_ok && uri != "") { print uri; exit } suite_ok = 0; uri = ""; next }
-      $1 == "URIs:" { uri = $2 }
-      $1 == "Suites:" { for (i = 2; i <= NF; i++) if ($i == codename) suite_ok = 1 }
-      END { if (suite_ok && uri != "") print uri }' /etc/apt/sources.list.d/debian.sources | head -n 1
-  else
-    sed -E 's/\[[^]]*\]//' /etc/apt/sources.list 2>/dev/null |
-      awk -v codename="$codename" '$1 == "deb" && $3 == codename { print $2; exit }'
-  fi
-}
+# shellcheck source=scripts/debian_mirror.sh
+source "$here/debian_mirror.sh"
 mirror=$(debian_mirror)
 [ -n "$mirror" ] || die "no Debian mirror found in this machine's apt sources"
 

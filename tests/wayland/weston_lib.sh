@@ -66,6 +66,19 @@ EOF
   export WAYLAND_DISPLAY=$WESTON_SOCKET
 }
 
+# Starts weston at scale 1 with its XWayland, and sets session_display to XWayland's display.
+xwayland_display() { sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/weston.log" | head -n1; }
+xwayland_listening() { [ -n "$(xwayland_display)" ]; }
+start_weston_with_xwayland() {
+  start_weston 1 --xwayland
+  if ! wait_for xwayland_listening; then
+    cat "$WORK/weston.log" >&2
+    echo "weston started no XWayland" >&2
+    exit 1
+  fi
+  session_display=$(xwayland_display)
+}
+
 # Puts the pointer in the output's bottom-right corner, where weston draws no more than its tip,
 # and waits until weston's output is black everywhere else. weston follows a pointer that entered
 # its window, so the pointer comes in from outside.

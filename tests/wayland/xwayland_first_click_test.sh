@@ -15,19 +15,10 @@ source "$(dirname "$0")/../sdl/e2e_lib.sh"
 # shellcheck source=tests/wayland/weston_lib.sh
 source "$(dirname "$0")/weston_lib.sh"
 
-xwayland_display() { sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/weston.log" | head -n1; }
-xwayland_listening() { [ -n "$(xwayland_display)" ]; }
-
 start_xvfb
 make_disc <(printf 'XWayland first click test\r\ntools\\stand-in.sh one %s\r\ntools\\missing.exe\r\n' "$RUN_TOKEN")
 make_expected_pictures
-start_weston 1 --xwayland
-if ! wait_for xwayland_listening; then
-  cat "$WORK/weston.log" >&2
-  echo "weston started no XWayland" >&2
-  exit 1
-fi
-session_display=$(xwayland_display)
+start_weston_with_xwayland
 on_session() { DISPLAY=$session_display "$@"; }
 place_on_session() {
   on_session xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}'

@@ -10,19 +10,10 @@ source "$(dirname "$0")/weston_lib.sh"
 
 starts_of() { grep -c -F "$1" "$STARTS" 2>/dev/null || true; }
 
-xwayland_display() { sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/weston.log" | head -n1; }
-xwayland_listening() { [ -n "$(xwayland_display)" ]; }
-
 start_xvfb
 make_disc <(printf 'XWayland test\r\ntools\\stand-in.sh one %s\r\n' "$RUN_TOKEN")
 make_expected_pictures
-start_weston 1 --xwayland
-if ! wait_for xwayland_listening; then
-  cat "$WORK/weston.log" >&2
-  echo "weston started no XWayland" >&2
-  exit 1
-fi
-session_display=$(xwayland_display)
+start_weston_with_xwayland
 
 start_menu_on_weston -u SDL_VIDEODRIVER DISPLAY="$session_display" WAYLAND_DISPLAY="$WAYLAND_DISPLAY"
 if [ -n "$(DISPLAY=$session_display xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null)" ]; then
