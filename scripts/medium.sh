@@ -17,5 +17,5 @@ cmake -S "$source" -B "$windows_build" --toolchain "$source/cmake/mingw-w64.cmak
 cmake --build "$windows_build" --target tarvelin -j2 >/dev/null
 cmake -S "$source" -B "$linux_build" -DCMAKE_BUILD_TYPE=Release -DTARVELIN_TESTS=OFF \
   "-DTARVELIN_WINDOWS_PROGRAM=$windows_build/tarvelin.exe" >/dev/null
-cmake --build "$linux_build" --target tarvelin-art -j2 >/dev/null
+cmake --build "$linux_build" --target tarvelin tarvelin-art -j2 >/dev/null
 exec "$linux_build/tools/tarvelin-art/tarvelin-art" medium "$@"

@@ -278,7 +278,10 @@ double Psnr(const Rgb& a, const Rgb& b, const std::vector<Spot>& areas) {
 
 // Where a file of the pair is written before it is renamed into place.
 std::filesystem::path Unfinished(const std::filesystem::path& path) {
-  return path.parent_path() / PathOf("." + NameOf(path.filename()) + ".unfinished");
+  std::string name = ".";
+  name += NameOf(path.filename());
+  name += ".unfinished";
+  return path.parent_path() / PathOf(name);
 }
 
 Outcome<> WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
