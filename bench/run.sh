@@ -97,7 +97,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-xvfb_start 1024x768x24 "$build/xvfb.log" -noreset -br || die "no X display for the programs"
+xvfb_start 1024x768x24 "$build/xvfb.log" -br || die "no X display for the programs"
 export SDL_VIDEODRIVER=x11
 
 # A 64-bit prefix that runs the 32-bit tarvelin.exe as 64-bit Windows does; one made before Wine's

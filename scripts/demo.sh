@@ -28,7 +28,7 @@ cleanup() {
   xvfb_stop
 }
 trap cleanup EXIT
-xvfb_start 1024x768x24 /dev/null -noreset
+xvfb_start 1024x768x24 /dev/null
 
 xdotool mousemove 0 0  # the pointer starts mid-screen, where it would light an entry up
 sh "$disc/autorun.sh" &

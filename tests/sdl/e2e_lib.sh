@@ -80,7 +80,7 @@ wait_for() {
 
 # Starts an X server of its own, on which SDL uses X11.
 start_xvfb() {
-  xvfb_start "${SCREEN_W}x${SCREEN_H}x24" "$WORK/xvfb.log" -noreset || exit 1
+  xvfb_start "${SCREEN_W}x${SCREEN_H}x24" "$WORK/xvfb.log" || exit 1
   export SDL_VIDEODRIVER=x11
   unset WAYLAND_DISPLAY
   # The desktop scale of the session running the tests is not the test's.

@@ -46,7 +46,7 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/tarvelin-wine.XXXXXX")
 trap 'status=$?; [ $status -eq 0 ] || stop_session; exit $status' EXIT
 
 echo "export TARVELIN_WINE_TMP='$tmp'" >"$session/env"
-xvfb_start 1024x768x24 "$tmp/xvfb.log" -noreset || { echo "FAIL: no X display for the Wine cases" >&2; exit 1; }
+xvfb_start 1024x768x24 "$tmp/xvfb.log" || { echo "FAIL: no X display for the Wine cases" >&2; exit 1; }
 {
   echo "export TARVELIN_XVFB_PID=$XVFB_PID"
   echo "export DISPLAY=$DISPLAY"
