@@ -49,4 +49,10 @@ std::optional<std::string> TextInput::ReadField() {
   return value;
 }
 
+TextInput TextFileInput(std::string_view bytes, bool read_to_end, CodePageDecoder code_page) {
+  const bool complete = read_to_end && bytes.size() <= kMaxTextFileBytes;
+  const std::string_view read = bytes.substr(0, kMaxTextFileBytes);
+  return TextInput(DecodeTextFile(read, complete, code_page), complete);
+}
+
 }  // namespace tarvelin

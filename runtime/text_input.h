@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "runtime/text.h"
 
 namespace tarvelin {
 
@@ -47,5 +50,11 @@ class TextInput {
   std::size_t pos_ = 0;
   bool complete_;
 };
+
+// A text file opened for input from its first bytes, as every reader of options.ini opens it: at
+// most kMaxTextFileBytes of them count, decoded by DecodeTextFile with the platform's code page.
+// |bytes| is what was read, at least one byte past the limit when the file goes on that far;
+// |read_to_end| is false when the reading stopped at a fault, so that the file may go on.
+TextInput TextFileInput(std::string_view bytes, bool read_to_end, CodePageDecoder code_page);
 
 }  // namespace tarvelin

@@ -216,9 +216,7 @@ std::optional<TextInput> OpenForInput(const std::string& written) {
   std::string bytes(kMaxTextFileBytes + 1, '\0');
   const std::optional<std::size_t> filled = ReadUpTo(file.get(), {bytes.data(), bytes.size()});
   if (!filled) return std::nullopt;
-  const bool complete = *filled <= kMaxTextFileBytes;
-  bytes.resize(std::min(*filled, kMaxTextFileBytes));
-  return TextInput(DecodeTextFile(bytes, complete, Windows1252ToUtf8), complete);
+  return TextFileInput(std::string_view(bytes).substr(0, *filled), true, Windows1252ToUtf8);
 }
 
 ArtFile ReadArtFile(const std::string& written) {

@@ -25,10 +25,7 @@ std::optional<TextInput> MemoryProvider::OpenForInput(const std::string& path) {
   opened.push_back(path);
   const auto it = files.find(path);
   if (it == files.end() || !it->second.readable || it->second.directory) return std::nullopt;
-  const std::string& bytes = it->second.bytes;
-  const bool complete = bytes.size() <= kMaxTextFileBytes;
-  const std::string_view read = std::string_view(bytes).substr(0, kMaxTextFileBytes);
-  return TextInput(DecodeTextFile(read, complete, Windows1252ToUtf8), complete);
+  return TextFileInput(it->second.bytes, true, Windows1252ToUtf8);
 }
 
 bool MemoryProvider::ChDrive(char drive) {

@@ -83,9 +83,8 @@ std::optional<TextInput> Win32System::OpenForInput(const std::string& path) {
   if (!file || !IsDiskFile(file)) return std::nullopt;
   // The fields before a read error or the size limit still count; the one cut there is a read error.
   const BytesRead read = ReadUpTo(file, kMaxTextFileBytes);
-  const bool complete = !read.read_error && !read.longer;
   const std::string_view text(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size());
-  return TextInput(DecodeTextFile(text, complete, AnsiToUtf8), complete);
+  return TextFileInput(text, !read.read_error && !read.longer, AnsiToUtf8);
 }
 
 bool Win32System::ChDrive(char drive) {

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -11,23 +9,19 @@
 #include "menu/layout.h"
 #include "runtime/command_forecast.h"
 #include "runtime/memory/memory_provider.h"
+#include "runtime/text_input.h"
+#include "tools/common/capped_file.h"
+#include "tools/common/utf8_path.h"
 
 namespace tarvelin {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A path given as UTF-8, as every path of the menu is.
-fs::path Utf8Path(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
-std::string Utf8Text(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 // The medium as the folder it is laid out in.
 class FolderFiles final : public MediumFiles {
  public:
-  explicit FolderFiles(const std::string& root) : root_(Utf8Path(root)) {}
+  explicit FolderFiles(const std::string& root) : root_(PathOf(root)) {}
 
   Kind KindOf(const std::string& path) override {
     std::error_code ec;
@@ -43,15 +37,13 @@ class FolderFiles final : public MediumFiles {
     std::vector<std::string> names;
     std::error_code ec;
     for (fs::directory_iterator entry(At(folder), ec), end; !ec && entry != end; entry.increment(ec))
-      names.push_back(Utf8Text(entry->path().filename()));
+      names.push_back(NameOf(entry->path().filename()));
     return names;
   }
   std::string FirstBytes(const std::string& path, std::size_t count) override {
-    std::ifstream in(At(path), std::ios::binary);
-    std::string bytes(count, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(count));
-    bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-    return bytes;
+    // Only a regular file's, so that a pipe on the medium never hangs the check.
+    Outcome<std::string> start = ReadFileStart(NameOf(At(path)), count);
+    return start ? *start : std::string();
   }
   bool LacksExecuteBit(const std::string& path) override {
 #ifdef _WIN32
@@ -66,7 +58,7 @@ class FolderFiles final : public MediumFiles {
   }
 
  private:
-  fs::path At(const std::string& path) const { return root_ / Utf8Path(path); }
+  fs::path At(const std::string& path) const { return root_ / PathOf(path); }
 
   fs::path root_;
 };
@@ -102,11 +94,17 @@ EntriesReport ReportEntries(const std::string& folder) {
   // Both programs find options.ini whatever its case, as Windows does.
   const std::optional<std::string> options_path = FindIgnoringCase(kOptionsFile, medium);
   std::optional<std::string> options;
-  if (options_path && medium.KindOf(*options_path) == FileQueries::Kind::File) {
-    std::ifstream in(Utf8Path(folder) / Utf8Path(*options_path), std::ios::binary);
-    if (in) options = std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (options_path) {
+    // As much as the menu reads, and one byte more to tell that the file goes on.
+    const std::string path = NameOf(PathOf(folder) / PathOf(*options_path));
+    Outcome<std::string> start = ReadFileStart(path, kMaxTextFileBytes + 1);
+    if (start)
+      options = std::move(*start);
+    else
+      std::printf("%s, so every entry has its built-in command\n", start.fault().c_str());
+  } else {
+    std::printf("%s: no %s, so every entry has its built-in command\n", folder.c_str(), kOptionsFile);
   }
-  if (!options) std::printf("%s: no %s, so every entry has its built-in command\n", folder.c_str(), kOptionsFile);
 
   EntriesReport report;
   const std::vector<std::string> commands = EntryCommands(options);

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <unordered_map>
@@ -276,22 +275,6 @@ double Psnr(const Rgb& a, const Rgb& b, const std::vector<Spot>& areas) {
   return 10 * std::log10(255.0 * 255.0 * static_cast<double>(samples) / squares);
 }
 
-// Where a file of the pair is written before it is renamed into place.
-std::filesystem::path Unfinished(const std::filesystem::path& path) {
-  std::string name = ".";
-  name += NameOf(path.filename());
-  name += ".unfinished";
-  return path.parent_path() / PathOf(name);
-}
-
-Outcome<> WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) return Fault{NameOf(path) + ": cannot be written"};
-  return {};
-}
-
 Outcome<ConvertedPair> Convert(const std::string& background_path, const std::optional<std::string>& highlight_path,
                                const ConversionStyle& style);
 
@@ -320,31 +303,16 @@ Outcome<> CheckNotOverwritten(const std::string& dir, const std::string& preview
   return {};
 }
 
-Outcome<> WritePair(const ConvertedPair& pair, const std::string& dir) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::create_directories(PathOf(dir), ec);
-  const std::pair<fs::path, const Picture*> files[] = {{PathOf(dir) / "background.bmp", &pair.background},
-                                                       {PathOf(dir) / "highlight.bmp", &pair.highlight}};
-  auto remove_unfinished = [&files] {
-    std::error_code ignored;
-    for (const auto& [path, picture] : files) fs::remove(Unfinished(path), ignored);
-  };
-  for (const auto& [path, picture] : files)
-    if (Outcome<> written = WriteFile(Unfinished(path), BitmapFile(*picture, 256, BitmapCompression::kNone));
-        !written) {
-      remove_unfinished();
-      return Fault{NameOf(path) + ": cannot be written; the folder keeps the pictures it held"};
-    }
-  for (const auto& [path, picture] : files) {
-    fs::rename(Unfinished(path), path, ec);
-    if (ec) {
-      remove_unfinished();
-      return Fault{NameOf(path) + ": cannot be put in place (" + ec.message() + ")"};
-    }
+std::vector<FileToWrite> PairFiles(const ConvertedPair& pair) {
+  std::vector<FileToWrite> files;
+  for (const auto& [name, picture] : {std::pair{"background.bmp", &pair.background}, {"highlight.bmp", &pair.highlight}}) {
+    const std::vector<std::uint8_t> bytes = BitmapFile(*picture, 256, BitmapCompression::kNone);
+    files.push_back({name, std::string(bytes.begin(), bytes.end()), "", false});
   }
-  return {};
+  return files;
 }
+
+Outcome<> WritePair(const ConvertedPair& pair, const std::string& dir) { return PutFilesInPlace(dir, PairFiles(pair)); }
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "files_in_place.h"
 #include "runtime/picture.h"
 #include "tools/common/outcome.h"
 
@@ -36,9 +37,11 @@ Outcome<ConvertedPair> ConvertPair(const std::string& background, const std::opt
 Outcome<> CheckNotOverwritten(const std::string& dir, const std::string& preview,
                               const std::vector<std::string>& pictures);
 
-// Writes the pair as background.bmp and highlight.bmp (uncompressed 8-bit bitmaps) in |dir|, made
-// if missing. Both go to temporary names first and are renamed into place only when both are
-// whole, so that the folder holds either the pair it held or the new one, never a cut-off file.
+// The pair as the files background.bmp and highlight.bmp, uncompressed 8-bit bitmaps.
+std::vector<FileToWrite> PairFiles(const ConvertedPair& pair);
+
+// Writes the pair's files in |dir|, made if missing, as PutFilesInPlace writes: the folder holds
+// either the pair it held or the new one, never a cut-off file.
 Outcome<> WritePair(const ConvertedPair& pair, const std::string& dir);
 
 }  // namespace tarvelin

@@ -9,13 +9,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "check.h"
 #include "convert.h"
+#include "files_in_place.h"
 #include "medium.h"
 #include "picture_file.h"
 #include "menu/layout.h"
@@ -32,7 +32,8 @@ constexpr const char* kUsage =
     "Usage: tarvelin-art [--preview PREVIEW.png] BACKGROUND.bmp HIGHLIGHT.bmp\n"
     "       tarvelin-art convert [--out DIR] [STYLE] [--preview PREVIEW.png] BACKGROUND [HIGHLIGHT]\n"
     "       tarvelin-art medium DIR [--options options.ini] [--background PICTURE [--highlight PICTURE] [STYLE]]\n"
-    "                           [--preview PREVIEW.png] [--linux tarvelin] [--windows tarvelin.exe] [--force]\n"
+    "                           [--programs DIR] [--preview PREVIEW.png] [--linux tarvelin] [--windows tarvelin.exe]\n"
+    "                           [--force]\n"
     "       tarvelin-art check DIR\n"
     "       tarvelin-art --version\n"
     "\n"
@@ -53,9 +54,13 @@ constexpr const char* kUsage =
     "medium: puts the menu at the root of the folder DIR, a medium for Windows and Linux: both\n"
     "programs (by default the ones in the medium folder beside this tool, as the kit holds them, else\n"
     "the ones the build that made this tool made), options.ini, autorun.inf, autorun.sh,\n"
-    "LICENSES.txt, and the pictures converted as above when given; then checks the pair the medium\n"
-    "holds. Everything is read and converted before anything is written. An autorun.inf of your own\n"
-    "stays unless --force is given. Ends with the report of check.\n"
+    "LICENSES.txt, the pictures converted as above when given, and with --programs the files of DIR,\n"
+    "the programs your entries start, copied to the medium as they lie in DIR; then checks the pair\n"
+    "the medium holds. Everything is read and converted before anything is written, and every file is\n"
+    "written whole or not at all: the folder holds the medium it held or the new one. An autorun.inf of\n"
+    "your own stays unless --force is given. Ends with the report of check.\n"
+    "\n"
+    "--preview never writes over a file the command reads or writes: such a name is refused first.\n"
     "\n"
     "check: reads DIR/options.ini as the menu reads it (the built-in commands standing for the lines\n"
     "it leaves out) and says what each of the five entries starts on Windows and on Linux, by the\n"
@@ -120,11 +125,53 @@ tarvelin::Outcome<> WritePreview(const std::string& path, const Picture& back, c
   }
   const tarvelin::Outcome<std::string> png = tarvelin::EncodePng(w, h * 2, pixels);
   if (!png) return tarvelin::Fault{path + ": " + png.fault()};
-  std::ofstream out(tarvelin::PathOf(path), std::ios::binary);
-  out.write(png->data(), static_cast<std::streamsize>(png->size()));
-  if (!out.flush()) return tarvelin::Fault{path + ": cannot be written"};
+  const std::filesystem::path at = tarvelin::PathOf(path);
+  return tarvelin::PutFilesInPlace(tarvelin::NameOf(at.parent_path()), {{tarvelin::NameOf(at.filename()), *png, "", false}});
+}
+
+// The full name |path| has or would have, in one spelling: on Windows, and on a medium formatted
+// there, names differ not by the case of their letters.
+std::filesystem::path Spelling(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path full = std::filesystem::weakly_canonical(std::filesystem::absolute(tarvelin::PathOf(path), ec), ec);
+#ifdef _WIN32
+  std::wstring name = full.native();
+  CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+  return name;
+#else
+  std::string name = full.native();
+  for (char& c : name)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return name;
+#endif
+}
+
+// True when |a| and |b| are one file: the same file when both exist (a link or another name of it
+// too), else the same full name.
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(tarvelin::PathOf(a), tarvelin::PathOf(b), ec)) return true;
+  return Spelling(a) == Spelling(b);
+}
+
+// The fault when the preview would write over a file the command writes (|outputs|) or reads
+// (|inputs|), found before anything is written.
+tarvelin::Outcome<> CheckPreview(const std::string& preview, const std::vector<std::string>& outputs,
+                                 const std::vector<std::string>& inputs) {
+  if (preview.empty()) return {};
+  std::error_code ec;
+  if (std::filesystem::is_directory(tarvelin::PathOf(preview), ec))
+    return tarvelin::Fault{preview + ": a folder; give --preview the name of a PNG file"};
+  for (const auto& [files, how] : {std::pair{&outputs, "writes"}, std::pair{&inputs, "reads"}})
+    for (const std::string& file : *files)
+      if (SameFile(preview, file))
+        return tarvelin::Fault{file + ": would be written over by the preview (a file this command " + how +
+                               "); give --preview another name"};
   return {};
 }
+
+// Where the pair goes in |dir|.
+std::vector<std::string> PairNames(const std::string& dir) { return {dir + "/background.bmp", dir + "/highlight.bmp"}; }
 
 // The author's pictures converted, the pair to be written into |out_dir| and perhaps previewed.
 tarvelin::Outcome<tarvelin::ConvertedPair> Convert(const std::string& background, const std::string& highlight,
@@ -134,6 +181,7 @@ tarvelin::Outcome<tarvelin::ConvertedPair> Convert(const std::string& background
   if (!highlight.empty()) pictures.push_back(highlight);
   if (tarvelin::Outcome<> free = tarvelin::CheckNotOverwritten(out_dir, preview, pictures); !free)
     return tarvelin::Fault{free.fault()};
+  if (tarvelin::Outcome<> free = CheckPreview(preview, PairNames(out_dir), {}); !free) return tarvelin::Fault{free.fault()};
   tarvelin::Outcome<tarvelin::ConvertedPair> pair = tarvelin::ConvertPair(
       background, highlight.empty() ? std::nullopt : std::optional<std::string>(highlight), style);
   if (pair)
@@ -183,7 +231,7 @@ int Run(int argc, char** argv) {
   tarvelin::ConversionStyle style;
   bool style_given = false;
   tarvelin::MediumSources sources{"", DefaultProgram(".tarvelin", TARVELIN_LINUX_PROGRAM),
-                                  DefaultProgram("tarvelin.exe", TARVELIN_WINDOWS_PROGRAM)};
+                                  DefaultProgram("tarvelin.exe", TARVELIN_WINDOWS_PROGRAM), "", false};
   std::vector<std::string> files;
   auto usage_error = [](const std::string& message) {
     std::fprintf(stderr, "tarvelin-art: %s\n\n%s", message.c_str(), kUsage);
@@ -227,6 +275,8 @@ int Run(int argc, char** argv) {
       sources.linux_program = argv[++i];
     } else if (medium && arg == "--windows" && has_value) {
       sources.windows_program = argv[++i];
+    } else if (medium && arg == "--programs" && has_value) {
+      sources.programs = argv[++i];
     } else if (medium && arg == "--force") {
       sources.replace_autorun = true;
     } else if (arg.starts_with("-") && arg != "-") {
@@ -241,7 +291,7 @@ int Run(int argc, char** argv) {
     if (files.size() != 1) return usage_error("give the medium's folder");
     if (!preview.empty()) return usage_error("--preview draws a pair of pictures; check takes only the medium's folder");
     std::error_code ec;
-    if (!std::filesystem::is_directory(files[0], ec)) return Refuse(files[0] + ": not a folder");
+    if (!std::filesystem::is_directory(tarvelin::PathOf(files[0]), ec)) return Refuse(files[0] + ": not a folder");
     return tarvelin::ReportEntries(files[0]).starting_nothing_anywhere > 0 ? 1 : 0;
   }
   if (convert) {
@@ -263,16 +313,26 @@ int Run(int argc, char** argv) {
     out_dir = files[0];
     tarvelin::Outcome<tarvelin::MediumPlan> plan = tarvelin::PlanMedium(sources, out_dir);
     if (!plan) return Refuse(plan.fault());
+    std::vector<std::string> outputs = PairNames(out_dir), inputs = plan->inputs;
+    for (const tarvelin::FileToWrite& file : plan->files) outputs.push_back(out_dir + "/" + file.name);
+    if (!background.empty()) inputs.push_back(background);
+    if (!highlight.empty()) inputs.push_back(highlight);
+    if (tarvelin::Outcome<> free = CheckPreview(preview, outputs, inputs); !free) return Refuse(free.fault());
+    const std::string names = tarvelin::NamesOf(*plan);
     if (!background.empty()) {
       tarvelin::Outcome<tarvelin::ConvertedPair> converted = Convert(background, highlight, style, out_dir, preview);
       if (!converted) return Refuse(converted.fault());
       pair = std::move(*converted);
+      const std::string from = highlight.empty() ? background : background + " and " + highlight;
+      for (tarvelin::FileToWrite& file : tarvelin::PairFiles(*pair)) {
+        const std::string at = out_dir + "/" + file.name;
+        tarvelin::Outcome<std::string> old = tarvelin::ReadFileStart(at, file.bytes.size() + 1);
+        if (old && *old != file.bytes)
+          plan->notes.push_back(at + ": replaced by the picture converted from " + from);
+        plan->files.push_back(std::move(file));
+      }
     }
-    tarvelin::Outcome<> laid_out = tarvelin::LayOutMedium(*plan);
-    if (laid_out && pair) laid_out = tarvelin::WritePair(*pair, out_dir);
-    if (!laid_out) return Refuse(laid_out.fault());
-    std::string names;
-    for (const tarvelin::MediumFile& file : plan->files) names += (names.empty() ? "" : ", ") + file.name;
+    if (tarvelin::Outcome<> laid_out = tarvelin::LayOutMedium(*plan); !laid_out) return Refuse(laid_out.fault());
     std::printf("%s: %s laid out\n", out_dir.c_str(), names.c_str());
     for (const std::string& note : plan->notes) std::printf("%s\n", note.c_str());
     tarvelin::ReportEntries(out_dir);
@@ -284,19 +344,17 @@ int Run(int argc, char** argv) {
     std::printf("colour error (PSNR, %s): background %.2f dB, highlighted hot spots %.2f dB%s\n",
                 style.dither ? "dithered" : "not dithered", pair->background_psnr, pair->highlight_psnr,
                 highlight.empty() ? (", highlight drawn in " + style.highlight_colour).c_str() : "");
-    files = {out_dir + "/background.bmp", out_dir + "/highlight.bmp"};
+    files = PairNames(out_dir);
   } else if (medium) {
-    files = {out_dir + "/background.bmp", out_dir + "/highlight.bmp"};
-    if (!std::ifstream(tarvelin::PathOf(files[0])) && !std::ifstream(tarvelin::PathOf(files[1]))) {
+    files = PairNames(out_dir);
+    std::error_code ec;
+    if (!std::filesystem::exists(tarvelin::PathOf(files[0]), ec) && !std::filesystem::exists(tarvelin::PathOf(files[1]), ec)) {
       std::printf("%s: no pictures beside the programs, so the menu shows its built-in ones\n", out_dir.c_str());
       return 0;
     }
   }
 
-  std::error_code ec;
-  for (const std::string& file : files)
-    if (!preview.empty() && std::filesystem::equivalent(tarvelin::PathOf(preview), tarvelin::PathOf(file), ec))
-      return Refuse(file + ": would be written over by the preview; give --preview another name");
+  if (tarvelin::Outcome<> free = CheckPreview(preview, {}, files); !free) return Refuse(free.fault());
   tarvelin::Outcome<tarvelin::Artwork> art = Fits(files[0], files[1]);
   if (!art) return Refuse(art.fault());
   if (!preview.empty())

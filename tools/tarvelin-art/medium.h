@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "files_in_place.h"
 #include "tools/common/outcome.h"
 
 namespace tarvelin {
@@ -12,30 +13,34 @@ struct MediumSources {
   std::string options;          // options.ini to copy; empty to keep the one already in the folder
   std::string linux_program;    // the Linux tarvelin
   std::string windows_program;  // tarvelin.exe
+  std::string programs;         // a folder of the author's programs, copied to the medium's root; may be empty
   bool replace_autorun = false;  // replace an autorun.inf that is not the one this tool writes
-};
-
-struct MediumFile {
-  std::string name;
-  std::string bytes;
-  bool executable = false;
 };
 
 // Everything a medium gets, read and checked before anything is written.
 struct MediumPlan {
   std::string root;
-  std::vector<MediumFile> files;
+  // Every file the medium gets, written together (PutFilesInPlace): each is whole, or none is new.
+  std::vector<FileToWrite> files;
+  std::size_t programs = 0;  // how many of the files, the last ones, are the author's programs
+  // The files the plan reads, which nothing the command writes may replace.
+  std::vector<std::string> inputs;
   std::vector<std::string> notes;  // what the author should know of the layout
 };
 
 // Reads what the folder |out_dir| gets: both programs, tarvelin.exe and the Linux one as .tarvelin,
 // options.ini (copied, or the one the folder holds), autorun.inf and autorun.sh so that Windows and
-// Linux desktops offer the menu when the medium is inserted, and LICENSES.txt. An autorun.inf of
-// the author's own stays unless |sources| says to replace it. Nothing is written.
+// Linux desktops offer the menu when the medium is inserted, LICENSES.txt, and the author's
+// programs. An autorun.inf of the author's own stays unless |sources| says to replace it. Nothing
+// is written.
 Outcome<MediumPlan> PlanMedium(const MediumSources& sources, const std::string& out_dir);
 
-// Writes the plan into its folder (made if missing; other files stay). The Linux program of an
-// earlier layout, tarvelin, goes.
+// The names of the plan's files ("options.ini, .tarvelin, ..."), the author's programs counted, not
+// named.
+std::string NamesOf(const MediumPlan& plan);
+
+// Writes the plan into its folder (made if missing; other files stay), every file whole or the
+// folder as it was. The Linux program of an earlier layout, tarvelin, goes.
 Outcome<> LayOutMedium(const MediumPlan& plan);
 
 }  // namespace tarvelin
