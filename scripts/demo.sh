@@ -6,14 +6,17 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-disc=build/demo-disc
-rm -rf "$disc"
-bash scripts/medium.sh "$disc" --options examples/disc/options.ini
-# The programs behind the entries: the Linux stand-ins of examples/disc/, and the Windows ones
-# that the Windows build stages on its own copy of the demo disc.
-cp -r examples/disc/. "$disc/"
-cmake --build build/medium-windows --target demo_disc -j2 >/dev/null
-(cd build/medium-windows/demo-disc && find . -name '*.exe' ! -name tarvelin.exe -exec cp --parents {} "$OLDPWD/$disc/" \;)
+disc=build/demo-disc programs=build/demo-programs
+rm -rf "$disc" "$programs"
+# The programs behind the entries, laid out first so that the medium's report finds them: the Linux
+# stand-ins of examples/disc/, and the Windows ones that the Windows build stages on its own copy of
+# the demo disc.
+bash scripts/medium-build.sh demo_disc
+mkdir -p "$programs"
+cp -r examples/disc/. "$programs/"
+rm "$programs/options.ini"
+(cd build/medium-windows/demo-disc && find . -name '*.exe' ! -name tarvelin.exe -exec cp --parents {} "$OLDPWD/$programs/" \;)
+bash scripts/medium.sh "$disc" --options examples/disc/options.ini --programs "$programs"
 
 # Opened as a Linux desktop opens a medium, through its autorun.sh.
 if [ -n "${DISPLAY:-}" ]; then

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # tarvelin-art never harms the author's own files: it does not write over the pictures it is
-# given, a full disk leaves the pair the folder held, and `medium` reads and converts everything
-# before it writes anything, keeps an autorun.inf of the author's own, and says what is wrong with
-# a command that cannot work.
+# given, nor with --preview over any file the command reads or writes; a full disk or a read-only
+# folder leaves the pair or the medium the folder held, and says the system's reason; `medium` reads
+# and converts everything before it writes anything, keeps an autorun.inf of the author's own, says
+# when it replaces pictures of the author's, and says what is wrong with a command that cannot work;
+# it reads options.ini as the menu does, so a pipe or a device named so neither hangs nor aborts it.
 #   author_files_test.sh TARVELIN_ART
 set -uo pipefail
 tool=$1
@@ -48,7 +50,7 @@ run 1 "own/background.bmp: would be written over by the preview" \
 # A full disk (files limited to 150 KiB, less than one bitmap): the pair before stays, whole.
 run 0 "fit the menu" -- "$tool" convert --out pair photo.png
 before=$(sums pair)
-run 1 "pair/background.bmp: cannot be written; the folder keeps the pictures it held" \
+run 1 "pair/background.bmp: cannot be written \(File too large\); the folder keeps the files it held" \
   -- bash -c 'ulimit -f 150; trap "" XFSZ; exec "$0" convert --out pair --no-dither --highlight-colour red "$1"' \
   "$tool" photo.png
 [ "$(sums pair)" = "$before" ] || fail "a full disk changed the pair: $(ls -la pair)"
@@ -78,6 +80,81 @@ grep -q "open=tarvelin.exe" disc/autorun.inf && grep -q "label=Another title" di
 # The tool's own, with the label of an earlier title, follows the title without --force.
 run 0 "laid out" -- "$tool" medium disc --options options.ini --linux tarvelin --windows tarvelin.exe
 grep -q "label=My Disc" disc/autorun.inf || fail "autorun.inf does not follow the title: $(cat disc/autorun.inf)"
+
+# --preview naming any file the command reads or writes is refused before anything is written,
+# naming the file: the medium's own files, the author's options file, the pictures, the pair.
+run 0 "laid out" -- "$tool" medium disc --options options.ini --background photo.png --linux tarvelin --windows tarvelin.exe
+cp options.ini options-before.ini
+before=$(sums disc)
+for preview in disc/tarvelin.exe disc/options.ini disc/autorun.sh disc/.tarvelin disc/LICENSES.txt disc/autorun.inf \
+  disc/background.bmp disc/highlight.bmp options.ini photo.png tarvelin; do
+  run 1 "^$preview: would be written over by the preview" -- "$tool" medium disc --options options.ini \
+    --background photo.png --preview "$preview" --linux tarvelin --windows tarvelin.exe
+done
+# Through another name of the same file, and into a medium not yet made.
+ln -s disc/tarvelin.exe link.png
+run 1 "would be written over by the preview" -- "$tool" medium disc --options options.ini --preview link.png \
+  --linux tarvelin --windows tarvelin.exe
+run 1 "^fresh/tarvelin.exe: would be written over by the preview" -- "$tool" medium fresh --options options.ini \
+  --background photo.png --preview fresh/tarvelin.exe --linux tarvelin --windows tarvelin.exe
+[ ! -e fresh ] || fail "a refused preview left the folder fresh behind"
+[ "$(sums disc)" = "$before" ] || fail "a refused preview changed the medium"
+cmp -s options.ini options-before.ini || fail "a refused preview changed the author's options.ini"
+before=$(sums pair)
+run 1 "^pair/highlight.bmp: would be written over by the preview" -- "$tool" convert --out pair --no-dither \
+  --preview pair/highlight.bmp photo.png
+[ "$(sums pair)" = "$before" ] || fail "convert wrote the pair before refusing its preview"
+
+# Pictures of the author's in the medium folder, replaced by other pictures: said so.
+convert photo.png -negate -type palette BMP3:disc/background.bmp
+run 0 "disc/background.bmp: replaced by the picture converted from photo.png" \
+  -- "$tool" medium disc --options options.ini --background photo.png --linux tarvelin --windows tarvelin.exe
+
+# A full disk and a read-only folder leave the medium as it was, and say the system's reason. The
+# medium lies on a small file system of its own; without the right to mount one, skipped.
+mkdir small-disk
+if mount -t tmpfs -o size=300k tmpfs small-disk 2>/dev/null; then
+  trap 'umount "$work/small-disk" 2>/dev/null; rm -rf "$work"' EXIT
+  head -c 100000 /dev/urandom >big.exe
+  run 0 "laid out" -- "$tool" medium small-disk/disc --options options.ini --linux tarvelin --windows tarvelin.exe
+  head -c 150000 /dev/urandom >small-disk/filler
+  before=$(sums small-disk)
+  run 1 "cannot be written \(No space left on device\); the folder keeps the files it held" \
+    -- "$tool" medium small-disk/disc --options other.ini --background photo.png --linux tarvelin --windows big.exe
+  [ "$(sums small-disk)" = "$before" ] || fail "a full disk changed the medium: $(ls -la small-disk/disc)"
+  [ -z "$(find small-disk -name '*.unfinished')" ] || fail "a full disk left unfinished files: $(find small-disk)"
+  mount -o remount,ro small-disk
+  run 1 "cannot be written \(Read-only file system\); the folder keeps the files it held" \
+    -- "$tool" medium small-disk/disc --options other.ini --linux tarvelin --windows tarvelin.exe
+  [ "$(sums small-disk)" = "$before" ] || fail "a read-only medium changed"
+  umount small-disk
+else
+  echo "note: no tmpfs could be mounted; the full disk is not tried"
+fi
+# A folder the author may not write to (as root, permissions do not bind: not tried).
+if [ "$(id -u)" -ne 0 ]; then
+  run 0 "laid out" -- "$tool" medium locked --options options.ini --linux tarvelin --windows tarvelin.exe
+  chmod a-w locked && before=$(sums locked)
+  run 1 "cannot be written \(Permission denied\)" -- "$tool" medium locked --options other.ini --linux tarvelin \
+    --windows tarvelin.exe
+  [ "$(sums locked)" = "$before" ] || fail "a locked medium changed"
+  chmod u+w locked
+fi
+
+# options.ini as the menu reads it: a pipe or a device is no options file, and neither hangs the
+# tool nor aborts it.
+mkfifo pipe.ini
+ln -s /dev/zero zero.ini
+run 1 "^pipe.ini: cannot be read \(not a regular file" -- timeout 20 "$tool" medium piped --options pipe.ini \
+  --linux tarvelin --windows tarvelin.exe
+run 1 "^zero.ini: cannot be read \(not a regular file" -- timeout 20 "$tool" medium zeroed --options zero.ini \
+  --linux tarvelin --windows tarvelin.exe
+mkdir -p piped && mkfifo piped/options.ini
+run 1 "piped/options.ini: cannot be read \(not a regular file.*, so every entry has its built-in command" \
+  -- timeout 20 "$tool" check piped
+mkdir -p zeroed && ln -s /dev/zero zeroed/options.ini
+run 1 "zeroed/options.ini: cannot be read \(not a regular file.*, so every entry has its built-in command" \
+  -- timeout 20 "$tool" check zeroed
 
 # Commands that cannot work say why, and leave nothing behind.
 run 1 "^new/options.ini: missing; give one with --options options.ini" \

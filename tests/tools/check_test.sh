@@ -121,4 +121,27 @@ has 'Linux runs setup on the medium (a script, through /bin/sh)'
 has "warning: entry 1 starts nothing on Windows"
 has 'entry 2 "browser\brsetup.exe" (the built-in command)'
 
+# medium --programs copies the author's programs in before the report: every entry starts
+# something on both systems, and no warning shows. Their folders and execute bits come along.
+mkdir -p programs/tools
+windows_program programs/setup.exe && script programs/setup && chmod +x programs/setup
+windows_program programs/tools/install.exe && linux_program programs/tools/install && chmod +x programs/tools/install
+mkdir -p programs/docs && echo "read me" >"programs/docs/read me.txt"
+printf '"With Programs"\r\nsetup /quiet\r\ndocs\\read me.txt\r\nhttps://example.org/help\r\ntools\\install\r\ndocs\r\n' >programs.ini
+output=$("$tool" medium served --options programs.ini --programs programs --linux tarvelin --windows tarvelin.exe 2>&1) ||
+  fail "medium --programs: $output"
+has "served: options.ini, .tarvelin, tarvelin.exe, autorun.inf, autorun.sh, LICENSES.txt, 5 files of your programs laid out"
+lacks "warning"
+lacks "starts nothing"
+[ -x served/setup ] && [ -x served/tools/install ] && [ ! -x served/setup.exe ] && cmp -s programs/tools/install served/tools/install ||
+  fail "the programs copied: $(cd served && find . -type f -exec ls -l {} +)"
+# A program named as a file of the menu's own, or a folder that holds the medium, is refused.
+printf 'mine' >programs/autorun.inf
+output=$("$tool" medium served --options programs.ini --programs programs --linux tarvelin --windows tarvelin.exe 2>&1)
+has "programs/autorun.inf: would take the place of the menu's own autorun.inf"
+rm programs/autorun.inf
+output=$("$tool" medium programs/disc --options programs.ini --programs programs --linux tarvelin --windows tarvelin.exe 2>&1)
+has "programs: holds the medium's folder programs/disc"
+[ ! -e programs/disc ] || fail "a refused medium left programs/disc behind"
+
 finish

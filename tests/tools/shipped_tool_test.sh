@@ -5,7 +5,8 @@
 # path, stripped; for Windows, a PE that imports only DLLs that are part of Windows. Then each one
 # at work: a PNG, a JPEG turned by its EXIF orientation, a 4-bit bitmap and a GIF converted, and a
 # medium laid out with the programs found in the medium folder beside the tool, as in the kit; the
-# .exe under Wine (with a name outside ASCII too, through its wide command line and file names).
+# .exe under Wine (with a name outside ASCII too, through its wide command line and file names, a
+# medium's folder among them), refusing a preview over a file of the medium whatever its case.
 # Both tools make the same pair of a photo, byte for byte: an author gets the same medium from
 # either system.
 #   shipped_tool_test.sh LINUX_TOOL WINDOWS_TOOL
@@ -118,6 +119,25 @@ if [ -f photo-linux/background.bmp ]; then
 fi
 mkdir -p windows-kit && cp "$windows" windows-kit/
 lays_out windows-kit wine windows-kit/tarvelin-art.exe
+# A medium folder named outside ASCII, checked; a title outside ASCII labels the drive (autorun.inf
+# in UTF-16); a preview naming a file of the medium, in any case, or the author's options file, is
+# refused before anything is written.
+printf '"Mé Disc"\r\n' >options.ini
+output=$(wine windows-kit/tarvelin-art.exe medium "Mé disc" --options options.ini 2>&1) ||
+  fail "wine tarvelin-art.exe medium \"Mé disc\": $output"
+output=$(wine windows-kit/tarvelin-art.exe check "Mé disc" 2>&1)
+grep -q 'entry 1 "guide\\guide.exe"' <<<"$output" || fail "wine tarvelin-art.exe check \"Mé disc\": $output"
+[ "$(head -c 2 "Mé disc/autorun.inf" | od -An -tx1 | tr -d ' ')" = fffe ] &&
+  iconv -f UTF-16 -t UTF-8 "Mé disc/autorun.inf" | tr -d '\r' | grep -qx 'label=Mé Disc' ||
+  fail "autorun.inf of a title outside ASCII: $(od -c "Mé disc/autorun.inf" | head -n 3)"
+before=$(cd "Mé disc" && md5sum .tarvelin tarvelin.exe options.ini autorun.inf)
+for preview in "Mé disc/TARVELIN.EXE" "Mé disc/Options.ini" "Mé disc/autorun.sh" options.ini; do
+  output=$(wine windows-kit/tarvelin-art.exe medium "Mé disc" --options options.ini --preview "$preview" 2>&1)
+  [ $? -eq 1 ] && grep -q "would be written over by the preview" <<<"$output" ||
+    fail "wine tarvelin-art.exe medium --preview $preview: $output"
+done
+[ "$(cd "Mé disc" && md5sum .tarvelin tarvelin.exe options.ini autorun.inf)" = "$before" ] ||
+  fail "a refused preview changed the medium"
 wineserver -k 2>/dev/null
 
 finish
