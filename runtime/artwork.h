@@ -23,14 +23,10 @@ struct Artwork {
   Picture highlight;
 };
 
-// The largest picture the menu takes, in either direction. The window is as large as the picture
-// (times the screen's whole scale factor), and a borderless window larger than the screen cannot
-// be used: 4096 is the widest screen made (DCI 4K) and leaves room for every tall one. It also
-// bounds what a few bytes of RLE8 can make the menu allocate: at most 16 MiB a picture, 64 MiB for
-// the frame drawn from them.
-inline constexpr int kMaxArtSide = 4096;
-// The largest picture file read from a folder: RLE8 at its worst takes two bytes a pixel.
-inline constexpr std::size_t kMaxArtFileBytes = 2 * std::size_t{kMaxArtSide} * kMaxArtSide + 65536;
+// The largest picture file read, by the programs from a folder and by the author's tool in any
+// format it reads: RLE8 at its worst takes two bytes a pixel of the largest picture
+// (kMaxBitmapSide).
+inline constexpr std::size_t kMaxArtFileBytes = 2 * std::size_t{kMaxBitmapSide} * kMaxBitmapSide + 65536;
 
 // A pair of pictures checked against the menu: the pair, or the first fault found.
 struct ArtworkFit {
@@ -41,7 +37,7 @@ struct ArtworkFit {
 };
 
 // The one set of rules for a pair that fits the menu, for the build, tarvelin-art and both
-// programs: both files decode as 8-bit bitmaps of at most kMaxArtSide x kMaxArtSide pixels, of one
+// programs: both files decode as 8-bit bitmaps of at most kMaxBitmapSide x kMaxBitmapSide pixels, of one
 // size and one colour table, and every hot spot of |layout| lies inside them. The names are used
 // in the fault only.
 ArtworkFit FitArtwork(std::span<const std::uint8_t> background, const std::string& background_name,

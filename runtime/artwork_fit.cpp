@@ -20,9 +20,9 @@ std::string Size(std::int64_t width, std::int64_t height) {
 std::optional<Picture> Decode(std::span<const std::uint8_t> file, const std::string& name, std::string& fault) {
   // By its header first: a few bytes may declare a picture of gigabytes.
   if (const std::optional<BitmapHeader> header = ReadBitmapHeader(file);
-      header && (header->width > kMaxArtSide || header->height > kMaxArtSide)) {
+      header && (header->width > kMaxBitmapSide || header->height > kMaxBitmapSide)) {
     fault = name + ": " + Size(header->width, header->height) + " pixels; the menu takes pictures of at most " +
-            Size(kMaxArtSide, kMaxArtSide);
+            Size(kMaxBitmapSide, kMaxBitmapSide);
     return std::nullopt;
   }
   DecodedBitmap decoded = DecodeBitmap(file);

@@ -13,10 +13,6 @@ using Kind = FileQueries::Kind;
 
 // The bytes a file's kind is told from: as many as the Linux kernel reads of a "#!" line.
 constexpr std::size_t kFirstBytes = 256;
-// The ELF header's class, byte order and machine fields, and the values of an x86-64 program.
-constexpr std::size_t kElfClass = 4, kElfByteOrder = 5, kElfMachine = 18;
-constexpr unsigned char kElf64 = 2, kElfLittleEndian = 1;
-constexpr unsigned kElfMachineX86_64 = 62;
 
 bool IsWindowsProgram(std::string_view bytes) { return bytes.starts_with("MZ"); }
 
@@ -175,7 +171,7 @@ class LinuxForecaster final : public Forecaster {
   RunAttempt RunFound(const std::string& path, std::string_view, const Arguments&) override {
     const std::string bytes = medium_.FirstBytes(path, kFirstBytes);
     if (const std::optional<ScriptLine> script = ReadScriptLine(bytes)) return RunScript(path, *script);
-    if (bytes.starts_with("\x7f" "ELF")) return RunProgram(path, bytes);
+    if (const std::optional<ElfIdentity> elf = ReadElfIdentity(bytes)) return RunProgram(path, *elf);
     return {RunAttempt::Outcome::NotAProgram, {}, path};
   }
 
@@ -224,14 +220,10 @@ class LinuxForecaster final : public Forecaster {
     return RunsOnMedium(path, "runs " + path + " on the medium (a script, through " + line + ")");
   }
 
-  RunAttempt RunProgram(const std::string& path, std::string_view header) {
-    const auto byte = [header](std::size_t at) { return at < header.size() ? static_cast<unsigned char>(header[at]) : 0u; };
-    const bool little_endian = byte(kElfByteOrder) == kElfLittleEndian;
-    const unsigned machine = little_endian ? byte(kElfMachine) | byte(kElfMachine + 1) << 8
-                                           : byte(kElfMachine) << 8 | byte(kElfMachine + 1);
-    if (byte(kElfClass) != kElf64 || !little_endian || machine != kElfMachineX86_64)
+  RunAttempt RunProgram(const std::string& path, const ElfIdentity& elf) {
+    if (!elf.is_64_bit || !elf.little_endian || elf.machine != kElfMachineX86_64)
       return {RunAttempt::Outcome::Failed, path + " is a program for another kind of processor (ELF machine " +
-                                               std::to_string(machine) + "), not for x86-64"};
+                                               std::to_string(elf.machine) + "), not for x86-64"};
     return RunsOnMedium(path, "runs " + path + " on the medium (an x86-64 program)");
   }
 };

@@ -45,8 +45,13 @@ struct DecodedBitmap {
   explicit operator bool() const { return error == BitmapError::None; }
 };
 
-// The largest width or height the decoder accepts; a menu picture is far smaller.
-inline constexpr int kMaxBitmapSide = 8192;
+// The largest picture the menu takes, in either direction, and the largest the decoder accepts:
+// one limit for the build, the author's tool and both programs. The window is as large as the
+// picture (times the screen's whole scale factor), and a borderless window larger than the screen
+// cannot be used: 4096 is the widest screen made (DCI 4K) and leaves room for every tall one. It
+// also bounds what a few bytes of RLE8 can make the menu allocate: at most 16 MiB a picture, 64 MiB
+// for the frame drawn from them.
+inline constexpr int kMaxBitmapSide = 4096;
 
 // Decodes a Windows bitmap file (8 bits per pixel, uncompressed or RLE8). Every size and offset
 // is checked against the bytes given, so a malformed file is an error value, never a bad read.

@@ -92,6 +92,19 @@ std::optional<ScriptLine> ReadScriptLine(std::string_view start) {
   return script;
 }
 
+std::optional<ElfIdentity> ReadElfIdentity(std::string_view start) {
+  // The magic, then the class and data bytes of e_ident; the machine field at byte 18. A field the
+  // bytes do not reach reads as 0, no class, byte order or machine.
+  constexpr std::size_t kClass = 4, kByteOrder = 5, kMachine = 18;
+  if (!start.starts_with("\x7f" "ELF")) return std::nullopt;
+  const auto byte = [start](std::size_t at) { return at < start.size() ? static_cast<unsigned char>(start[at]) : 0u; };
+  ElfIdentity elf;
+  elf.is_64_bit = byte(kClass) == 2;
+  elf.little_endian = byte(kByteOrder) == 1;
+  elf.machine = elf.little_endian ? byte(kMachine) | byte(kMachine + 1) << 8 : byte(kMachine) << 8 | byte(kMachine + 1);
+  return elf;
+}
+
 std::string WindowsProgramFile(std::string_view name) {
   const std::size_t file = name.find_last_of("\\/:");
   const bool extension = name.find('.', file == std::string_view::npos ? 0 : file + 1) != std::string_view::npos;

@@ -54,6 +54,18 @@ struct ScriptLine {
 // The script line at the start of a file's first bytes; nothing when they do not start with "#!".
 std::optional<ScriptLine> ReadScriptLine(std::string_view start);
 
+// What an ELF file's first bytes say of the program, read once for the programs and the author's
+// tool: its word size, byte order and machine number (in the file's own byte order), each false or
+// 0 where the bytes end before it. Nothing when they do not start as an ELF file does.
+struct ElfIdentity {
+  bool is_64_bit = false;
+  bool little_endian = false;
+  unsigned machine = 0;
+};
+std::optional<ElfIdentity> ReadElfIdentity(std::string_view start);
+// The machine number of an x86-64 program.
+inline constexpr unsigned kElfMachineX86_64 = 62;
+
 // --- Windows
 
 // The file Windows looks for on the medium for a program name: the name, with .exe added when it

@@ -63,14 +63,8 @@ bool ReadAt(int file, void* into, std::size_t size, off_t offset) {
 void ReadProgramHeaders(int file, ProgramFile& program) {
   std::array<unsigned char, EI_NIDENT> ident{};
   if (!ReadAt(file, ident.data(), ident.size(), 0)) return;
-  if (ident[EI_CLASS] != kThisClass || ident[EI_DATA] != kThisByteOrder) {
-    // Another word size or byte order: the machine number is read as either would write it.
-    Elf32_Half machine = 0;
-    if (ReadAt(file, &machine, sizeof machine, offsetof(Elf32_Ehdr, e_machine)))
-      program.machine =
-          ident[EI_DATA] == kThisByteOrder ? machine : static_cast<Elf32_Half>(machine >> 8 | machine << 8);
-    return;
-  }
+  // Another word size or byte order: its machine number is all there is to say (ReadElfIdentity).
+  if (ident[EI_CLASS] != kThisClass || ident[EI_DATA] != kThisByteOrder) return;
   ElfW(Ehdr) header{};
   if (!ReadAt(file, &header, sizeof header, 0)) return;
   program.machine = header.e_machine;
@@ -119,8 +113,9 @@ ProgramFile InspectProgramFile(const std::string& path) {
     program.interpreter = script->interpreter;
     program.interpreter_argument = script->argument;
     program.carriage_return = script->carriage_return;
-  } else if (bytes.starts_with(ELFMAG)) {
+  } else if (const std::optional<ElfIdentity> elf = ReadElfIdentity(bytes)) {
     program.kind = ProgramFile::Kind::Program;
+    program.machine = elf->machine;
     ReadProgramHeaders(file.get(), program);
   } else {
     program.kind = ProgramFile::Kind::Other;

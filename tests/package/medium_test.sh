@@ -95,6 +95,18 @@ grep -qxF "label=$title" <<<"$inf" && grep -qx 'open=tarvelin.exe' <<<"$inf" ||
   fail "autorun.inf for the title $title: $inf"
 LC_ALL=C grep -q '[^[:print:][:space:]]' disc/autorun.inf && fail "autorun.inf of an ASCII title is not ASCII"
 
+# --icon: the drive's icon from a picture of any size, at each size Windows shows, with alpha: a
+# wide red picture fitted into the square, centred, transparent above and below.
+convert -size 300x150 xc:red icon.png
+output=$("$tool" medium iconic --options options.ini --icon icon.png --linux "$linux" --windows "$windows" 2>&1) ||
+  fail "medium --icon: $output"
+sizes=$(identify -format '%w x %h\n' iconic/autorun.ico 2>/dev/null | sort -n | tr '\n' ' ')
+[ "$sizes" = "16 x 16 24 x 24 32 x 32 48 x 48 64 x 64 256 x 256 " ] || fail "autorun.ico holds: $sizes"
+tr -d '\r' <iconic/autorun.inf | grep -qx 'icon=autorun.ico' || fail "autorun.inf names no autorun.ico: $(cat iconic/autorun.inf)"
+middle=$(convert 'iconic/autorun.ico[5]' -format '%[hex:u.p{128,128}]' info: 2>/dev/null)
+corner=$(convert 'iconic/autorun.ico[5]' -alpha extract -format '%[fx:u.p{5,5}]' info: 2>/dev/null)
+[ "$middle" = FF0000FF ] && [ "$corner" = 0 ] || fail "the 256-pixel icon: $middle in the middle, alpha $corner at the corner"
+
 # Refusals: the file and the fault named.
 refuse() {  # refuse STATUS PATTERN ARGUMENT...
   local status=$1 pattern=$2 output actual

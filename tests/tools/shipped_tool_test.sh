@@ -132,7 +132,8 @@ grep -q 'entry 1 "guide\\guide.exe"' <<<"$output" || fail "wine tarvelin-art.exe
   fail "autorun.inf of a title outside ASCII: $(od -c "Mé disc/autorun.inf" | head -n 3)"
 before=$(cd "Mé disc" && md5sum .tarvelin tarvelin.exe options.ini autorun.inf)
 for preview in "Mé disc/TARVELIN.EXE" "Mé disc/Options.ini" "Mé disc/autorun.sh" options.ini; do
-  output=$(wine windows-kit/tarvelin-art.exe medium "Mé disc" --options options.ini --preview "$preview" 2>&1)
+  output=$(wine windows-kit/tarvelin-art.exe medium "Mé disc" --options options.ini --background picture.png \
+    --preview "$preview" 2>&1)
   [ $? -eq 1 ] && grep -q "would be written over by the preview" <<<"$output" ||
     fail "wine tarvelin-art.exe medium --preview $preview: $output"
 done

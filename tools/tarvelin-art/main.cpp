@@ -32,8 +32,8 @@ constexpr const char* kUsage =
     "Usage: tarvelin-art [--preview PREVIEW.png] BACKGROUND.bmp HIGHLIGHT.bmp\n"
     "       tarvelin-art convert [--out DIR] [STYLE] [--preview PREVIEW.png] BACKGROUND [HIGHLIGHT]\n"
     "       tarvelin-art medium DIR [--options options.ini] [--background PICTURE [--highlight PICTURE] [STYLE]]\n"
-    "                           [--programs DIR] [--preview PREVIEW.png] [--linux tarvelin] [--windows tarvelin.exe]\n"
-    "                           [--force]\n"
+    "                           [--programs DIR] [--icon PICTURE] [--preview PREVIEW.png] [--linux tarvelin]\n"
+    "                           [--windows tarvelin.exe] [--force]\n"
     "       tarvelin-art check DIR\n"
     "       tarvelin-art --version\n"
     "\n"
@@ -58,7 +58,8 @@ constexpr const char* kUsage =
     "the programs your entries start, copied to the medium as they lie in DIR; then checks the pair\n"
     "the medium holds. Everything is read and converted before anything is written, and every file is\n"
     "written whole or not at all: the folder holds the medium it held or the new one. An autorun.inf of\n"
-    "your own stays unless --force is given. Ends with the report of check.\n"
+    "your own stays unless --force is given. --icon makes the drive's icon, autorun.ico, from a picture\n"
+    "of any size in the formats read (square is best; transparency kept). Ends with the report of check.\n"
     "\n"
     "--preview never writes over a file the command reads or writes: such a name is refused first.\n"
     "\n"
@@ -231,7 +232,7 @@ int Run(int argc, char** argv) {
   tarvelin::ConversionStyle style;
   bool style_given = false;
   tarvelin::MediumSources sources{"", DefaultProgram(".tarvelin", TARVELIN_LINUX_PROGRAM),
-                                  DefaultProgram("tarvelin.exe", TARVELIN_WINDOWS_PROGRAM), "", false};
+                                  DefaultProgram("tarvelin.exe", TARVELIN_WINDOWS_PROGRAM), "", "", false};
   std::vector<std::string> files;
   auto usage_error = [](const std::string& message) {
     std::fprintf(stderr, "tarvelin-art: %s\n\n%s", message.c_str(), kUsage);
@@ -275,6 +276,8 @@ int Run(int argc, char** argv) {
       sources.linux_program = argv[++i];
     } else if (medium && arg == "--windows" && has_value) {
       sources.windows_program = argv[++i];
+    } else if (medium && arg == "--icon" && has_value) {
+      sources.icon = argv[++i];
     } else if (medium && arg == "--programs" && has_value) {
       sources.programs = argv[++i];
     } else if (medium && arg == "--force") {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 
+#include "icon.h"
 #include "runtime/program_rules.h"
 #include "runtime/text.h"
 #include "runtime/text_input.h"
@@ -45,15 +46,18 @@ std::optional<std::string> Title(std::string_view start_of_options) {
   return TextFileInput(start_of_options, true, Windows1252ToUtf8).ReadField();
 }
 
+// The drive's own icon, made from the author's picture.
+constexpr const char* kDriveIcon = "autorun.ico";
+
 // The lines of an autorun.inf, as UTF-8 text whatever it was saved in, but its label, which follows
-// the menu's title.
+// the menu's title, and its icon, which follows the medium's.
 std::string WithoutLabel(const std::string& inf) {
   const std::string text = DecodeTextFile(inf, true, Windows1252ToUtf8);
   std::string kept;
   for (std::size_t at = 0; at < text.size();) {
     std::size_t end = text.find('\n', at);
     end = end == std::string::npos ? text.size() : end + 1;
-    if (text.compare(at, 6, "label=") != 0) kept += text.substr(at, end - at);
+    if (text.compare(at, 6, "label=") != 0 && text.compare(at, 5, "icon=") != 0) kept += text.substr(at, end - at);
     at = end;
   }
   return kept;
@@ -63,7 +67,8 @@ std::string WithoutLabel(const std::string& inf) {
 // page unless it starts with UTF-16's byte-order mark, so a title beyond ASCII makes the file
 // UTF-16 (little-endian, as Windows writes it); a plain one keeps it ASCII. A title with control
 // characters leaves the label out, and Windows shows the volume's own name.
-std::string AutorunInfFor(std::string_view start_of_options) {
+// The drive shows |drive_icon| when there is one, else the program's icon.
+std::string AutorunInfFor(std::string_view start_of_options, bool drive_icon) {
   const std::string title = Title(start_of_options).value_or("");
   bool printable = !title.empty(), ascii = true;
   for (unsigned char c : title) {
@@ -76,10 +81,13 @@ std::string AutorunInfFor(std::string_view start_of_options) {
     std::size_t end = text.find('\n', at);
     end = end == std::string::npos ? text.size() : end + 1;
     const std::string line = text.substr(at, end - at);
-    if (!line.starts_with("label="))
+    const std::string line_end = line.ends_with("\r\n") ? "\r\n" : "\n";
+    if (line.starts_with("icon=") && drive_icon)
+      inf += std::string("icon=") + kDriveIcon + line_end;
+    else if (!line.starts_with("label="))
       inf += line;
     else if (printable)
-      inf += "label=" + title + (line.ends_with("\r\n") ? "\r\n" : "\n");
+      inf += "label=" + title + line_end;
     at = end;
   }
   if (ascii) return inf;
@@ -105,7 +113,7 @@ Outcome<> Readable(const std::string& path, const std::string& hint) {
 
 bool IsLinuxProgram(const fs::path& path) {
   const Outcome<std::string> start = ReadFileStart(NameOf(path), 4);
-  return start && *start == "\x7f" "ELF";
+  return start && ReadElfIdentity(*start);
 }
 
 // The author's programs: every file in |folder| and its folders, copied to the same place on the
@@ -182,7 +190,13 @@ Outcome<MediumPlan> PlanMedium(const MediumSources& sources, const std::string& 
   plan.files.push_back({"tarvelin.exe", "", sources.windows_program, false});
   plan.inputs.push_back(sources.windows_program);
 
-  const std::string inf = AutorunInfFor(*options_start);
+  if (!sources.icon.empty()) {
+    Outcome<std::string> icon = IconFile(sources.icon);
+    if (!icon) return Fault{icon.fault()};
+    plan.files.push_back({kDriveIcon, std::move(*icon), "", false});
+    plan.inputs.push_back(sources.icon);
+  }
+  const std::string inf = AutorunInfFor(*options_start, !sources.icon.empty() || fs::exists(root / kDriveIcon, ec));
   const fs::path inf_path = root / "autorun.inf";
   Outcome<std::string> old_inf =
       fs::exists(inf_path, ec) ? ReadFileStart(NameOf(inf_path), kMaxTextFileBytes) : Outcome<std::string>();

@@ -14,6 +14,7 @@ struct MediumSources {
   std::string linux_program;    // the Linux tarvelin
   std::string windows_program;  // tarvelin.exe
   std::string programs;         // a folder of the author's programs, copied to the medium's root; may be empty
+  std::string icon;             // a picture for the drive's icon, autorun.ico; may be empty
   bool replace_autorun = false;  // replace an autorun.inf that is not the one this tool writes
 };
 
@@ -30,8 +31,8 @@ struct MediumPlan {
 
 // Reads what the folder |out_dir| gets: both programs, tarvelin.exe and the Linux one as .tarvelin,
 // options.ini (copied, or the one the folder holds), autorun.inf and autorun.sh so that Windows and
-// Linux desktops offer the menu when the medium is inserted, LICENSES.txt, and the author's
-// programs. An autorun.inf of the author's own stays unless |sources| says to replace it. Nothing
+// Linux desktops offer the menu when the medium is inserted, LICENSES.txt, the author's programs,
+// and the drive's icon, autorun.ico, made from the author's picture. An autorun.inf of the author's own stays unless |sources| says to replace it. Nothing
 // is written.
 Outcome<MediumPlan> PlanMedium(const MediumSources& sources, const std::string& out_dir);
 

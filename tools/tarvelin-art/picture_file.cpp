@@ -4,13 +4,11 @@
 #include <string_view>
 
 #include "decoders.h"
+#include "runtime/artwork.h"
 #include "tools/common/capped_file.h"
 
 namespace tarvelin {
 namespace {
-
-// A picture of the menu's size in any format read is far below this; a larger file is not one.
-constexpr std::size_t kMaxPictureFileBytes = 64 * 1024 * 1024;
 
 // How far into a file to look for the start of an SVG drawing.
 constexpr std::size_t kVectorSniffBytes = 4096;
@@ -157,9 +155,36 @@ Outcome<DecodedPicture> DecodePicture(std::span<const std::uint8_t> bytes, const
 Outcome<DecodedPicture> ReadPicture(const std::string& path, int width, int height,
                                     std::optional<std::uint32_t> matte) {
   Outcome<std::vector<std::uint8_t>> bytes =
-      ReadCappedFile(path, kMaxPictureFileBytes, "a " + SizeText(width, height) + " picture can take");
+      ReadCappedFile(path, kMaxArtFileBytes, "a " + SizeText(width, height) + " picture can take");
   if (!bytes) return Fault{bytes.fault()};
   return DecodePicture(*bytes, path, width, height, matte);
+}
+
+Outcome<Rgba> ReadPictureWithAlpha(const std::string& path) {
+  Outcome<std::vector<std::uint8_t>> bytes = ReadCappedFile(path, kMaxArtFileBytes, "a picture can take");
+  if (!bytes) return Fault{bytes.fault()};
+  const Format* format = FormatOf(*bytes);
+  if (!format) return Fault{path + ": not a picture this tool reads (it reads " + kFormatsRead + ")"};
+  std::optional<Fault> too_large;
+  const SizeCheck size_ok = [&](std::size_t width, std::size_t height) {
+    if (width <= static_cast<std::size_t>(kMaxBitmapSide) && height <= static_cast<std::size_t>(kMaxBitmapSide))
+      return true;
+    too_large = Fault{path + ": " + SizeText(width, height) + "; the largest picture read is " +
+                      SizeText(kMaxBitmapSide, kMaxBitmapSide)};
+    return false;
+  };
+  Outcome<Raster> raster = format->decode(*bytes, size_ok);
+  if (too_large) return *too_large;
+  if (!raster) return Fault{Damaged(path, *format, raster.fault())};
+  const bool turned = raster->orientation >= 5;
+  Rgba rgba{static_cast<int>(turned ? raster->height : raster->width),
+            static_cast<int>(turned ? raster->width : raster->height), {}};
+  for (int y = 0; y < rgba.height; ++y)
+    for (int x = 0; x < rgba.width; ++x) {
+      const std::uint8_t* in = Upright(*raster, static_cast<std::size_t>(x), static_cast<std::size_t>(y));
+      rgba.bytes.insert(rgba.bytes.end(), {in[0], in[1], in[2], raster->has_alpha ? in[3] : std::uint8_t{255}});
+    }
+  return rgba;
 }
 
 }  // namespace tarvelin

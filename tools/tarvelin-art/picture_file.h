@@ -41,6 +41,17 @@ Outcome<DecodedPicture> DecodePicture(std::span<const std::uint8_t> bytes, const
 // The same for the file at |path|.
 Outcome<DecodedPicture> ReadPicture(const std::string& path, int width, int height, std::optional<std::uint32_t> matte);
 
+// 8-bit RGBA pixels, four bytes each, top row first, not premultiplied.
+struct Rgba {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> bytes;
+};
+
+// The picture in the file at |path| as ReadPicture reads it, of any size up to the menu's largest,
+// transparent pixels and all: for an icon.
+Outcome<Rgba> ReadPictureWithAlpha(const std::string& path);
+
 // A colour as the author writes it ("#ffcc00", "gold", "rgb(255,204,0)"), as 0xRRGGBB.
 Outcome<std::uint32_t> ParseColour(const std::string& colour);
 
