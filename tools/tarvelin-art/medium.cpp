@@ -134,7 +134,8 @@ Outcome<> AddPrograms(const std::string& folder, const fs::path& root, MediumPla
   for (; entry != end; entry.increment(ec)) {
     if (ec) break;
     const std::string path = NameOf(entry->path());
-    const std::string name = NameOf(entry->path().lexically_relative(from).generic_u8string());
+    const std::u8string relative = entry->path().lexically_relative(from).generic_u8string();
+    const std::string name(relative.begin(), relative.end());  // "/" between folders on every system
     const fs::file_status status = entry->status(ec);
     if (fs::is_directory(status)) {
       if (entry->is_symlink(ec))
