@@ -3,7 +3,8 @@
 #
 #   background.bmp  the menu as shown when nothing is under the mouse
 #   highlight.bmp   the same menu with every entry and the Exit button lit
-#   tarvelin.ico    the 32x32, 16-colour program icon
+#   tarvelin.ico    the program icon: 32x32 in 16 colours, and 16 to 256 pixels in 32-bit
+#                   colour with alpha
 #
 # The menu program shows background.bmp and, while the mouse is over an
 # entry, copies that entry's rectangle out of highlight.bmp. So the two
@@ -297,7 +298,7 @@ def write_bmp(name, pix):
 write_bmp('background.bmp', normal)
 write_bmp('highlight.bmp', lit)
 
-# --- icon: 32x32, 16 colours, a navy tile with an orange "T" ---
+# --- icon: a navy tile with an orange "T"; first 32x32 in 16 colours ---
 # Palette index 0 is black; transparent pixels use it and are masked out.
 pal = [
     (0x00, 0x00, 0x00),  # 0 black / transparent
@@ -370,10 +371,84 @@ ipal = b''.join(bytes((b, g, r, 0)) for r, g, b in pal)
 info = struct.pack('<IiiHHIIiiII', 40, S, 2 * S, 1, 4, 0,
                    len(xor) + len(andm), 0, 0, 16, 0)
 image = info + ipal + bytes(xor) + bytes(andm)
-icondir = struct.pack('<HHH', 0, 1, 1)
-entry = struct.pack('<BBBBHHII', S, S, 16, 0, 1, 4, len(image), 6 + 16)
+
+# --- the same tile, drawn from its shapes at each size Windows shows, 32-bit with alpha ---
+# Coordinates are those of the 32-pixel grid above, a pixel's centre at whole numbers; each pixel
+# of a larger or smaller tile is the mean of 4 x 4 samples of the shapes, so edges are smooth.
+import zlib
+
+LETTER = [(8, 8, 25, 12, 12), (15, 8, 19, 27, 12), (7, 7, 24, 11, 6), (14, 7, 18, 26, 6),
+          (7, 7, 24, 7, 13), (14, 8, 14, 26, 7), (7, 8, 7, 11, 7), (15, 12, 18, 12, 8)]
+
+def shape_colour(u, v):
+    if not in_round_rect(u, v, 1, 1, 30, 30, 6):
+        return None
+    if not in_round_rect(u, v, 2, 2, 29, 29, 5):
+        c = 1
+    elif not in_round_rect(u, v, 3, 3, 28, 28, 4):
+        c = 4 if v < 15.5 else 11
+    else:
+        c = 3 if v < 15.5 else 2
+    for x0, y0, x1, y1, colour in LETTER:
+        if x0 - 0.5 <= u < x1 + 0.5 and y0 - 0.5 <= v < y1 + 0.5:
+            c = colour
+    return pal[c]
+
+def tile(side, samples=4):
+    pixels = []  # rows top first, (r, g, b, a)
+    for y in range(side):
+        row = []
+        for x in range(side):
+            r = g = b = n = 0
+            for j in range(samples):
+                for i in range(samples):
+                    u = (x + (i + 0.5) / samples) * 32 / side - 0.5
+                    v = (y + (j + 0.5) / samples) * 32 / side - 0.5
+                    colour = shape_colour(u, v)
+                    if colour:
+                        r, g, b, n = r + colour[0], g + colour[1], b + colour[2], n + 1
+            if n == 0:
+                row.append((0, 0, 0, 0))
+            else:
+                row.append((round(r / n), round(g / n), round(b / n), round(255 * n / samples ** 2)))
+        pixels.append(row)
+    return pixels
+
+def bitmap_image(side, pixels):
+    colour = bytearray()
+    mask = bytearray()
+    mask_row = (side + 31) // 32 * 4
+    for y in range(side - 1, -1, -1):
+        bits = bytearray(mask_row)
+        for x, (r, g, b, a) in enumerate(pixels[y]):
+            colour += bytes((b, g, r, a))
+            if a == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    header = struct.pack('<IiiHHIIiiII', 40, side, 2 * side, 1, 32, 0, len(colour) + len(mask), 0, 0, 0, 0)
+    return header + bytes(colour) + bytes(mask)
+
+def png_image(side, pixels):
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    raw = b''.join(b'\0' + bytes(c for p in row for c in p) for row in pixels)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', side, side, 8, 6, 0, 0, 0)) +
+            chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+
+# The 16-colour picture first, the one the Linux program's window shows; then the 32-bit ones,
+# which Windows prefers, the largest as PNG as Windows stores it.
+entries = [(S, 16, 4, image)]
+for side in (16, 24, 32, 48, 64, 256):
+    pixels = tile(side)
+    entries.append((side, 0, 32, png_image(side, pixels) if side == 256 else bitmap_image(side, pixels)))
+icondir = struct.pack('<HHH', 0, 1, len(entries))
+offset = 6 + 16 * len(entries)
+directory = b''
+for side, colours, bits, data in entries:
+    directory += struct.pack('<BBBBHHII', side % 256, side % 256, colours, 0, 1, bits, len(data), offset)
+    offset += len(data)
 with open(outdir + '/tarvelin.ico', 'wb') as f:
-    f.write(icondir + entry + image)
+    f.write(icondir + directory + b''.join(data for _, _, _, data in entries))
 PY
 
 echo "make-art.sh: wrote background.bmp, highlight.bmp and tarvelin.ico in $here"

@@ -26,9 +26,10 @@ title_hex=$(xprop -id "$menu_window" -notype -f _NET_WM_NAME 8x ' = $0+\n' _NET_
 expected_hex=$(printf '%s' "$TITLE_UTF8" | od -An -tx1 | xargs)
 if [ "$title_hex" = "$expected_hex" ]; then pass "title comes from options.ini, in UTF-8"; else fail "title bytes $title_hex, expected $expected_hex"; fi
 
-# --- Icon: the built-in icon as ImageMagick reads art/tarvelin.ico, transparent where masked.
+# --- Icon: the built-in icon as ImageMagick reads the first picture of art/tarvelin.ico, its 32 x 32
+# in 16 colours, transparent where masked.
 icon=$(xprop -id "$menu_window" -notype -f _NET_WM_ICON 32c ' = $0+\n' _NET_WM_ICON | sed 's/^[^=]*= //; s/, /\n/g')
-expected_icon=$(convert "ico:$ART_DIR/tarvelin.ico" -depth 8 txt:- | awk -F'[(),]' '
+expected_icon=$(convert "ico:$ART_DIR/tarvelin.ico[0]" -depth 8 txt:- | awk -F'[(),]' '
   NR == 1 {split($0, size, /[:,]/); print size[2] + 0; print size[3] + 0; next}
   {r = $3; g = $4; b = $5; a = $6; printf "%.0f\n", a == 0 ? 0 : a * 16777216 + r * 65536 + g * 256 + b}')
 if [ "$(sed -n 1,2p <<<"$icon" | xargs)" = "32 32" ] && [ "$icon" = "$expected_icon" ]; then

@@ -112,6 +112,7 @@ run 0 "disc/background.bmp: replaced by the picture converted from photo.png" \
 
 # A full disk and a read-only folder leave the medium as it was, and say the system's reason. The
 # medium lies on a small file system of its own; without the right to mount one, skipped.
+printf '\177ELF stand-in' >tarvelin  # as it was, whatever came before
 mkdir small-disk
 if mount -t tmpfs -o size=300k tmpfs small-disk 2>/dev/null; then
   trap 'umount "$work/small-disk" 2>/dev/null; rm -rf "$work"' EXIT
