@@ -436,11 +436,12 @@ def png_image(side, pixels):
             chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 # The 16-colour picture first, the one the Linux program's window shows; then the 32-bit ones,
-# which Windows prefers, the largest as PNG as Windows stores it.
+# which Windows prefers: 16 and 32 as bitmaps, which every reader of icons takes, the others as PNG
+# (Windows Vista and later), a fraction of the size, so that the program stays small.
 entries = [(S, 16, 4, image)]
 for side in (16, 24, 32, 48, 64, 256):
     pixels = tile(side)
-    entries.append((side, 0, 32, png_image(side, pixels) if side == 256 else bitmap_image(side, pixels)))
+    entries.append((side, 0, 32, bitmap_image(side, pixels) if side in (16, 32) else png_image(side, pixels)))
 icondir = struct.pack('<HHH', 0, 1, len(entries))
 offset = 6 + 16 * len(entries)
 directory = b''

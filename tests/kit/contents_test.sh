@@ -92,5 +92,18 @@ ProductVersion $version.0
 FileVersion $version
 ProductVersion $version" ] || fail "tarvelin.exe's version resource says: $resource"
 
+# tarvelin.exe's icon at every size Windows shows, in 32-bit colour with alpha, among its
+# resources: 16 and 32 as bitmaps (twice as tall, for the mask), the others as PNG.
+sizes=$(python3 - "$root/medium/tarvelin.exe" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+bitmaps = [side for side in (16, 32) if struct.pack("<IiiHH", 40, side, 2 * side, 1, 32) in data]
+pngs = [side for side in (24, 48, 64, 256)
+        if b"\x89PNG\r\n\x1a\n\0\0\0\rIHDR" + struct.pack(">II", side, side) + b"\x08\x06" in data]
+print(*sorted(bitmaps + pngs))
+PY
+)
+[ "$sizes" = "16 24 32 48 64 256" ] || fail "tarvelin.exe carries 32-bit icons of the sizes: $sizes"
+
 echo "kit: $(basename "$kit"), $(stat -c %s "$kit") bytes; $(cd "$root" && find . -type f | wc -l) files"
 finish
