@@ -53,7 +53,8 @@ constexpr const char* kUsage =
     "medium: puts the menu at the root of the folder DIR, a medium for Windows and Linux: both\n"
     "programs (by default the ones in the medium folder beside this tool, as the kit holds them, else\n"
     "the ones the build that made this tool made), options.ini, autorun.inf, autorun.sh,\n"
-    "LICENSES.txt, and the pictures converted as above when given; then checks the pair the medium\n"
+    "LICENSES.txt and the licence texts it names in licenses/ (keep both on the medium), and the\n"
+    "pictures converted as above when given; then checks the pair the medium\n"
     "holds. Everything is read and converted before anything is written. An autorun.inf of your own\n"
     "stays unless --force is given. Ends with the report of check.\n"
     "\n"
@@ -272,7 +273,11 @@ int Run(int argc, char** argv) {
     if (laid_out && pair) laid_out = tarvelin::WritePair(*pair, out_dir);
     if (!laid_out) return Refuse(laid_out.fault());
     std::string names;
-    for (const tarvelin::MediumFile& file : plan->files) names += (names.empty() ? "" : ", ") + file.name;
+    for (const tarvelin::MediumFile& file : plan->files) {
+      // The licence texts, one after the other, named as their folder.
+      const std::string shown = file.name.starts_with("licenses/") ? "licenses/" : file.name;
+      if (!names.ends_with(shown)) names += (names.empty() ? "" : ", ") + shown;
+    }
     std::printf("%s: %s laid out\n", out_dir.c_str(), names.c_str());
     for (const std::string& note : plan->notes) std::printf("%s\n", note.c_str());
     tarvelin::ReportEntries(out_dir);

@@ -7,6 +7,9 @@
 #include <iterator>
 #include <optional>
 #include <span>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "runtime/text.h"
 #include "runtime/text_input.h"
@@ -18,6 +21,8 @@ namespace tarvelin {
 std::span<const std::uint8_t> AutorunInf();
 std::span<const std::uint8_t> AutorunSh();
 std::span<const std::uint8_t> Licenses();
+// The full texts LICENSES.txt names, by file name, for the medium's licenses/ folder.
+std::vector<std::pair<std::string, std::span<const std::uint8_t>>> LicenceTexts();
 
 namespace {
 
@@ -129,6 +134,7 @@ Outcome<MediumPlan> PlanMedium(const MediumSources& sources, const std::string& 
     plan.notes.push_back(NameOf(inf_path) + ": kept, as it is not the one this tool writes; --force replaces it");
   plan.files.push_back({"autorun.sh", Text(AutorunSh()), true});
   plan.files.push_back({"LICENSES.txt", Text(Licenses()), false});
+  for (const auto& [name, text] : LicenceTexts()) plan.files.push_back({"licenses/" + name, Text(text), false});
   return plan;
 }
 
@@ -139,6 +145,7 @@ Outcome<> LayOutMedium(const MediumPlan& plan) {
   if (!fs::is_directory(root)) return Fault{plan.root + ": cannot be made a folder"};
   for (const MediumFile& file : plan.files) {
     const fs::path path = root / PathOf(file.name);
+    fs::create_directories(path.parent_path(), ec);
     {
       std::ofstream out(path, std::ios::binary | std::ios::trunc);
       out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));

@@ -30,8 +30,9 @@ struct MediumPlan {
 
 // Reads what the folder |out_dir| gets: both programs, tarvelin.exe and the Linux one as .tarvelin,
 // options.ini (copied, or the one the folder holds), autorun.inf and autorun.sh so that Windows and
-// Linux desktops offer the menu when the medium is inserted, and LICENSES.txt. An autorun.inf of
-// the author's own stays unless |sources| says to replace it. Nothing is written.
+// Linux desktops offer the menu when the medium is inserted, and LICENSES.txt with the full texts
+// it names in licenses/. An autorun.inf of the author's own stays unless |sources| says to replace
+// it. Nothing is written.
 Outcome<MediumPlan> PlanMedium(const MediumSources& sources, const std::string& out_dir);
 
 // Writes the plan into its folder (made if missing; other files stay). The Linux program of an
