@@ -13,6 +13,28 @@ if(WIN32)
     message(FATAL_ERROR "The decoders for Windows are not built (scripts/windows-decoders.sh, above)")
   endif()
   list(PREPEND CMAKE_FIND_ROOT_PATH "${decoders_prefix}")
+  # For the kit's manifest (cmake/make-kit.cmake): where the decoders, their record and their
+  # sources are, and what this machine's mingw-w64 links into every program of this build (the C
+  # runtime with winpthreads, and GCC's runtime libraries), in the decoders' record's form.
+  file(WRITE "${CMAKE_BINARY_DIR}/windows-decoders.txt" "${decoders_prefix}\n")
+  execute_process(
+    COMMAND bash -c [[
+      set -eo pipefail
+      codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+      mac=/usr/i686-w64-mingw32/include/_mingw_mac.h
+      version() { sed -n "s/^#define __MINGW64_VERSION_$1 \([0-9]*\).*/\1/p" "$mac"; }
+      printf 'mingw-w64\tmingw-w64 runtime (C runtime, winpthreads)\t%s.%s.%s\t%s\t%s\t\n' \
+        "$(version MAJOR)" "$(version MINOR)" "$(version BUGFIX)" \
+        "$(dpkg-query -W -f='${source:Package}\t${source:Version}' "$(dpkg-query -S "$mac" | cut -d: -f1)")" "$codename"
+      runtime=$(dpkg-query -S "$(i686-w64-mingw32-g++-posix -print-file-name=libstdc++.a)" | cut -d: -f1)
+      printf 'gcc-runtime\tGCC runtime libraries (libstdc++, libgcc)\t%s\t%s\t%s\t\n' \
+        "$(dpkg-query -W -f='${Version}' "$runtime" | sed 's/-.*//')" \
+        "$(dpkg-query -W -f='${source:Package}\t${source:Version}' "$runtime")" "$codename"
+    ]]
+    OUTPUT_FILE "${CMAKE_BINARY_DIR}/windows-toolchain.tsv" RESULT_VARIABLE recorded)
+  if(NOT recorded EQUAL 0)
+    message(WARNING "The mingw-w64 toolchain's packages are not known to dpkg: the kit made with this build names no version of them")
+  endif()
 endif()
 if(TARVELIN_IN_BUILD_ROOT OR WIN32)
   set(CMAKE_FIND_LIBRARY_SUFFIXES .a)

@@ -3,7 +3,10 @@
 # It unpacks into one folder, tarvelin-VERSION/, holding
 #   AUTHORS-GUIDE.md
 #   tarvelin-art, tarvelin-art.exe   the author's tool for Linux (the portable build, glibc alone)
-#                                    and for Windows (static, system DLLs only)
+#                                    and for Windows (static, system DLLs only), under the GPL
+#   tarvelin-VERSION-source.tar.xz   the tools' complete corresponding source: the project's source
+#                                    as built, and Debian's source packages of their libraries
+#   LIBRARIES.txt                    every library in each program, its version and its source
 #   medium/                          the menu as a medium carries it: .tarvelin (stripped),
 #                                    tarvelin.exe, autorun.inf, autorun.sh, an example options.ini,
 #                                    LICENSES.txt, and licenses/ with the full licence texts
@@ -19,7 +22,8 @@ add_custom_target(kit ALL
   COMMAND "${CMAKE_COMMAND}" "-DKIT=${TARVELIN_KIT}" "-DSTAGING=${CMAKE_BINARY_DIR}/kit"
           "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}" "-DLINUX_PROGRAM=${TARVELIN_PROGRAM}"
           "-DLINUX_TOOL=${TARVELIN_ART_PORTABLE}" "-DWINDOWS_PROGRAM=${TARVELIN_WINDOWS_PROGRAM}"
-          "-DWINDOWS_TOOL=${windows_build}/tarvelin-art.exe" -P "${PROJECT_SOURCE_DIR}/cmake/make-kit.cmake"
+          "-DWINDOWS_TOOL=${windows_build}/tarvelin-art.exe" "-DBUILD_ROOT=${TARVELIN_BUILD_ROOT}"
+          -P "${PROJECT_SOURCE_DIR}/cmake/make-kit.cmake"
   BYPRODUCTS "${TARVELIN_KIT}"
   COMMENT "Making the author's kit ${TARVELIN_KIT}")
 add_dependencies(kit tarvelin tarvelin-art-portable)

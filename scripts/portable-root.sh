@@ -138,6 +138,11 @@ in_root sh -euc '
   ar rcs /opt/imagequant/lib/libimagequant.a /usr/src/imagequant/objects/*.o
   cp libimagequant.h /opt/imagequant/include/
 ' sh "${quant_source#"$new"}" >>"$root.log" 2>&1 || { tail -n 20 "$root.log" >&2; die "building libimagequant failed (log: $root.log)"; }
+# The source packages built here, SDL's and libimagequant's, are kept in /usr/src/debian: the kit
+# carries libimagequant's as part of tarvelin-art's corresponding source (cmake/make-kit.cmake).
+sources=$new/usr/src/debian
+mkdir -p "$sources"
+find "$new/usr/src/sdl" "$new/usr/src/imagequant" -maxdepth 1 -type f -exec mv -t "$sources" {} +
 rm -rf "$new/usr/src/imagequant"
 
 # Small over fast, and only what the program reaches: every function and object in a section of its
@@ -182,6 +187,38 @@ grep -qw SDL_Init <<<"$symbols" || die "the symbols of SDL's archive cannot be r
 ! grep -qw SDL_DYNAPI_entry <<<"$symbols" || die "SDL was built with its dynamic API"
 say "SDL built in $((SECONDS - sdl_start)) s"
 rm -rf "$new/usr/src/sdl/build"
+
+# What the programs built here link, each library with the version its headers give and the Debian
+# source package it came from, in /usr/src/debian/libraries.tsv: KEY, NAME, VERSION, SOURCE
+# PACKAGE, ITS VERSION, RELEASE, what was changed. The kit's manifest is made from it.
+header_value() {  # FILE MACRO: the macro's value, quotes taken off
+  sed -n "s/^#define[[:space:]]\{1,\}$2[[:space:]]\{1,\}\"\{0,1\}\([^\"[:space:]]*\)\"\{0,1\}.*/\1/p" "$new$1" | head -n 1
+}
+debian_source() {  # BINARY_PACKAGE: its source package and version, tab-separated
+  in_root dpkg-query -W -f='${source:Package}\t${source:Version}' "$1"
+}
+dsc_source() {  # FOLDER PACKAGE: the source package and version of the .dsc kept for PACKAGE
+  local dsc
+  dsc=$(find "$sources" -maxdepth 1 -name "$2_*.dsc" | head -n 1)
+  [ -n "$dsc" ] || die "no $2 .dsc in $sources"
+  printf '%s\t%s' "$(sed -n 's/^Source: //p' "$dsc")" "$(sed -n 's/^Version: //p' "$dsc")"
+}
+sdl_version=$(header_value /opt/sdl2/include/SDL2/SDL_version.h SDL_MAJOR_VERSION).$(header_value /opt/sdl2/include/SDL2/SDL_version.h SDL_MINOR_VERSION).$(header_value /opt/sdl2/include/SDL2/SDL_version.h SDL_PATCHLEVEL)
+gif_version=$(header_value /usr/include/gif_lib.h GIFLIB_MAJOR).$(header_value /usr/include/gif_lib.h GIFLIB_MINOR).$(header_value /usr/include/gif_lib.h GIFLIB_RELEASE)
+{
+  printf 'sdl\tSDL\t%s\t%s\t%s\t%s\n' "$sdl_version" "$(dsc_source "$sources" libsdl2)" "$sdl_release" \
+    "changed by scripts/portable-root.sh: a virtual keyboard's keys looked up in layout 0 until the compositor names one; no dynamic API"
+  printf 'libpng\tlibpng\t%s\t%s\tbullseye\t\n' "$(header_value /usr/include/png.h PNG_LIBPNG_VER_STRING)" "$(debian_source libpng-dev)"
+  printf 'zlib\tzlib\t%s\t%s\tbullseye\t\n' "$(header_value /usr/include/zlib.h ZLIB_VERSION)" "$(debian_source zlib1g-dev)"
+  printf 'libjpeg-turbo\tlibjpeg-turbo\t%s\t%s\tbullseye\t\n' \
+    "$(header_value /usr/include/x86_64-linux-gnu/jconfig.h LIBJPEG_TURBO_VERSION)" "$(debian_source libjpeg62-turbo-dev)"
+  printf 'giflib\tgiflib\t%s\t%s\tbullseye\t\n' "$gif_version" "$(debian_source libgif-dev)"
+  printf 'libimagequant\tlibimagequant\t%s\t%s\t%s\t\n' "$(header_value /opt/imagequant/include/libimagequant.h LIQ_VERSION_STRING)" \
+    "$(dsc_source "$sources" libimagequant)" "$machine_release"
+  printf 'gcc-runtime\tGCC runtime libraries (libstdc++, libgcc)\t%s\t%s\tbullseye\t\n' "$(in_root gcc -dumpfullversion)" \
+    "$(debian_source libstdc++-10-dev)"
+} >"$sources/libraries.tsv"
+! cut -f3-5 "$sources/libraries.tsv" | grep -qE '(^|\t)(\t|$)|\.\.' || die "a library's version or source is not known: $(cat "$sources/libraries.tsv")"
 
 echo "$recipe" >"$new/.tarvelin-root"
 mv "$new" "$root"

@@ -101,6 +101,32 @@ cmake -S "$jpeg" -B "$work/jpeg-build" -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/mi
 cp "$work/jpeg-build/libjpeg.a" "$prefix/lib/"
 cp "$jpeg/jpeglib.h" "$jpeg/jmorecfg.h" "$jpeg/jerror.h" "$work/jpeg-build/jconfig.h" "$prefix/include/"
 
+# The source packages built here, kept in DIR/<key>/source (the tool's corresponding source, which
+# the kit carries: cmake/make-kit.cmake), and what was built from them in libraries.tsv: KEY, NAME,
+# VERSION (as its headers give it), SOURCE PACKAGE, ITS VERSION, RELEASE, what was changed.
+mkdir -p "$prefix/source"
+find "$work/src" -maxdepth 1 -type f -exec mv -t "$prefix/source" {} +
+header_value() {  # FILE MACRO: the macro's value, quotes taken off
+  sed -n "s/^#define[[:space:]]\{1,\}$2[[:space:]]\{1,\}\"\{0,1\}\([^\"[:space:]]*\)\"\{0,1\}.*/\1/p" "$prefix/include/$1" | head -n 1
+}
+dsc_source() {  # PACKAGE: the source package and version of its .dsc, tab-separated
+  local dsc
+  dsc=$(find "$prefix/source" -maxdepth 1 -name "$1_*.dsc" | head -n 1)
+  [ -n "$dsc" ] || die "no $1 .dsc in $prefix/source"
+  printf '%s\t%s' "$(sed -n 's/^Source: //p' "$dsc")" "$(sed -n 's/^Version: //p' "$dsc")"
+}
+{
+  printf 'libpng\tlibpng\t%s\t%s\t%s\t\n' "$(header_value png.h PNG_LIBPNG_VER_STRING)" "$(dsc_source libpng1.6)" "$codename"
+  printf 'zlib\tzlib\t%s\t%s\t%s\t\n' "$(header_value zlib.h ZLIB_VERSION)" "$(dsc_source zlib)" "$codename"
+  printf 'libjpeg-turbo\tlibjpeg-turbo\t%s\t%s\t%s\tbuilt without its assembly\n' \
+    "$(header_value jconfig.h LIBJPEG_TURBO_VERSION)" "$(dsc_source libjpeg-turbo)" "$codename"
+  printf 'giflib\tgiflib\t%s.%s.%s\t%s\t%s\t\n' "$(header_value gif_lib.h GIFLIB_MAJOR)" "$(header_value gif_lib.h GIFLIB_MINOR)" \
+    "$(header_value gif_lib.h GIFLIB_RELEASE)" "$(dsc_source giflib)" "$codename"
+  printf 'libimagequant\tlibimagequant\t%s\t%s\t%s\tbuilt without OpenMP\n' \
+    "$(header_value libimagequant.h LIQ_VERSION_STRING)" "$(dsc_source libimagequant)" "$codename"
+} >"$prefix/libraries.tsv"
+! cut -f3-5 "$prefix/libraries.tsv" | grep -qE '(^|\t)(\t|$)|\.\.' || die "a library's version or source is not known: $(cat "$prefix/libraries.tsv")"
+
 rm -rf "$work"
 touch "$prefix/.built"
 say "built in $prefix"

@@ -73,6 +73,12 @@ for program in .tarvelin tarvelin.exe; do
   cmp -s "$tool_root/disc/$program" "$medium/$program" || fail "the medium's $program is not the kit's"
 done
 [ -x "$tool_root/disc/.tarvelin" ] || fail "the medium's .tarvelin is not executable"
+# The notices go with the programs: LICENSES.txt and every licence text it names, as the kit has them.
+notices=0
+for path in LICENSES.txt $(grep -oE 'licenses/[A-Za-z0-9_.-]+\.txt' "$medium/LICENSES.txt" | sort -u); do
+  if cmp -s "$tool_root/disc/$path" "$medium/$path"; then notices=$((notices + 1)); else fail "the medium's $path is not the kit's"; fi
+done
+[ "$notices" -gt 1 ] && pass "the medium holds LICENSES.txt and the $((notices - 1)) licence texts it names"
 # The pictures shown are the author's: the converted background is close to the PNG.
 psnr=$(compare -metric PSNR "$WORK/menu.png" "$tool_root/disc/background.bmp" null: 2>&1 || true)
 if awk -v p="$psnr" 'BEGIN { exit !(p + 0 >= 30) }'; then

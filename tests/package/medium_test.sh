@@ -50,7 +50,8 @@ output=$("$tool" medium disc --options options.ini --background back.png --highl
 grep -q "colour error (PSNR" <<<"$output" || fail "no colour error printed: $output"
 grep -q "fit the menu (480 x 360)" <<<"$output" || fail "the pair is not checked: $output"
 actual=$(cd disc && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
-wanted=".tarvelin LICENSES.txt autorun.inf autorun.sh background.bmp highlight.bmp options.ini setup/setup.exe tarvelin.exe "
+texts=$(cd "$(dirname "$0")/../../packaging" && printf '%s\n' licenses/*.txt licenses/Tarvelin.txt | LC_ALL=C sort | tr '\n' ' ')
+wanted=".tarvelin LICENSES.txt autorun.inf autorun.sh background.bmp highlight.bmp ${texts}options.ini setup/setup.exe tarvelin.exe "
 [ "$actual" = "$wanted" ] || fail "the medium holds: $actual; wanted: $wanted"
 cmp -s disc/.tarvelin "$linux" && cmp -s disc/tarvelin.exe "$windows" && cmp -s disc/options.ini options.ini ||
   fail "the programs or options.ini are not copies of the ones given"

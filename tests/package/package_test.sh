@@ -49,6 +49,10 @@ for package in $packages; do
       grep -q "^$key" "$root/autorun.inf" || { echo "FAIL: autorun.inf lacks $key in $name"; failures=$((failures + 1)); }
     done
   fi
+  # Every licence text LICENSES.txt names is there beside it.
+  for path in $(grep -oE 'licenses/[A-Za-z0-9_.-]+\.txt' "$root/LICENSES.txt" | sort -u); do
+    [ -f "$root/$path" ] || { echo "FAIL: LICENSES.txt names $path, which $name does not hold"; failures=$((failures + 1)); }
+  done
   if [ -e "$root/tarvelin.exe" ] && [ "$(head -c 2 "$root/tarvelin.exe")" != MZ ]; then
     echo "FAIL: tarvelin.exe in $name is not a Windows program"; failures=$((failures + 1))
   fi

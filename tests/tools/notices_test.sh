@@ -5,10 +5,15 @@
 # and the marks each part that is linked in statically leaves in it.
 # The author's tool as it ships, for Linux and for Windows, is read the same way, with the marks of
 # the libraries it reads pictures and chooses colours with.
-#   notices_test.sh TARVELIN_ART LINUX_PROGRAM WINDOWS_PROGRAM LICENSES.txt LINUX_TOOL WINDOWS_TOOL
+# A medium holds, beside LICENSES.txt, every licence text it names, and the notices hold what their
+# licences ask to go with a binary: mingw-w64's conditions, the Bitstream Vera notice (as this
+# machine's Debian packages give them), and the notice of every part of SDL's source under a
+# licence of its own (as the build root's SDL source gives them, when it is there).
+#   notices_test.sh TARVELIN_ART LINUX_PROGRAM WINDOWS_PROGRAM LICENSES.txt LINUX_TOOL WINDOWS_TOOL [SDL_SOURCES]
+# SDL_SOURCES: the folder that holds SDL's unpacked source package (the build root's /usr/src/sdl).
 # Exits 77 (skipped) when the Windows program or tool has not been built, after checking the rest.
 set -uo pipefail
-tool=$1 linux=$2 windows=$3 licenses=$4 linux_tool=$5 windows_tool=$6
+tool=$1 linux=$2 windows=$3 licenses=$4 linux_tool=$5 windows_tool=$6 sdl_sources=${7:-}
 # shellcheck source=tests/tools/check_lib.sh
 source "$(dirname "$0")/check_lib.sh"
 
@@ -72,6 +77,52 @@ printf 'stand-in' >"$work/program"
 "$tool" medium "$work/disc" --options "$work/options.ini" --linux "$work/program" --windows "$work/program" >/dev/null 2>&1 ||
   fail "tarvelin-art medium failed"
 cmp -s "$work/disc/LICENSES.txt" "$licenses" || fail "the medium's LICENSES.txt is not $licenses"
+texts=$(dirname "$licenses")/licenses
+named=$(grep -oE 'licenses/[A-Za-z0-9_.-]+\.txt' "$licenses" | sort -u)
+[ -n "$named" ] || fail "$licenses names no licence text"
+for path in $named; do
+  [ -f "$work/disc/$path" ] || fail "LICENSES.txt names $path, which the medium does not hold"
+done
+for text in "$texts"/*.txt; do
+  cmp -s "$work/disc/licenses/$(basename "$text")" "$text" || fail "the medium's licenses/$(basename "$text") is not $text"
+done
+cmp -s "$work/disc/licenses/Tarvelin.txt" "$(dirname "$licenses")/../LICENSE" || fail "the medium's licenses/Tarvelin.txt is not LICENSE"
+
+flat_lines() { while IFS= read -r line; do flat <<<"$line"; done; }
+# in_notice TEXT WHERE: TEXT stands in LICENSES.txt as it is, but for line breaks and spaces.
+flat() { tr -s '[:space:]' ' ' | sed 's/^ //; s/ $//'; }
+flat_licenses=$(flat <"$licenses")
+in_notice() { grep -qF -- "$(flat <<<"$1")" <<<"$flat_licenses" || fail "LICENSES.txt lacks $2: $(flat <<<"$1" | cut -c1-100)..."; }
+# debian_licence FILE NAME: the text of the licence NAME of a Debian copyright file.
+debian_licence() { sed -n "/^License: $2\$/,/^[^ ]/p" "$1" | sed '1d;$d' | grep -vx ' \.' | sed 's/^ //'; }
+mingw_copyright=/usr/share/doc/mingw-w64-i686-dev/copyright
+if [ -f "$mingw_copyright" ]; then
+  zpl=$(debian_licence "$mingw_copyright" ZPL-2.1)
+  in_notice "$(sed -n '1,/^Disclaimer/p' <<<"$zpl" | sed '$d')" "mingw-w64's conditions (ZPL 2.1)"
+  in_notice "$(sed -n '/^Disclaimer/,$p' <<<"$zpl" | sed 1d)" "mingw-w64's disclaimer"
+else
+  echo "note: no $mingw_copyright to compare mingw-w64's notice with"
+fi
+dejavu_copyright=/usr/share/doc/fonts-dejavu-core/copyright
+if [ -f "$dejavu_copyright" ]; then
+  in_notice "$(debian_licence "$dejavu_copyright" bitstream-vera)" "the Bitstream Vera notice"
+  in_notice "Copyright (c) 2003 by Bitstream, Inc. All Rights Reserved." "Bitstream's copyright"
+else
+  echo "note: no $dejavu_copyright to compare the DejaVu notice with"
+fi
+# Each copyright line of SDL's Wayland protocols and of its sources by other authors than SDL's.
+sdl_source=$(find "${sdl_sources:-/nonexistent}" -mindepth 1 -maxdepth 1 -type d -name 'libsdl2-*' 2>/dev/null | head -n 1)
+if [ -n "$sdl_source" ] && [ -d "$sdl_source/wayland-protocols" ]; then
+  parts=$(flat <"$texts/SDL2-parts.txt")
+  for file in "$sdl_source"/wayland-protocols/*.xml "$sdl_source"/src/libm/*.c "$sdl_source/src/events/imKStoUCS.c" \
+    "$sdl_source/src/video/x11/edid-parse.c"; do
+    while IFS= read -r line; do
+      grep -qF -- "$line" <<<"$parts" || fail "licenses/SDL2-parts.txt lacks $(basename "$file")'s \"$line\""
+    done < <(grep -E '^[ *]*Copyright' "$file" | sed 's/^[ *]*//; s/&lt;/</g; s/&gt;/>/g' | flat_lines)
+  done
+else
+  echo "note: no SDL source in '$sdl_sources' to compare the notices of SDL's parts with"
+fi
 
 if [ ! -f "$windows" ]; then
   echo "note: no $windows to read"

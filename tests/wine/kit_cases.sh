@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end case of the author's kit on Windows: unzipped into a folder named outside ASCII, its
 # tarvelin-art.exe gives the kit's version and lays out a medium from an author's PNG and JPEG,
-# taking the programs from the kit's own medium folder; tarvelin.exe opens from that medium under
-# the author's title and shows the author's pictures, each hot spot lit from the highlight. The kit
-# is the zip TARVELIN_KIT names.
+# taking the programs from the kit's own medium folder, with the licence notices; tarvelin.exe
+# opens from that medium under the author's title and shows the author's pictures, each hot spot
+# lit from the highlight. The kit is the zip TARVELIN_KIT names.
 
 # shellcheck source=tests/wine/wine_lib.sh
 source "$(dirname "$0")/wine_lib.sh"
@@ -45,6 +45,11 @@ case_kit_medium() {
   local program
   for program in tarvelin.exe .tarvelin; do
     cmp -s "disc/$program" "$kit_dir/medium/$program" || fail "the medium's $program is not the kit's"
+  done
+  # The notices go with the programs: LICENSES.txt and every licence text it names, as the kit has them.
+  local path
+  for path in LICENSES.txt $(grep -oE 'licenses/[A-Za-z0-9_.-]+\.txt' "$kit_dir/medium/LICENSES.txt" | sort -u); do
+    cmp -s "disc/$path" "$kit_dir/medium/$path" || fail "the medium's $path is not the kit's"
   done
   local psnr
   psnr=$(compare -metric PSNR menu.png disc/background.bmp null: 2>&1 || true)

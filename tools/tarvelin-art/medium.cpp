@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "icon.h"
 #include "runtime/program_rules.h"
@@ -19,6 +22,8 @@ namespace tarvelin {
 std::span<const std::uint8_t> AutorunInf();
 std::span<const std::uint8_t> AutorunSh();
 std::span<const std::uint8_t> Licenses();
+// The full texts LICENSES.txt names, by file name, for the medium's licenses/ folder.
+std::vector<std::pair<std::string, std::span<const std::uint8_t>>> LicenceTexts();
 
 namespace {
 
@@ -208,6 +213,7 @@ Outcome<MediumPlan> PlanMedium(const MediumSources& sources, const std::string& 
     plan.notes.push_back(NameOf(inf_path) + ": kept, as it is not the one this tool writes; --force replaces it");
   plan.files.push_back({"autorun.sh", Text(AutorunSh()), "", true});
   plan.files.push_back({"LICENSES.txt", Text(Licenses()), "", false});
+  for (const auto& [name, text] : LicenceTexts()) plan.files.push_back({"licenses/" + name, Text(text), "", false});
   if (!sources.programs.empty())
     if (Outcome<> programs = AddPrograms(sources.programs, root, plan); !programs) return Fault{programs.fault()};
   return plan;
@@ -215,8 +221,12 @@ Outcome<MediumPlan> PlanMedium(const MediumSources& sources, const std::string& 
 
 std::string NamesOf(const MediumPlan& plan) {
   std::string names;
-  for (std::size_t i = 0; i + plan.programs < plan.files.size(); ++i)
-    names += (names.empty() ? "" : ", ") + plan.files[i].name;
+  for (std::size_t i = 0; i + plan.programs < plan.files.size(); ++i) {
+    // The licence texts, one after the other, named as their folder.
+    const std::string& name = plan.files[i].name;
+    const std::string shown = name.starts_with("licenses/") ? "licenses/" : name;
+    if (!names.ends_with(shown)) names += (names.empty() ? "" : ", ") + shown;
+  }
   if (plan.programs > 0)
     names += ", " + std::to_string(plan.programs) + (plan.programs == 1 ? " file" : " files") + " of your programs";
   return names;

@@ -31,9 +31,10 @@ struct MediumPlan {
 
 // Reads what the folder |out_dir| gets: both programs, tarvelin.exe and the Linux one as .tarvelin,
 // options.ini (copied, or the one the folder holds), autorun.inf and autorun.sh so that Windows and
-// Linux desktops offer the menu when the medium is inserted, LICENSES.txt, the author's programs,
-// and the drive's icon, autorun.ico, made from the author's picture. An autorun.inf of the author's own stays unless |sources| says to replace it. Nothing
-// is written.
+// Linux desktops offer the menu when the medium is inserted, LICENSES.txt with the full texts it
+// names in licenses/, the author's programs, and the drive's icon, autorun.ico, made from the
+// author's picture. An autorun.inf of the author's own stays unless |sources| says to replace it.
+// Nothing is written.
 Outcome<MediumPlan> PlanMedium(const MediumSources& sources, const std::string& out_dir);
 
 // The names of the plan's files ("options.ini, .tarvelin, ..."), the author's programs counted, not
