@@ -1,6 +1,7 @@
 #include "runtime/command_forecast.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -13,10 +14,9 @@ using Kind = FileQueries::Kind;
 
 // The bytes a file's kind is told from: as many as the Linux kernel reads of a "#!" line.
 constexpr std::size_t kFirstBytes = 256;
-// The ELF header's class, byte order and machine fields, and the values of an x86-64 program.
-constexpr std::size_t kElfClass = 4, kElfByteOrder = 5, kElfMachine = 18;
-constexpr unsigned char kElf64 = 2, kElfLittleEndian = 1;
-constexpr unsigned kElfMachineX86_64 = 62;
+// The bytes a program's headers and its loader's name are read from: a linker puts them in the
+// first page.
+constexpr std::size_t kProgramHeaderBytes = 4096;
 
 bool IsWindowsProgram(std::string_view bytes) { return bytes.starts_with("MZ"); }
 
@@ -175,7 +175,7 @@ class LinuxForecaster final : public Forecaster {
   RunAttempt RunFound(const std::string& path, std::string_view, const Arguments&) override {
     const std::string bytes = medium_.FirstBytes(path, kFirstBytes);
     if (const std::optional<ScriptLine> script = ReadScriptLine(bytes)) return RunScript(path, *script);
-    if (bytes.starts_with("\x7f" "ELF")) return RunProgram(path, bytes);
+    if (bytes.starts_with("\x7f" "ELF")) return RunProgram(path);
     return {RunAttempt::Outcome::NotAProgram, {}, path};
   }
 
@@ -224,15 +224,22 @@ class LinuxForecaster final : public Forecaster {
     return RunsOnMedium(path, "runs " + path + " on the medium (a script, through " + line + ")");
   }
 
-  RunAttempt RunProgram(const std::string& path, std::string_view header) {
-    const auto byte = [header](std::size_t at) { return at < header.size() ? static_cast<unsigned char>(header[at]) : 0u; };
-    const bool little_endian = byte(kElfByteOrder) == kElfLittleEndian;
-    const unsigned machine = little_endian ? byte(kElfMachine) | byte(kElfMachine + 1) << 8
-                                           : byte(kElfMachine) << 8 | byte(kElfMachine + 1);
-    if (byte(kElfClass) != kElf64 || !little_endian || machine != kElfMachineX86_64)
-      return {RunAttempt::Outcome::Failed, path + " is a program for another kind of processor (ELF machine " +
-                                               std::to_string(machine) + "), not for x86-64"};
-    return RunsOnMedium(path, "runs " + path + " on the medium (an x86-64 program)");
+  // The Linux systems the menu is for are x86-64: they run a 32-bit x86 program through its loader
+  // where their 32-bit libraries are installed.
+  RunAttempt RunProgram(const std::string& path) {
+    const std::string first = medium_.FirstBytes(path, kProgramHeaderBytes);
+    const ElfProgram program = ReadElfProgram([&first](std::uint64_t offset, std::size_t count) {
+                                 return offset < first.size() ? first.substr(offset, count) : std::string();
+                               }).value_or(ElfProgram{});
+    if (IsX86_64Program(program)) return RunsOnMedium(path, "runs " + path + " on the medium (an x86-64 program)");
+    if (IsX86Program(program)) {
+      const std::string through = program.loader.empty() ? std::string() : ", through its loader " + program.loader +
+                                                                                ", which x86-64 systems have where their "
+                                                                                "32-bit libraries are installed";
+      return RunsOnMedium(path, "runs " + path + " on the medium (a 32-bit x86 program" + through + ")");
+    }
+    return {RunAttempt::Outcome::Failed, path + " is a program for another kind of processor (ELF machine " +
+                                             std::to_string(program.machine) + "), not for x86-64"};
   }
 };
 
