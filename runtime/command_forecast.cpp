@@ -233,10 +233,11 @@ class LinuxForecaster final : public Forecaster {
                                }).value_or(ElfProgram{});
     if (IsX86_64Program(program)) return RunsOnMedium(path, "runs " + path + " on the medium (an x86-64 program)");
     if (IsX86Program(program)) {
-      const std::string through = program.loader.empty() ? std::string() : ", through its loader " + program.loader +
-                                                                                ", which x86-64 systems have where their "
-                                                                                "32-bit libraries are installed";
-      return RunsOnMedium(path, "runs " + path + " on the medium (a 32-bit x86 program" + through + ")");
+      std::string what = "runs " + path + " on the medium (a 32-bit x86 program";
+      if (!program.loader.empty())
+        what += ", through its loader " + program.loader + ", which x86-64 systems have where their 32-bit libraries "
+                "are installed";
+      return RunsOnMedium(path, what + ")");
     }
     return {RunAttempt::Outcome::Failed, path + " is a program for another kind of processor (ELF machine " +
                                              std::to_string(program.machine) + "), not for x86-64"};

@@ -182,7 +182,8 @@ UniqueFd OpenRegularFile(const std::string& path, struct stat& info, std::string
   if (stat(path.c_str(), &info) != 0) {
     const int error = errno;
     // A link that leads nowhere is there, and cannot be read.
-    if (error != ENOENT || lstat(path.c_str(), &info) == 0) why = std::string("cannot be read: ") + std::strerror(error);
+    if (error != ENOENT || lstat(path.c_str(), &info) == 0)
+      why = std::string("cannot be read: ") + std::strerror(error);
     return UniqueFd(-1);
   }
   if (!S_ISREG(info.st_mode)) {

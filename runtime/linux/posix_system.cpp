@@ -27,7 +27,8 @@ std::optional<TextInput> PosixSystem::OpenForInput(const std::string& path) {
   std::string why;
   std::optional<TextInput> input = posix::OpenForInput(path, why);
   if (!input) {
-    if (!why.empty()) std::fprintf(stderr, "tarvelin: %s: %s; the built-in title and commands are used\n", path.c_str(), why.c_str());
+    if (!why.empty())
+      std::fprintf(stderr, "tarvelin: %s: %s; the built-in title and commands are used\n", path.c_str(), why.c_str());
     return input;
   }
   input->ReportErrorsTo([path](const std::string& error) {

@@ -342,7 +342,8 @@ bool OpenerVerdict::Ready() {
 
 std::string OpenerVerdict::Refusal() const {
   if (!status_) return "the desktop's opener ended, and its exit status was lost";
-  if (WIFSIGNALED(*status_)) return "the desktop's opener (xdg-open) was ended by signal " + std::to_string(WTERMSIG(*status_));
+  if (WIFSIGNALED(*status_))
+    return "the desktop's opener (xdg-open) was ended by signal " + std::to_string(WTERMSIG(*status_));
   const int code = WEXITSTATUS(*status_);
   // xdg-open's own exit statuses, and the shell's for a program it could not run.
   const char* meaning = code == 1   ? "a bad command line"

@@ -80,8 +80,8 @@ void ReadProgramHeaders(int file, ProgramFile& program) {
   struct stat info {};
   if (!loader || fstat(loader.get(), &info) != 0 || !S_ISREG(info.st_mode)) return;
   const std::optional<ElfProgram> loader_elf = ReadElfProgram(ReaderOf(loader.get()));
-  program.loader_fits = loader_elf && loader_elf->wide == elf->wide && loader_elf->little_endian == elf->little_endian &&
-                        loader_elf->machine == elf->machine;
+  program.loader_fits = loader_elf && loader_elf->wide == elf->wide &&
+                        loader_elf->little_endian == elf->little_endian && loader_elf->machine == elf->machine;
 }
 
 bool Exists(const std::string& path) {
