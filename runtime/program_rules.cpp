@@ -18,7 +18,8 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 struct LookupBudget {
   int folders = kMostFoldersListed;
   std::size_t names = kMostNamesRead;
-  bool Spent() const { return folders <= 0 || names == 0; }
+  // A listing was refused: the lookup ends without a path.
+  bool spent = false;
 };
 
 // The names in |folder| that equal |name| ignoring case, in byte order, so that the same medium
@@ -26,7 +27,10 @@ struct LookupBudget {
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, std::string_view name, FileQueries& files,
                                            LookupBudget& budget) {
   std::vector<std::string> names;
-  if (budget.Spent()) return names;
+  if (budget.folders == 0 || budget.names == 0) {
+    budget.spent = true;
+    return names;
+  }
   --budget.folders;
   std::vector<std::string> listed = files.Names(folder);
   if (listed.size() > budget.names) listed.resize(budget.names);
@@ -47,16 +51,19 @@ std::optional<std::string> ResolveIgnoringCase(const std::string& found, std::st
   const std::size_t end = std::min(rest.find('/'), rest.size());
   const std::string element(rest.substr(0, end));
   rest.remove_prefix(end);
-  std::vector<std::string> names;
-  if (element == "." || element == ".." || files.NameExists(found + element)) names.push_back(element);
-  if (element != "." && element != "..") {
-    const std::vector<std::string> others = NamesIgnoringCase(found.empty() ? "." : found, element, files, budget);
-    names.insert(names.end(), others.begin(), others.end());
-  }
-  for (const std::string& name : names) {
+  const auto through = [&](const std::string& name) -> std::optional<std::string> {
     if (rest.empty()) return found + name;
-    if (budget.Spent()) return std::nullopt;
-    if (std::optional<std::string> path = ResolveIgnoringCase(found + name + "/", rest, files, budget)) return path;
+    return ResolveIgnoringCase(found + name + "/", rest, files, budget);
+  };
+  const bool special = element == "." || element == "..";
+  if (special || files.NameExists(found + element)) {
+    if (std::optional<std::string> path = through(element)) return path;
+    if (special) return std::nullopt;
+  }
+  // The folder is listed only when the name as written leads nowhere.
+  for (const std::string& name : NamesIgnoringCase(found.empty() ? "." : found, element, files, budget)) {
+    if (std::optional<std::string> path = through(name)) return path;
+    if (budget.spent) return std::nullopt;
   }
   return std::nullopt;
 }
