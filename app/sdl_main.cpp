@@ -26,6 +26,7 @@ tarvelin::Artwork ChooseArtwork(const std::string& directory) {
 int main(int, char** argv) {
   // Before anything opens a file: the display connection must never become a started program's output.
   tarvelin::posix::FillStandardStreams();
+  tarvelin::posix::IgnoreBrokenPipes();
   tarvelin::posix::ApplicationDirectory directory = tarvelin::posix::ApplicationDirectory::Find(argv[0]);
   if (!directory.Problem().empty()) std::fprintf(stderr, "tarvelin: %s\n", directory.Problem().c_str());
   tarvelin::Artwork art = ChooseArtwork(directory.Path());

@@ -1,6 +1,7 @@
 #include "runtime/command_forecast.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -13,6 +14,9 @@ using Kind = FileQueries::Kind;
 
 // The bytes a file's kind is told from: as many as the Linux kernel reads of a "#!" line.
 constexpr std::size_t kFirstBytes = 256;
+// The bytes a program's headers and its loader's name are read from: a linker puts them in the
+// first page.
+constexpr std::size_t kProgramHeaderBytes = 4096;
 
 bool IsWindowsProgram(std::string_view bytes) { return bytes.starts_with("MZ"); }
 
@@ -171,7 +175,7 @@ class LinuxForecaster final : public Forecaster {
   RunAttempt RunFound(const std::string& path, std::string_view, const Arguments&) override {
     const std::string bytes = medium_.FirstBytes(path, kFirstBytes);
     if (const std::optional<ScriptLine> script = ReadScriptLine(bytes)) return RunScript(path, *script);
-    if (const std::optional<ElfIdentity> elf = ReadElfIdentity(bytes)) return RunProgram(path, *elf);
+    if (bytes.starts_with("\x7f" "ELF")) return RunProgram(path);
     return {RunAttempt::Outcome::NotAProgram, {}, path};
   }
 
@@ -220,11 +224,23 @@ class LinuxForecaster final : public Forecaster {
     return RunsOnMedium(path, "runs " + path + " on the medium (a script, through " + line + ")");
   }
 
-  RunAttempt RunProgram(const std::string& path, const ElfIdentity& elf) {
-    if (!elf.is_64_bit || !elf.little_endian || elf.machine != kElfMachineX86_64)
-      return {RunAttempt::Outcome::Failed, path + " is a program for another kind of processor (ELF machine " +
-                                               std::to_string(elf.machine) + "), not for x86-64"};
-    return RunsOnMedium(path, "runs " + path + " on the medium (an x86-64 program)");
+  // The Linux systems the menu is for are x86-64: they run a 32-bit x86 program through its loader
+  // where their 32-bit libraries are installed.
+  RunAttempt RunProgram(const std::string& path) {
+    const std::string first = medium_.FirstBytes(path, kProgramHeaderBytes);
+    const ElfProgram program = ReadElfProgram([&first](std::uint64_t offset, std::size_t count) {
+                                 return offset < first.size() ? first.substr(offset, count) : std::string();
+                               }).value_or(ElfProgram{});
+    if (IsX86_64Program(program)) return RunsOnMedium(path, "runs " + path + " on the medium (an x86-64 program)");
+    if (IsX86Program(program)) {
+      std::string what = "runs " + path + " on the medium (a 32-bit x86 program";
+      if (!program.loader.empty())
+        what += ", through its loader " + program.loader + ", which x86-64 systems have where their 32-bit libraries "
+                "are installed";
+      return RunsOnMedium(path, what + ")");
+    }
+    return {RunAttempt::Outcome::Failed, path + " is a program for another kind of processor (ELF machine " +
+                                             std::to_string(program.machine) + "), not for x86-64"};
   }
 };
 

@@ -43,8 +43,9 @@ struct Forecast {
 Forecast ForecastOnWindows(std::string_view command, MediumFiles& medium);
 
 // What |command| starts on Linux: the Linux program's rule (the name as written, then ignoring
-// case; an x86-64 program or a script with its "#!" line is a program, the rest goes to the
-// desktop's opener, a Windows program there included, which only Wine would run).
+// case; an x86-64 program, a 32-bit x86 one (run through its loader where the user's system has its
+// 32-bit libraries) or a script with its "#!" line is a program, the rest goes to the desktop's
+// opener, a Windows program there included, which only Wine would run).
 Forecast ForecastOnLinux(std::string_view command, MediumFiles& medium);
 
 }  // namespace tarvelin

@@ -58,6 +58,9 @@ const char* Describe(BitmapError error) {
     case BitmapError::BadDimensions: return "width or height out of range";
     case BitmapError::NotEightBit: return "not 8 bits per pixel";
     case BitmapError::UnsupportedCompression: return "unsupported compression (only none and RLE8)";
+    case BitmapError::TopDownCompressed:
+      return "RLE8 pixel data stored top-down (a negative height), which Windows bitmaps do not allow: only "
+             "uncompressed ones may be";
     case BitmapError::BadColourCount: return "bad colour table";
     case BitmapError::PixelsOutsideFile: return "pixel data lies outside the file";
     case BitmapError::BadRunLength: return "corrupt RLE8 pixel data";
@@ -95,7 +98,7 @@ DecodedBitmap DecodeBitmap(std::span<const std::uint8_t> file) {
   if (compression != kBiRgb && compression != kBiRle8) return fail(BitmapError::UnsupportedCompression);
   const bool bottom_up = raw_height > 0;
   const int height = bottom_up ? raw_height : -raw_height;
-  if (compression == kBiRle8 && !bottom_up) return fail(BitmapError::UnsupportedCompression);
+  if (compression == kBiRle8 && !bottom_up) return fail(BitmapError::TopDownCompressed);
 
   const std::uint64_t colours = colours_used == 0 ? 256 : colours_used;
   if (colours > 256) return fail(BitmapError::BadColourCount);

@@ -31,6 +31,7 @@ enum class BitmapError {
   BadDimensions,       // zero, negative width, or larger than the decoder accepts
   NotEightBit,         // not 1 plane of 8 bits per pixel
   UnsupportedCompression,
+  TopDownCompressed,   // RLE8 with a negative height, which Windows bitmaps do not allow
   BadColourCount,      // more than 256 colours, or a colour table outside the file
   PixelsOutsideFile,   // pixel data does not fit in the file
   BadRunLength,        // a compressed run writes outside the picture or the data ends early

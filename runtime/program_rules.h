@@ -4,6 +4,9 @@
 // over the few questions they ask of a file system: the programs ask their own system, the
 // author's tool asks the folder of a medium, and both decide alike.
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,14 +26,22 @@ class FileQueries {
   virtual Kind KindOf(const std::string& path) = 0;
   // True when |path| exists, a dangling link included.
   virtual bool NameExists(const std::string& path) = 0;
-  // The names in the folder |folder| (ending with "/", or "." for the current one), in any order.
+  // The names in the folder |folder| (ending with "/", or "." for the current one), in any order;
+  // a system may stop at kMostNamesRead of them.
   virtual std::vector<std::string> Names(const std::string& folder) = 0;
 };
+
+// What one lookup ignoring case may read, so that no medium can make it last: a medium whose
+// folders hold names that differ only in case at every level (or links that lead back) would
+// otherwise make the work double with each level.
+inline constexpr int kMostFoldersListed = 64;
+inline constexpr std::size_t kMostNamesRead = 1 << 16;
 
 // The file or folder |path| names on a medium made on Windows, whose names match without regard to
 // case: the path as written when it exists, else the first path that exists when each element is
 // taken as written or as a name that differs from it only in the case of ASCII letters, those in
-// byte order, so that a medium always gives the same file. Nothing when no such path exists.
+// byte order, so that a medium always gives the same file. Nothing when no such path exists, or
+// when the lookup has listed kMostFoldersListed folders or read kMostNamesRead names.
 std::optional<std::string> FindIgnoringCase(const std::string& path, FileQueries& files);
 
 // --- Linux
@@ -54,17 +65,26 @@ struct ScriptLine {
 // The script line at the start of a file's first bytes; nothing when they do not start with "#!".
 std::optional<ScriptLine> ReadScriptLine(std::string_view start);
 
-// What an ELF file's first bytes say of the program, read once for the programs and the author's
-// tool: its word size, byte order and machine number (in the file's own byte order), each false or
-// 0 where the bytes end before it. Nothing when they do not start as an ELF file does.
-struct ElfIdentity {
-  bool is_64_bit = false;
-  bool little_endian = false;
-  unsigned machine = 0;
+// What the header of an ELF file says about the program: its word size, byte order and kind of
+// processor, and the dynamic loader its program header names (PT_INTERP), which the kernel runs it
+// through, and which can run it where the file has no execute bit.
+struct ElfProgram {
+  bool wide = false;           // 64-bit
+  bool little_endian = false;  // its byte order
+  unsigned machine = 0;        // its ELF machine number
+  std::string loader{};        // empty for a program linked statically
 };
-std::optional<ElfIdentity> ReadElfIdentity(std::string_view start);
-// The machine number of an x86-64 program.
-inline constexpr unsigned kElfMachineX86_64 = 62;
+// The bytes of a file at an offset: as many as asked, fewer at the file's end or where it cannot be read.
+using ReadBytesAt = std::function<std::string(std::uint64_t offset, std::size_t count)>;
+// The ELF program a file holds, read through |read|; nothing when it does not start as an ELF file.
+std::optional<ElfProgram> ReadElfProgram(const ReadBytesAt& read);
+// The kind of processor an ELF program is for, in words: "x86-64", "32-bit x86", or
+// "ELF machine 183" for one without a name here.
+std::string ElfProgramKind(const ElfProgram& program);
+// An x86-64 program, or a 32-bit x86 one, which x86-64 systems run through its loader where they
+// have it (their 32-bit libraries).
+bool IsX86_64Program(const ElfProgram& program);
+bool IsX86Program(const ElfProgram& program);
 
 // --- Windows
 

@@ -1,5 +1,7 @@
 #include "runtime/text_input.h"
 
+#include <string>
+
 namespace tarvelin {
 
 TextInput::TextInput(std::string text, bool complete) : text_(std::move(text)), complete_(complete) {}
@@ -18,6 +20,17 @@ void TextInput::SkipBlanks() {
   while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t')) ++pos_;
 }
 
+// A field from |start| that ends at |end|, too long or cut short where the reading stopped.
+std::optional<std::string> TextInput::ReadError(std::size_t start, std::size_t end) {
+  if (report_) {
+    if (end - start > kMaxFieldBytes)
+      report_("a field is longer than the " + std::to_string(kMaxFieldBytes) + " bytes a field can have");
+    else
+      report_("a field runs past the first " + std::to_string(kMaxTextFileBytes) + " bytes, the most that is read");
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> TextInput::ReadField() {
   SkipBlanks();
   // Running into the end of what was read, when the file goes on, means the field was cut.
@@ -27,19 +40,19 @@ std::optional<std::string> TextInput::ReadField() {
     const std::size_t start = pos_ + 1;
     std::size_t end = text_.find('"', start);
     if (end == std::string::npos) end = text_.size();
-    if (cut_short(end) || end - start > kMaxFieldBytes) return std::nullopt;
+    if (cut_short(end) || end - start > kMaxFieldBytes) return ReadError(start, end);
     std::string value = text_.substr(start, end - start);
     pos_ = end < text_.size() ? end + 1 : end;
     SkipBlanks();
     if (pos_ < text_.size() && text_[pos_] == ',') ++pos_;
     else if (AtLineEnd()) SkipLineEnd();
-    else if (cut_short(pos_)) return std::nullopt;
+    else if (cut_short(pos_)) return ReadError(pos_, pos_);
     return value;
   }
 
   std::size_t end = text_.find_first_of(",\r\n", pos_);
   if (end == std::string::npos) end = text_.size();
-  if (cut_short(end) || end - pos_ > kMaxFieldBytes) return std::nullopt;
+  if (cut_short(end) || end - pos_ > kMaxFieldBytes) return ReadError(pos_, end);
   std::size_t last = end;
   while (last > pos_ && text_[last - 1] == ' ') --last;
   std::string value = text_.substr(pos_, last - pos_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,8 +41,11 @@ class TextInput {
   bool AtEnd() const;
   // The next field, or nothing on a read error.
   std::optional<std::string> ReadField();
+  // Has every read error said, in words, to |report| ("a field is longer than 32768 bytes").
+  void ReportErrorsTo(std::function<void(const std::string& why)> report) { report_ = std::move(report); }
 
  private:
+  std::optional<std::string> ReadError(std::size_t start, std::size_t end);
   bool AtLineEnd() const;
   void SkipLineEnd();
   void SkipBlanks();
@@ -49,6 +53,7 @@ class TextInput {
   std::string text_;
   std::size_t pos_ = 0;
   bool complete_;
+  std::function<void(const std::string&)> report_;
 };
 
 // A text file opened for input from its first bytes, as every reader of options.ini opens it: at

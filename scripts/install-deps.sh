@@ -14,7 +14,8 @@ set -euo pipefail
 # carries tarvelin.exe too, a 32-bit x86 program; its tests run it under 64-bit Wine with Wine's
 # 32-bit half (wine32, of the i386 architecture). The tests of the menu on
 # removable media make FAT and ISO 9660 images and mount them with FUSE drivers, as the machine may
-# have no kernel driver. The desktop tests run the menu under real window managers and compositors,
+# have no kernel driver, and carry a 32-bit x86 program (gcc-multilib), which the menu runs through
+# the loader of libc6:i386. The desktop tests run the menu under real window managers and compositors,
 # and type on it through a virtual keyboard (wtype).
 portable=(mmdebstrap uidmap dpkg-dev util-linux libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev
           libxrandr-dev libxss-dev libwayland-dev libxkbcommon-dev libegl-dev libdecor-0-dev)
@@ -22,7 +23,7 @@ demo=(cmake make g++ pkg-config "${portable[@]}" procps xvfb xdotool imagemagick
       libpng-dev libjpeg62-turbo-dev libgif-dev zlib1g-dev
       x11-utils xfonts-base fonts-dejavu-core g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686)
 test=("${demo[@]}" libsdl2-dev googletest libgtest-dev x11-apps x11-xserver-utils
-      binutils libc6-dev libx11-6 libxext6 libx11-data wine wine64 wine32:i386
+      binutils libc6-dev libx11-6 libxext6 libx11-data wine wine64 wine32:i386 gcc-multilib libc6:i386
       clang libclang-rt-dev weston xwayland sway grim wtype openbox xfwm4 mutter kwin-x11 kwin-wayland
       dbus-daemon fusefat fuseiso dosfstools mtools xorriso pngquant unzip)
 bench=("${test[@]}" libbenchmark-dev libx11-dev libxtst-dev valgrind e2fsprogs psmisc)

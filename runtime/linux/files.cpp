@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -53,6 +55,8 @@ std::string DirectoryOfStartPath(const char* argv0) {
 }
 
 }  // namespace
+
+void IgnoreBrokenPipes() { signal(SIGPIPE, SIG_IGN); }
 
 void FillStandardStreams() {
   for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream) {
@@ -144,6 +148,11 @@ std::optional<dev_t> ApplicationDirectory::Device() const {
   return info.st_dev;
 }
 
+std::string ApplicationDirectory::HeldPath() const {
+  if (!directory_) return {};
+  return "/proc/" + std::to_string(getpid()) + "/fd/" + std::to_string(directory_.get());
+}
+
 std::string ExecutableDirectory(const char* maps) {
   const std::optional<std::string> text = ReadProcFile(maps);
   if (!text) return {};
@@ -153,14 +162,44 @@ std::string ExecutableDirectory(const char* maps) {
 
 namespace {
 
-// Opens |path| for reading only if it is a regular file; -1 otherwise, with |info| telling what it is.
-// Looking before opening means a FIFO or a device is never opened at all: opening one can block or
-// have effects of its own (a tape rewinds, a serial line raises its signals).
-UniqueFd OpenRegularFile(const std::string& path, struct stat& info) {
-  if (!IsSystemName(path) || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return UniqueFd(-1);
+// What a file that is no regular file is, in words.
+std::string NotARegularFile(const struct stat& info) {
+  const char* what = S_ISDIR(info.st_mode)    ? "a folder"
+                     : S_ISFIFO(info.st_mode) ? "a FIFO"
+                     : S_ISSOCK(info.st_mode) ? "a socket"
+                     : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device"
+                                                                       : "of another kind";
+  return std::string("not a regular file (") + what + ")";
+}
+
+// Opens |path| for reading only if it is a regular file; -1 otherwise, with |why| saying why not
+// (empty when nothing has the name) and |info| telling what it is. Looking before opening means a
+// FIFO or a device is never opened at all: opening one can block or have effects of its own (a
+// tape rewinds, a serial line raises its signals).
+UniqueFd OpenRegularFile(const std::string& path, struct stat& info, std::string& why) {
+  why.clear();
+  if (!IsSystemName(path)) return UniqueFd(-1);
+  if (stat(path.c_str(), &info) != 0) {
+    const int error = errno;
+    // A link that leads nowhere is there, and cannot be read.
+    if (error != ENOENT || lstat(path.c_str(), &info) == 0)
+      why = std::string("cannot be read: ") + std::strerror(error);
+    return UniqueFd(-1);
+  }
+  if (!S_ISREG(info.st_mode)) {
+    why = NotARegularFile(info);
+    return UniqueFd(-1);
+  }
   UniqueFd file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (!file) {
+    why = std::string("cannot be read: ") + std::strerror(errno);
+    return file;
+  }
   // Whatever was opened must still be a regular file: the name may have changed hands meanwhile.
-  if (!file || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return UniqueFd(-1);
+  if (fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    why = NotARegularFile(info);
+    return UniqueFd(-1);
+  }
   return file;
 }
 
@@ -196,7 +235,11 @@ std::vector<std::string> SystemFileQueries::Names(const std::string& folder) {
   std::vector<std::string> names;
   DIR* listing = opendir(folder.c_str());
   if (!listing) return names;
-  while (const dirent* entry = readdir(listing)) names.emplace_back(entry->d_name);
+  while (names.size() < kMostNamesRead) {
+    const dirent* entry = readdir(listing);
+    if (!entry) break;
+    names.emplace_back(entry->d_name);
+  }
   closedir(listing);
   return names;
 }
@@ -208,24 +251,33 @@ std::optional<std::string> FindIgnoringCase(const std::string& path) {
 }
 
 std::optional<TextInput> OpenForInput(const std::string& written) {
+  std::string why;
+  return OpenForInput(written, why);
+}
+
+std::optional<TextInput> OpenForInput(const std::string& written, std::string& why) {
   const std::string path = FindIgnoringCase(written).value_or(written);
   struct stat info {};
-  const UniqueFd file = OpenRegularFile(path, info);
+  const UniqueFd file = OpenRegularFile(path, info, why);
   if (!file) return std::nullopt;
   // One byte beyond the limit tells whether the file goes on.
   std::string bytes(kMaxTextFileBytes + 1, '\0');
   const std::optional<std::size_t> filled = ReadUpTo(file.get(), {bytes.data(), bytes.size()});
-  if (!filled) return std::nullopt;
+  if (!filled) {
+    why = std::string("cannot be read: ") + std::strerror(errno);
+    return std::nullopt;
+  }
   return TextFileInput(std::string_view(bytes).substr(0, *filled), true, Windows1252ToUtf8);
 }
 
 ArtFile ReadArtFile(const std::string& written) {
   const std::string path = FindIgnoringCase(written).value_or(written);
   struct stat info {};
-  const UniqueFd file = OpenRegularFile(path, info);
+  std::string why;
+  const UniqueFd file = OpenRegularFile(path, info, why);
   if (!file) {
-    if (lstat(path.c_str(), &info) != 0 && errno == ENOENT) return {};
-    return {ArtFile::State::Refused, {}, "not a regular file, or not readable"};
+    if (why.empty()) return {};
+    return {ArtFile::State::Refused, {}, why};
   }
   if (static_cast<std::uint64_t>(info.st_size) > kMaxArtFileBytes)
     return {ArtFile::State::Refused, {},
@@ -234,7 +286,8 @@ ArtFile ReadArtFile(const std::string& written) {
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size) + 1);
   const std::optional<std::size_t> filled =
       ReadUpTo(file.get(), {reinterpret_cast<char*>(bytes.data()), bytes.size()});
-  if (!filled || *filled >= bytes.size()) return {ArtFile::State::Refused, {}, "cannot be read"};
+  if (!filled) return {ArtFile::State::Refused, {}, std::string("cannot be read: ") + std::strerror(errno)};
+  if (*filled >= bytes.size()) return {ArtFile::State::Refused, {}, "cannot be read: it grew while it was read"};
   bytes.resize(*filled);
   return {ArtFile::State::Read, std::move(bytes), ""};
 }

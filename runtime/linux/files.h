@@ -22,6 +22,11 @@ namespace tarvelin::posix {
 // numbers, and every program it starts would inherit that file as its output.
 void FillStandardStreams();
 
+// A reason written to standard error must never end the menu: with a pipe there whose reader has
+// gone, a write fails (EPIPE) instead of raising SIGPIPE, whose default action ends the process.
+// Every program the menu starts gets the default action back (Spawn).
+void IgnoreBrokenPipes();
+
 // The directory of the file that holds the program's own code, as |maps| (a /proc/PID/maps file)
 // names it; ends with "/" only at the root; empty when the system cannot tell. Not the process's
 // executable, /proc/self/exe: started through the dynamic loader ("ld.so ./tarvelin", which runs a
@@ -48,6 +53,9 @@ class ApplicationDirectory {
   bool MakeCurrent() const;
   // The device the held directory is on, the medium's; nothing without a held directory.
   std::optional<dev_t> Device() const;
+  // A path that leads to the held directory from any process of the user's while the menu runs,
+  // through /proc ("/proc/PID/fd/N"), also once its own path leads elsewhere; empty without one.
+  std::string HeldPath() const;
 
  private:
   std::string path_;
@@ -72,7 +80,9 @@ std::optional<std::string> FindIgnoringCase(const std::string& path);
 // Opens a regular file for sequential input without ever blocking (a FIFO or a device is refused),
 // reads at most kMaxTextFileBytes of it and decodes it with DecodeTextFile, Windows-1252 being the
 // code page; nothing on failure, or for a name with a NUL byte. A name that does not exist as
-// written is looked for ignoring case (FindIgnoringCase).
+// written is looked for ignoring case (FindIgnoringCase). |why| says why a file that is there
+// cannot be read ("not a regular file (a FIFO)"), and is empty when nothing has the name.
+std::optional<TextInput> OpenForInput(const std::string& path, std::string& why);
 std::optional<TextInput> OpenForInput(const std::string& path);
 
 // Reads a picture file beside the program, as OpenForInput reads a text file: a regular file only,

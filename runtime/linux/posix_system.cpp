@@ -7,14 +7,35 @@
 #include "runtime/linux/program_start.h"
 
 namespace tarvelin::posix {
+namespace {
 
-ProgramStart StartProgram(const std::string& command_line, std::optional<dev_t> medium) {
-  PosixCommands system(medium);
+void ReportRefusal(const std::string& command_line, const std::string& refusal) {
+  std::fprintf(stderr, "tarvelin: cannot start \"%s\": %s\n", command_line.c_str(), refusal.c_str());
+}
+
+}  // namespace
+
+ProgramStart StartProgram(const std::string& command_line, std::optional<dev_t> medium,
+                          const std::string& held_folder) {
+  PosixCommands system(medium, held_folder);
   StartResult result = StartCommand(command_line, system);
   return {std::move(result), system.TakeVerdict()};
 }
 
-std::optional<TextInput> PosixSystem::OpenForInput(const std::string& path) { return posix::OpenForInput(path); }
+// The menu reads what it can of a file it cannot read whole, and says why on standard error.
+std::optional<TextInput> PosixSystem::OpenForInput(const std::string& path) {
+  std::string why;
+  std::optional<TextInput> input = posix::OpenForInput(path, why);
+  if (!input) {
+    if (!why.empty())
+      std::fprintf(stderr, "tarvelin: %s: %s; the built-in title and commands are used\n", path.c_str(), why.c_str());
+    return input;
+  }
+  input->ReportErrorsTo([path](const std::string& error) {
+    std::fprintf(stderr, "tarvelin: %s: %s; only the fields before it are used\n", path.c_str(), error.c_str());
+  });
+  return input;
+}
 
 // POSIX paths have no drive letters, so no drive can be made current.
 bool PosixSystem::ChDrive(char) { return false; }
@@ -37,7 +58,7 @@ bool PosixSystem::Shell(const std::string& command_line) {
   // The menu goes on when its folder cannot be entered (a folder that lost its execute bits, a
   // medium gone bad); a relative command would then name a file of whatever folder is current.
   ProgramStart start = not_entered_.empty()
-                           ? StartProgram(command_line, directory_.Device())
+                           ? StartProgram(command_line, directory_.Device(), directory_.HeldPath())
                            : ProgramStart{{StartResult::Outcome::Failed, "the menu's folder \"" + directory_.Path() +
                                                                              "\" cannot be entered (" + not_entered_ +
                                                                              "), and no other folder is looked in"}};
@@ -51,10 +72,14 @@ bool PosixSystem::Shell(const std::string& command_line) {
     if (!why.empty())
       std::fprintf(stderr, "tarvelin: waiting for the opener's verdict on \"%s\": %s\n", command_line.c_str(),
                    why.c_str());
-    return start.verdict->Read();
+    if (start.verdict->Read()) return true;
+    ReportRefusal(command_line, start.verdict->Refusal());
+    return false;
   }
-  watcher_.Watch(std::move(*start.verdict), [post = post_, command_line](bool taken) {
-    if (!taken) post({.type = InputEvent::Type::StartFailed, .command = command_line});
+  watcher_.Watch(std::move(*start.verdict), [post = post_, command_line](bool taken, const std::string& refusal) {
+    if (taken) return;
+    ReportRefusal(command_line, refusal);
+    post({.type = InputEvent::Type::StartFailed, .command = command_line});
   });
   return true;
 }

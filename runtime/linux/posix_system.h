@@ -34,12 +34,16 @@ struct ProgramStart {
 // opener, xdg-open; its verdict comes later. Nothing starts for no such file, an empty command, or
 // one with a NUL byte.
 // A name that does not exist as written is looked for ignoring case (FindIgnoringCase), as on the
-// Windows medium it was made for. A script or a program of this machine that lacks execute bits
-// only because its file system keeps none (FAT, exFAT, NTFS, ISO 9660 without Rock Ridge) runs
+// Windows medium it was made for. A script, or a program whose loader is there for its kind of
+// processor (one of this machine's, a 32-bit x86 one on x86-64), that lacks execute bits only
+// because its file system keeps none (FAT, exFAT, NTFS, ISO 9660 without Rock Ridge) runs
 // through its interpreter or the dynamic loader when it is on |medium|, the device of the menu's
 // own folder, and its mount lets programs run; any other script or program that cannot run fails
-// with the reason, and never goes to the opener.
-ProgramStart StartProgram(const std::string& command_line, std::optional<dev_t> medium = std::nullopt);
+// with the reason, and never goes to the opener. The opener is given a target's full path, or,
+// where that no longer leads to it (a medium unmounted lazily), its path through |held_folder|
+// (ApplicationDirectory::HeldPath), which leads to the current folder.
+ProgramStart StartProgram(const std::string& command_line, std::optional<dev_t> medium = std::nullopt,
+                          const std::string& held_folder = {});
 
 class PosixSystem final : public System {
  public:

@@ -210,6 +210,28 @@ Forked Fork(const std::string& path, std::vector<std::string>& words, bool opene
   return {0, std::move(report_read), child};
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first {}, second {};
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
+// A path that names |target| whatever the current folder: its full path where that leads to it,
+// else for a relative target the path through the held folder. A link, or a name that names no file
+// here, goes as it is, for the opener to take or refuse.
+std::optional<std::string> PathFromAnywhere(const std::string& target, const std::string& held_folder) {
+  struct stat info {};
+  if (stat(target.c_str(), &info) != 0) return target;
+  char* resolved = realpath(target.c_str(), nullptr);
+  const std::string full = resolved ? resolved : "";
+  free(resolved);
+  if (!full.empty() && SameFile(full, target)) return full;
+  if (target.starts_with('/') || held_folder.empty()) return std::nullopt;
+  const std::string through = held_folder + "/" + target;
+  if (SameFile(through, target)) return through;
+  return std::nullopt;
+}
+
 }  // namespace
 
 int Spawn(const std::string& path, std::vector<std::string>& words) {
@@ -219,13 +241,17 @@ int Spawn(const std::string& path, std::vector<std::string>& words) {
   return StartFailure(forked.report);
 }
 
-StartResult OpenWithDesktop(const std::string& target, std::optional<OpenerVerdict>& verdict) {
+StartResult OpenWithDesktop(const std::string& target, const std::string& held_folder,
+                            std::optional<OpenerVerdict>& verdict) {
   const std::optional<std::string> opener = FindInSearchPath("xdg-open");
   if (!opener) return {StartResult::Outcome::Failed, "it is no program, and no desktop opener (xdg-open) is there to open it"};
-  // The opener may hand the target to a process with another current directory.
-  char* absolute = realpath(target.c_str(), nullptr);
-  std::vector<std::string> words = {"xdg-open", absolute ? absolute : target};
-  free(absolute);
+  // The opener runs from the root folder and may hand the target to a process with yet another
+  // current directory.
+  const std::optional<std::string> named = PathFromAnywhere(target, held_folder);
+  if (!named)
+    return {StartResult::Outcome::Failed, "no path names it for the desktop's opener any more: its folder is no longer "
+                                          "where its path leads (the medium was unmounted)"};
+  std::vector<std::string> words = {"xdg-open", *named};
   // Whoever started the menu may have set SIGCHLD to be ignored, and the system would then reap the
   // opener before its exit status could be read. The menu itself takes no notice of SIGCHLD.
   struct sigaction default_action {};
@@ -312,6 +338,22 @@ bool OpenerVerdict::Ready() {
     else if (MillisecondsLeft() == 0) taken_ = true;
   }
   return taken_.has_value();
+}
+
+std::string OpenerVerdict::Refusal() const {
+  if (!status_) return "the desktop's opener ended, and its exit status was lost";
+  if (WIFSIGNALED(*status_))
+    return "the desktop's opener (xdg-open) was ended by signal " + std::to_string(WTERMSIG(*status_));
+  const int code = WEXITSTATUS(*status_);
+  // xdg-open's own exit statuses, and the shell's for a program it could not run.
+  const char* meaning = code == 1   ? "a bad command line"
+                        : code == 2 ? "the file does not exist"
+                        : code == 3 ? "a tool it needs was not found"
+                        : code == 4 ? "the action failed: no application opened it"
+                        : code == 127 ? "it could not run"
+                                      : nullptr;
+  return "the desktop's opener (xdg-open) refused it, ending with exit status " + std::to_string(code) +
+         (meaning ? std::string(" (") + meaning + ")" : std::string());
 }
 
 bool OpenerVerdict::Read() {

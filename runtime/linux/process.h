@@ -41,6 +41,8 @@ class OpenerVerdict {
   // Waits for the verdict: true when the opener took the target (or was still busy with it when
   // its time to refuse ran out), false when it refused or could not run.
   bool Read();
+  // Why the opener refused, once Read has said it did: "xdg-open ended with exit status 2 (...)".
+  std::string Refusal() const;
   // Reaps the opener if it has ended; true once it is reaped. An opener that took the target may
   // run on long after the verdict, and is reaped when it ends.
   bool Reap();
@@ -59,7 +61,11 @@ class OpenerVerdict {
 int Spawn(const std::string& path, std::vector<std::string>& words);
 
 // Gives a document, folder or link to the desktop's opener, xdg-open, as the menu's own child from
-// the root folder; its verdict, still to come, goes to |verdict|.
-StartResult OpenWithDesktop(const std::string& target, std::optional<OpenerVerdict>& verdict);
+// the root folder; its verdict, still to come, goes to |verdict|. The opener is given a path that
+// names the target from anywhere: its full path, or where its folder's path no longer leads to it
+// (a medium unmounted lazily), the path through |held_folder|, a /proc path of the descriptor the
+// menu holds of the folder a relative |target| is in. Without either, nothing is given to it.
+StartResult OpenWithDesktop(const std::string& target, const std::string& held_folder,
+                            std::optional<OpenerVerdict>& verdict);
 
 }  // namespace tarvelin::posix

@@ -2,7 +2,6 @@
 
 #include <elf.h>
 #include <fcntl.h>
-#include <link.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
@@ -13,9 +12,9 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 #include "runtime/linux/unique_fd.h"
 #include "runtime/program_rules.h"
@@ -41,10 +40,6 @@ constexpr unsigned char kThisByteOrder = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN
 
 // The longest "#!" line the kernel reads (BINPRM_BUF_SIZE), and so the longest read here.
 constexpr std::size_t kScriptLineBytes = 256;
-// A loader's path longer than this is no loader a system has.
-constexpr std::size_t kLoaderPathBytes = 4096;
-// More program headers than this is no program a linker made.
-constexpr std::size_t kMostProgramHeaders = 256;
 
 // File systems whose files carry no mode of their own: the mount gives every file the same one.
 // FUSE is among them, for the FUSE drivers of FAT, exFAT, NTFS and ISO 9660 that desktops use.
@@ -55,29 +50,43 @@ bool KeepsNoModes(const struct statfs& info) {
   return type == kMsdos || type == kExfat || type == kNtfs || type == kIso9660 || type == kUdf || type == kFuse;
 }
 
-bool ReadAt(int file, void* into, std::size_t size, off_t offset) {
-  return pread(file, into, size, offset) == static_cast<ssize_t>(size);
+// Reads the bytes of |file| at an offset, as ReadElfProgram asks for them.
+ReadBytesAt ReaderOf(int file) {
+  return [file](std::uint64_t offset, std::size_t count) {
+    std::string bytes(count, '\0');
+    const ssize_t got = offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())
+                            ? -1
+                            : pread(file, bytes.data(), count, static_cast<off_t>(offset));
+    bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return bytes;
+  };
 }
 
-// The machine of an ELF file and, for one of this machine's, its loader.
+bool IsThisMachine(const ElfProgram& program) {
+  return program.wide == (kThisClass == ELFCLASS64) && program.little_endian == (kThisByteOrder == ELFDATA2LSB) &&
+         program.machine == kThisMachine;
+}
+
+// The machine of an ELF file, its loader, and whether the loader is one for its kind of processor.
 void ReadProgramHeaders(int file, ProgramFile& program) {
-  std::array<unsigned char, EI_NIDENT> ident{};
-  if (!ReadAt(file, ident.data(), ident.size(), 0)) return;
-  // Another word size or byte order: its machine number is all there is to say (ReadElfIdentity).
-  if (ident[EI_CLASS] != kThisClass || ident[EI_DATA] != kThisByteOrder) return;
-  ElfW(Ehdr) header{};
-  if (!ReadAt(file, &header, sizeof header, 0)) return;
-  program.machine = header.e_machine;
-  program.this_machine = header.e_machine == kThisMachine;
-  if (!program.this_machine || header.e_phentsize != sizeof(ElfW(Phdr)) || header.e_phnum > kMostProgramHeaders) return;
-  std::vector<ElfW(Phdr)> headers(header.e_phnum);
-  if (!ReadAt(file, headers.data(), headers.size() * sizeof(ElfW(Phdr)), static_cast<off_t>(header.e_phoff))) return;
-  for (const ElfW(Phdr)& entry : headers) {
-    if (entry.p_type != PT_INTERP || entry.p_filesz < 2 || entry.p_filesz > kLoaderPathBytes) continue;
-    std::string loader(entry.p_filesz, '\0');
-    if (!ReadAt(file, loader.data(), loader.size(), static_cast<off_t>(entry.p_offset))) return;
-    program.loader = loader.substr(0, loader.find('\0'));
-  }
+  const std::optional<ElfProgram> elf = ReadElfProgram(ReaderOf(file));
+  if (!elf) return;
+  program.machine = elf->machine;
+  program.machine_kind = ElfProgramKind(*elf);
+  program.this_machine = IsThisMachine(*elf);
+  program.loader = elf->loader;
+  if (program.loader.empty()) return;
+  const UniqueFd loader(open(program.loader.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  struct stat info {};
+  if (!loader || fstat(loader.get(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+  const std::optional<ElfProgram> loader_elf = ReadElfProgram(ReaderOf(loader.get()));
+  program.loader_fits = loader_elf && loader_elf->wide == elf->wide &&
+                        loader_elf->little_endian == elf->little_endian && loader_elf->machine == elf->machine;
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0;
 }
 
 std::string Quoted(const std::string& text) {
@@ -113,9 +122,8 @@ ProgramFile InspectProgramFile(const std::string& path) {
     program.interpreter = script->interpreter;
     program.interpreter_argument = script->argument;
     program.carriage_return = script->carriage_return;
-  } else if (const std::optional<ElfIdentity> elf = ReadElfIdentity(bytes)) {
+  } else if (bytes.starts_with(ELFMAG)) {
     program.kind = ProgramFile::Kind::Program;
-    program.machine = elf->machine;
     ReadProgramHeaders(file.get(), program);
   } else {
     program.kind = ProgramFile::Kind::Other;
@@ -136,12 +144,17 @@ std::string WhyItCannotRun(const ProgramFile& file, int error) {
     if (error == ENOENT || error == ENOTDIR) return "its interpreter " + Quoted(file.interpreter) + " does not exist";
   }
   if (file.kind == ProgramFile::Kind::Program) {
-    if (!file.this_machine)
-      return "it is a program for another kind of processor (ELF machine " + std::to_string(file.machine) +
-             "), not for " + kThisMachineName;
-    if (error == ENOENT && !file.loader.empty()) return "its loader " + Quoted(file.loader) + " does not exist";
     if (file.loader.empty() && !file.has_execute_bit)
       return "it has no execute bit, and a program linked statically runs only with one";
+    // A 32-bit x86 program on an x86-64 system without its 32-bit libraries, for one.
+    const bool loader_missing = !file.loader.empty() && (error == ENOENT || !file.loader_fits) && !Exists(file.loader);
+    if (!file.this_machine && loader_missing)
+      return "it is a program for " + file.machine_kind + ", and its loader " + Quoted(file.loader) +
+             " does not exist on this system";
+    if (!file.this_machine && (error == ENOEXEC || !file.loader_fits))
+      return "it is a program for another kind of processor (ELF machine " + std::to_string(file.machine) +
+             "), not for " + kThisMachineName;
+    if (loader_missing) return "its loader " + Quoted(file.loader) + " does not exist";
   }
   return std::strerror(error);
 }

@@ -24,10 +24,15 @@ struct ProgramFile {
   bool carriage_return = false;
   // A program's dynamic loader (its PT_INTERP); empty for a static program.
   std::string loader;
+  // The loader exists and is a program for the same kind of processor, so that it can run the
+  // program without an execute bit.
+  bool loader_fits = false;
   // The program is for this machine's processor and word size.
   bool this_machine = false;
-  // Its ELF machine number, to name another machine's program.
+  // Its ELF machine number, and the kind of processor in words ("32-bit x86"), to name another
+  // machine's program.
   unsigned machine = 0;
+  std::string machine_kind;
   // Some execute bit is set on the file.
   bool has_execute_bit = false;
   // The mount it is on lets nothing run (noexec).

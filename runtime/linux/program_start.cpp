@@ -28,15 +28,16 @@ bool NotAProgram(int error) { return error == EACCES || error == ENOEXEC || erro
 std::string AsFilePath(const std::string& path) { return path.find('/') == std::string::npos ? "./" + path : path; }
 
 // The words that start |file| at |path| without its execute bit: a script through the interpreter
-// of its "#!" line, a program of this machine through its dynamic loader, as the kernel would start
-// them. Nothing for anything else.
+// of its "#!" line, a program through the dynamic loader its header names where that loader is
+// there and one for the program's kind of processor (a 32-bit x86 program on an x86-64 system
+// with its 32-bit libraries), as the kernel would start them. Nothing for anything else.
 std::vector<std::string> WithoutExecuteBit(const ProgramFile& file, const std::string& path,
                                            const std::vector<std::string>& words) {
   std::vector<std::string> through;
   if (file.kind == ProgramFile::Kind::Script && !file.interpreter.empty()) {
     through = {file.interpreter};
     if (!file.interpreter_argument.empty()) through.push_back(file.interpreter_argument);
-  } else if (file.kind == ProgramFile::Kind::Program && file.this_machine && !file.loader.empty()) {
+  } else if (file.kind == ProgramFile::Kind::Program && file.loader_fits) {
     through = {file.loader};
   } else {
     return {};
@@ -46,8 +47,8 @@ std::vector<std::string> WithoutExecuteBit(const ProgramFile& file, const std::s
   return through;
 }
 
-// Runs a program found at |path|. A script or a program of this machine on the medium that lacks
-// execute bits only because its file system keeps none runs through its interpreter or loader,
+// Runs a program found at |path|. A script or a program with a loader for its kind on the medium
+// that lacks execute bits only because its file system keeps none runs through its interpreter or loader,
 // where the mount lets programs run; any other file that cannot run as a program goes to the
 // opener, unless it is a script or a program, which fails with the reason.
 RunAttempt Run(const std::string& path, std::vector<std::string>& words, std::optional<dev_t> medium) {
@@ -98,7 +99,7 @@ RunAttempt PosixCommands::RunSearched(std::string_view name, const Arguments& ar
   return Run(*found, words, medium_);
 }
 
-StartResult PosixCommands::Open(const std::string& target, std::string_view) { return OpenWithDesktop(target, verdict_); }
+StartResult PosixCommands::Open(const std::string& target, std::string_view) { return OpenWithDesktop(target, held_folder_, verdict_); }
 
 std::optional<std::string> PosixCommands::Existing(std::string_view name) {
   std::string path = LinuxPath(name);

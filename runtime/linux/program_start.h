@@ -18,14 +18,16 @@ namespace tarvelin::posix {
 // What the rule asks of this system, for a menu whose folder is on |medium|. Relative names are
 // looked for from the current directory; a name that does not exist as written is looked for
 // ignoring case (FindIgnoringCase), as on the Windows medium it was made for. A target given to the
-// opener leaves the opener's verdict behind.
+// opener leaves the opener's verdict behind; it is given the target through |held_folder|, a path
+// that leads to the current folder whatever has become of its own (OpenWithDesktop).
 class PosixCommands final : public CommandSystem {
  public:
-  explicit PosixCommands(std::optional<dev_t> medium) : medium_(medium) {}
+  explicit PosixCommands(std::optional<dev_t> medium, std::string held_folder = {})
+      : medium_(medium), held_folder_(std::move(held_folder)) {}
 
   std::optional<Found> OnMedium(std::string_view name, bool whole_command) override;
-  // A script or a program of this machine that lacks execute bits only because its file system
-  // keeps none (FAT, exFAT, NTFS, ISO 9660 without Rock Ridge) runs through its interpreter or the
+  // A script, or a program whose loader is there for its kind of processor, that lacks execute
+  // bits only because its file system keeps none (FAT, exFAT, NTFS, ISO 9660 without Rock Ridge) runs through its interpreter or the
   // dynamic loader when it is on the medium and its mount lets programs run; any other script or
   // program that cannot run fails with the reason, and never goes to the opener.
   RunAttempt RunFound(const std::string& path, std::string_view name, const Arguments& arguments) override;
@@ -40,6 +42,7 @@ class PosixCommands final : public CommandSystem {
 
  private:
   std::optional<dev_t> medium_;
+  std::string held_folder_;
   std::optional<OpenerVerdict> verdict_;
 };
 

@@ -45,7 +45,7 @@ bool VerdictWatcher::Start(std::string& why) {
   return true;
 }
 
-void VerdictWatcher::Watch(OpenerVerdict verdict, std::function<void(bool taken)> done) {
+void VerdictWatcher::Watch(OpenerVerdict verdict, Done done) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!thread_.joinable() || stopping_) return;
   watched_.push_back({std::move(verdict), std::move(done)});
@@ -112,7 +112,8 @@ void VerdictWatcher::Run() {
       }
     }
     for (Watched& watched : ready) {
-      watched.done(watched.verdict.Read());
+      const bool taken = watched.verdict.Read();
+      watched.done(taken, taken ? std::string() : watched.verdict.Refusal());
       if (!watched.verdict.Reap()) running.push_back(std::move(watched.verdict));
     }
   }

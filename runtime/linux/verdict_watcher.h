@@ -22,9 +22,14 @@ class VerdictWatcher {
   // Starts the watching unless it runs; false, and |why| says why, when the system gives it no
   // thread (a small limit on processes or on the address space) or no pipe to wake it by.
   bool Start(std::string& why);
-  // Calls |done| with the verdict (OpenerVerdict::Read) on the watcher's thread once it is in.
-  // Nothing is watched unless the watching runs (Start).
-  void Watch(OpenerVerdict verdict, std::function<void(bool taken)> done);
+  // Calls |done| with the verdict (OpenerVerdict::Read) and, for a refusal, the opener's answer
+  // (OpenerVerdict::Refusal) on the watcher's thread once it is in. Nothing is watched unless the
+  // watching runs (Start).
+  using Done = std::function<void(bool taken, const std::string& refusal)>;
+  void Watch(OpenerVerdict verdict, Done done);
+  void Watch(OpenerVerdict verdict, std::function<void(bool taken)> done) {
+    Watch(std::move(verdict), [done = std::move(done)](bool taken, const std::string&) { done(taken); });
+  }
   // Ends the watching: verdicts still to come are never reported. Returns once the thread has
   // ended; Start may start it again.
   void Stop();
@@ -32,7 +37,7 @@ class VerdictWatcher {
  private:
   struct Watched {
     OpenerVerdict verdict;
-    std::function<void(bool)> done;
+    Done done;
   };
   void Run();
 

@@ -40,6 +40,10 @@ class ProgramStarter {
   virtual std::string FileOnMedium(const std::string& name) = 0;
 };
 
+// The system's words for an error of a call, for the debugger's output: "CreateProcess failed with
+// error 2: The system cannot find the file specified."
+std::string SystemReason(const char* call, DWORD error);
+
 // CreateProcessW's error for a program whose manifest asks for administrator rights
 // (ERROR_ELEVATION_REQUIRED, which the mingw-w64 headers lack).
 inline constexpr DWORD kErrorElevationRequired = 740;

@@ -2,7 +2,8 @@
 # The medium on discs and read-only media, opened by "sh autorun.sh":
 #  - an ISO 9660 disc with Joliet names only, where every file has the mode the mount gives (no
 #    execute bit): the menu opens with its title and pictures, a script starts through its
-#    interpreter and a program through the dynamic loader;
+#    interpreter and a program through the dynamic loader, a 32-bit x86 installer through the
+#    32-bit loader its header names;
 #  - a Rock Ridge disc made from a Windows author's folder, whose names differ in case from what
 #    options.ini says (Options.ini, Background.bmp, Highlight.bmp, setup\setup against
 #    Setup/Setup, docs\readme.txt against ReadMe.txt): the title, the pictures, the program and
@@ -37,16 +38,31 @@ check_medium() {
 
 # --- A Joliet-only disc.
 content=$WORK/joliet-content
-printf 'Joliet disc\r\ntools\\stand-in.sh one %s\r\ntools\\recorder %s two\r\n' "$RUN_TOKEN" "$STARTS" >"$WORK/joliet.ini"
+printf 'Joliet disc\r\ntools\\stand-in.sh one %s\r\ntools\\recorder %s two\r\nsetup32 %s three\r\n' "$RUN_TOKEN" "$STARTS" \
+  "$STARTS" >"$WORK/joliet.ini"
 make_medium_folder "$content" "$WORK/joliet.ini"
 write_author_pictures "$content"
 write_stand_in "$content/tools/stand-in.sh" 'joliet'
 cp "$RECORDER" "$content/tools/recorder"
+[ -z "$RECORDER_X86" ] || cp "$RECORDER_X86" "$content/setup32"
 make_iso_image "$WORK/joliet.iso" "$content" joliet
 mount_iso "$WORK/joliet.iso" "$WORK/joliet" joliet
 ls -l "$WORK/joliet" "$WORK/joliet/tools" | grep -q '^-..x' && fail "the Joliet disc's files have execute bits"
 make_expected_pictures "$content"
 check_medium "Joliet disc" "$WORK/joliet" "Joliet disc" joliet
+# A 32-bit x86 installer, run through /lib/ld-linux.so.2 where the system has it.
+x86_case=
+if [ -z "$RECORDER_X86" ]; then
+  x86_case="no 32-bit x86 program was built (gcc-multilib: scripts/install-deps.sh test)"
+elif [ ! -e /lib/ld-linux.so.2 ]; then
+  x86_case="this system has no 32-bit x86 loader (libc6:i386)"
+else
+  start_autorun "$WORK/joliet"
+  expect_start 3 "$STARTS" "started cwd=$WORK/joliet [three]" \
+    "Joliet disc: a 32-bit x86 installer starts through its loader, in the medium's folder"
+  xdotool key Escape
+  expect_menu_exit_status 0 "Joliet disc: Escape ends the menu"
+fi
 
 # --- A Rock Ridge disc whose names differ in case from options.ini's.
 content=$WORK/rockridge-content
@@ -94,5 +110,9 @@ if [ "$(sha256sum <"$WORK/ro.img")" = "$before" ]; then
   pass "nothing on the read-only stick changed"
 else
   fail "the read-only stick's image changed"
+fi
+if [ -n "$x86_case" ] && [ "$failures" -eq 0 ]; then
+  echo "SKIP: the 32-bit x86 installer was not tried: $x86_case"
+  exit 77
 fi
 finish

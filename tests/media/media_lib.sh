@@ -3,9 +3,10 @@
 # images made as an author or a Windows machine would make them, mounted with Debian's FUSE
 # drivers the way desktops mount them, on top of the SDL end-to-end helpers.
 #
-# A test script is run as: bash SCRIPT PROGRAM ART_DIR AUTORUN_SH RECORDER, with
+# A test script is run as: bash SCRIPT PROGRAM ART_DIR AUTORUN_SH RECORDER [RECORDER_X86], with
 # TARVELIN_HOT_SPOTS naming the build's table of hot spots. RECORDER is a dynamically linked
-# program that records its start (tests/portable/recorder.c).
+# program that records its start (tests/portable/recorder.c); RECORDER_X86 the same for 32-bit x86,
+# empty where the build could not make one.
 #
 # No kernel driver for FAT or ISO 9660 is assumed: fusefat and fuseiso mount the images. Desktops
 # mount FAT with showexec and discs without Rock Ridge with mode=0400, so that no file has an
@@ -24,7 +25,7 @@ media_requirements
 
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../sdl/e2e_lib.sh"
-readonly AUTORUN_SH=$3 RECORDER=$4
+readonly AUTORUN_SH=$3 RECORDER=$4 RECORDER_X86=${5:-}
 
 MOUNTS=()
 # Ends the menu before the media go, then the media, then what e2e_lib cleans.

@@ -2,8 +2,9 @@
 # Why a start failed, and a medium that can be taken out:
 #  - a program on the medium that cannot run gives the one message box and nothing else (no opener),
 #    and standard error says why: a script saved with Windows line ends, a script whose
-#    interpreter is missing, a program for another processor, a start with too few descriptors
-#    left (the menu started with a limit just above what it holds);
+#    interpreter is missing, a program for another processor, a 32-bit x86 program whose loader the
+#    system lacks, a start with too few descriptors left (the menu started with a limit just above
+#    what it holds);
 #  - closed while a document's opener still decides, by Escape, the exit button or SIGTERM, the
 #    menu leaves nothing that holds its stick: the stick unmounts the moment the menu has gone.
 
@@ -14,7 +15,7 @@ start_xvfb
 install_opener
 
 # --- Reasons.
-printf 'Start failures\r\ntools\\crlf.sh\r\ntools\\no-interpreter.sh\r\ntools\\arm-program %s\r\ntools\\stand-in.sh four %s\r\n' \
+printf 'Start failures\r\ntools\\crlf.sh\r\ntools\\no-interpreter.sh\r\ntools\\arm-program %s\r\ntools\\stand-in.sh four %s\r\ntools\\x86-program\r\n' \
   "$STARTS" "$RUN_TOKEN" >"$WORK/failures.ini"
 make_disc "$WORK/failures.ini"
 printf '#!/bin/sh\r\necho crlf >>"%s"\r\n' "$STARTS" >"$DISC/tools/crlf.sh"
@@ -22,7 +23,11 @@ printf '#!/usr/bin/tarvelin-no-such-interpreter\necho none >>"%s"\n' "$STARTS" >
 cp "$RECORDER" "$DISC/tools/arm-program"
 # The same program marked for 64-bit ARM (machine 183) in its ELF header.
 printf '\267\000' | dd of="$DISC/tools/arm-program" bs=1 seek=18 conv=notrunc status=none
-chmod +x "$DISC/tools/crlf.sh" "$DISC/tools/no-interpreter.sh" "$DISC/tools/arm-program"
+# The header of a 32-bit x86 program whose loader no system has.
+perl -e 'my $loader = "/lib/ld-tarvelin-none.so.2\0";
+         print pack("a16 v2 V5 v6", "\x7fELF\x01\x01\x01", 2, 3, 1, 0, 52, 0, 0, 52, 32, 1, 0, 0, 0),
+               pack("V8", 3, 84, 0, 0, length $loader, length $loader, 4, 1), $loader' >"$DISC/tools/x86-program"
+chmod +x "$DISC/tools/crlf.sh" "$DISC/tools/no-interpreter.sh" "$DISC/tools/arm-program" "$DISC/tools/x86-program"
 make_expected_pictures
 
 # expect_reason ENTRY PATTERN WHAT: a click on the entry shows one message box, opens nothing, and
@@ -43,6 +48,8 @@ expect_reason 1 'its first line ends in a carriage return \(saved with Windows l
 expect_reason 2 'its interpreter "/usr/bin/tarvelin-no-such-interpreter" does not exist' "a script whose interpreter is missing"
 expect_reason 3 'it is a program for another kind of processor \(ELF machine 183\), not for x86-64' \
   "a program for another processor"
+expect_reason 5 'it is a program for 32-bit x86, and its loader "/lib/ld-tarvelin-none.so.2" does not exist on this system' \
+  "a 32-bit x86 program without its loader"
 if [ -s "$WORK/opened.log" ]; then fail "a program that cannot run went to the opener: $(opened)"; else pass "nothing went to the opener"; fi
 if [ -s "$STARTS" ]; then fail "something ran: $(cat "$STARTS")"; else pass "nothing ran"; fi
 xdotool key Escape

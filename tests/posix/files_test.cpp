@@ -89,6 +89,21 @@ TEST(FindIgnoringCase, PrefersTheExactNameAndChoosesTheSameOneOfTwoThatDifferInC
   EXPECT_EQ(ReadArtFile((dir / "readme.txt").string()).bytes.size(), std::string("README.txt").size());
 }
 
+// A folder whose names "a" and "A" both lead back to it doubles the ways to try at each level; the
+// lookup stops once it has listed its share of folders, and a name that exists is still found.
+TEST(FindIgnoringCase, EndsOnAMediumThatDoublesTheWaysAtEveryLevel) {
+  TempDir dir;
+  fs::create_directories(dir / "maze");
+  fs::create_directory_symlink(".", dir / "maze" / "a");
+  fs::create_directory_symlink(".", dir / "maze" / "A");
+  WriteFile(dir / "maze" / "Found.txt", "");
+  std::string deep = (dir / "maze").string();
+  for (int level = 0; level < 30; ++level) deep += "/a";
+  EXPECT_EQ(FindIgnoringCase(deep + "/missing.txt"), std::nullopt);
+  const std::string shallow = (dir / "maze" / "a" / "A" / "a").string();
+  EXPECT_EQ(FindIgnoringCase(shallow + "/found.txt"), shallow + "/Found.txt");
+}
+
 TEST(OpenForInput, ReadsTheFieldsOfARegularFile) {
   TempDir dir;
   WriteFile(dir / "options.ini", "Demo Disc\r\nguide\\guide,\"setup, full\"\nlast");

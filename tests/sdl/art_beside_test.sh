@@ -2,7 +2,9 @@
 # Pictures beside the program: a pair of background.bmp and highlight.bmp in the program's folder
 # that fits the menu is what the menu shows, at rest and highlighted; a pair that does not fit is
 # left aside with the reason on standard error, and the built-in pictures show, as they do with no
-# pair at all. No file there can make the menu wait: a FIFO is never opened.
+# pair at all. No file there can make the menu wait: a FIFO is never opened. An options.ini that
+# cannot be read (a FIFO, a folder, a loop of links, a line of 10 MB) leaves the built-in title,
+# and standard error says why.
 
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "$0")/e2e_lib.sh"
@@ -117,6 +119,43 @@ misfit "a background.bmp alone" "/disc/highlight.bmp: missing, though .*/disc/ba
 mkfifo "$DISC/highlight.bmp"
 cp "$PAIR/background.bmp" "$DISC/background.bmp"
 misfit "a FIFO named highlight.bmp" "/disc/highlight.bmp: not a regular file"
+rm "$DISC/highlight.bmp"
+# RLE8 stored top-down, which Windows bitmaps do not allow.
+convert "$PAIR/highlight.bmp" -compress RLE BMP3:"$DISC/highlight.bmp"
+perl -i -pe 'BEGIN { undef $/ } substr($_, 22, 4) = pack("l<", -abs(unpack("l<", substr($_, 22, 4))))' "$DISC/highlight.bmp"
+misfit "a top-down RLE8 highlight.bmp" "/disc/highlight.bmp: RLE8 pixel data stored top-down \(a negative height\)"
+cp "$PAIR/highlight.bmp" "$DISC/"
+# With no descriptor left to open a picture with: the menu holds the standard three and its folder,
+# and may have four (it then cannot reach the display either).
+(cd "$ELSEWHERE" && exec perl -e 'use POSIX (); POSIX::close($_) for 3 .. 1023; exec @ARGV or die' \
+  sh -c 'ulimit -n 4 && exec "$1"' sh "$DISC/tarvelin") 2>"$WORK/menu.err" || true
+expect_stderr "^tarvelin: .*/disc/background.bmp: cannot be read: Too many open files; showing the built-in pictures$" \
+  "no descriptor left: standard error says so of the picture"
+
+# --- An options.ini that cannot be read: the built-in title, and standard error says why.
+# unreadable_options WHAT PATTERN: the menu opens titled as built in, and standard error matches.
+unreadable_options() {
+  start_menu
+  local title
+  title=$(xdotool getwindowname "$menu_window")
+  if [ -z "$title" ]; then pass "$1: no title, as without options.ini"; else fail "$1: the window is titled \"$title\""; fi
+  expect_stderr "$2" "$1: standard error says why"
+  close_menu "$1"
+}
+rm "$DISC/options.ini"
+mkfifo "$DISC/options.ini"
+unreadable_options "a FIFO named options.ini" "^tarvelin: .*/disc/options.ini: not a regular file \(a FIFO\); the built-in title and commands are used$"
+rm "$DISC/options.ini"
+mkdir "$DISC/options.ini"
+unreadable_options "a folder named options.ini" "^tarvelin: .*/disc/options.ini: not a regular file \(a folder\)"
+rmdir "$DISC/options.ini"
+ln -s options.ini "$DISC/options.ini"
+unreadable_options "options.ini a link to itself" "^tarvelin: .*/disc/options.ini: cannot be read: Too many levels of symbolic links"
+rm "$DISC/options.ini"
+head -c 10000000 /dev/zero | tr '\0' x >"$DISC/options.ini"
+unreadable_options "an options.ini of one 10 MB line" \
+  "^tarvelin: .*/disc/options.ini: a field is longer than the 32768 bytes a field can have; only the fields before it are used$"
+cp "$FIXTURES/art_beside.ini" "$DISC/options.ini"
 
 # --- No pair: the built-in pictures, and nothing said.
 rm "$DISC/background.bmp" "$DISC/highlight.bmp"

@@ -2,13 +2,18 @@
 # Program start as launchers, desktops and media put it to the test:
 #  - started with standard output and error closed, the menu starts a program that writes to both,
 #    and hover, click and Escape still work;
+#  - with standard error a pipe whose reader has gone, a start that fails gives the message and the
+#    menu goes on (writing the reason never ends it), and a program it starts does not inherit its
+#    ignoring of SIGPIPE;
 #  - a program in a folder with a space starts with its arguments, a document whose name has a
 #    space opens, a bare name beside the menu runs with its arguments, and a decoy named like the
 #    first word, in PATH, never runs;
 #  - the desktop's opener deciding for a while never stops the menu, a second click starts it
-#    again, and an opener that refuses gives the message, also when the menu was started with
-#    SIGCHLD ignored;
+#    again, and an opener that refuses gives the message, and its exit status on standard error,
+#    also when the menu was started with SIGCHLD ignored;
 #  - a folder whose name has a space opens as a folder without one does;
+#  - a medium whose folders hold names that differ only in case at every level (here links that
+#    lead back) cannot freeze the menu: the name is not found, the message shows, Escape closes;
 #  - with the menu's folder gone from under it, a relative command fails with the message and never
 #    runs what the name means in the directory the menu was started from.
 
@@ -115,6 +120,40 @@ else
 fi
 touch "$WORK/chatty-go"
 
+# --- Standard error a pipe nobody reads, as a launcher that closed its end leaves it.
+cat >"$DISC/tools/signals.sh" <<EOF
+#!/bin/sh
+echo "signals \$(awk '/^SigIgn:/ {print \$2}' /proc/\$\$/status) [$RUN_TOKEN]" >>"$STARTS"
+EOF
+chmod +x "$DISC/tools/signals.sh"
+printf 'Broken pipe\r\ntools\\missing.sh\r\ntools\\signals.sh\r\n' >"$DISC/options.ini"
+STREAMS='' start_menu_with perl -e 'pipe(my $r, my $w) or die; close $r; open(STDERR, ">&", $w) or die; exec @ARGV or die' \
+  "$DISC/tarvelin"
+point_at_hot_spot 1
+expect_screen lit-1 "broken pipe: entry 1 highlighted"
+xdotool click 1
+if wait_for message_box_shown; then
+  pass "broken pipe: a start that fails gives the message"
+  dismiss_message_box
+else
+  fail "broken pipe: no message box; the menu is $(if menu_running; then echo running; else echo gone; fi)"
+fi
+if menu_running; then pass "broken pipe: writing the reason does not end the menu"; else fail "broken pipe: the menu ended"; fi
+point_at_hot_spot 2
+expect_screen lit-2 "broken pipe: entry 2 highlighted"
+xdotool click 1
+if wait_for grep -q '^signals ' "$STARTS"; then
+  ignored=$(printf '%d' "0x$(grep '^signals ' "$STARTS" | awk '{print $2}')")
+  if ((ignored & (1 << 12))); then fail "broken pipe: the program started ignores SIGPIPE"; else pass "broken pipe: the program started has SIGPIPE's default action"; fi
+else
+  fail "broken pipe: entry 2 started nothing"
+fi
+xdotool key Escape
+expect_menu_exit_status 0 "broken pipe: Escape ends the program"
+# The cases below count the starts from here, with the entries as they were.
+sed -i '/^signals /d' "$STARTS"
+write_options 'docs\user guide.pdf'
+
 # --- Names with spaces, bare names beside the menu, and the opener.
 echo take >"$WORK/opener-mode"
 start_menu
@@ -185,6 +224,11 @@ point_at $((left + 240)) $((top + height / 2))
 expect_screen lit-3 "entry 3 highlighted for the refusing opener"
 xdotool click 1
 if wait_for message_box_shown; then pass "a refusing opener gives the message"; else fail "no message for a refusing opener"; fi
+if grep -qF "tarvelin: cannot start \"docs\\guide.pdf\": the desktop's opener (xdg-open) refused it, ending with exit status 4" "$WORK/menu.err"; then
+  pass "standard error says the opener refused, with its exit status"
+else
+  fail "the opener's refusal: standard error says: $(cat "$WORK/menu.err")"
+fi
 dismiss_message_box
 point_at_hot_spot 4
 expect_screen lit-4 "the menu works after the opener's message"
@@ -228,6 +272,22 @@ else
 fi
 xdotool key Escape
 expect_menu_exit_status 0 "folder with a space: Escape ends the program"
+
+# --- A lookup ignoring case that would double its work at each of 30 levels.
+mkdir -p "$DISC/maze"
+ln -s . "$DISC/maze/a"
+ln -s . "$DISC/maze/A"
+printf 'Maze\r\nmaze%s\\missing\r\n' "$(printf '\\a%.0s' $(seq 30))" >"$DISC/options.ini"
+start_menu
+point_at_hot_spot 1
+expect_screen lit-1 "maze: entry 1 highlighted"
+xdotool click 1
+if wait_for message_box_shown; then pass "maze: the lookup ends, and the message shows"; else fail "maze: no message: the menu is busy"; fi
+dismiss_message_box
+xdotool key Escape
+expect_menu_exit_status 0 "maze: Escape ends the program"
+rm -rf "$DISC/maze"
+write_options 'Extra Files'
 
 # --- The menu's folder gone from under it: the decoy in the directory the menu started from has
 # the command's path.

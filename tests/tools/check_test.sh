@@ -81,6 +81,24 @@ has 'entry 5 "server\setup.exe" (the built-in command): Windows starts nothing'
 has "warning: entry 5 starts nothing on Linux"
 lacks "warning: entry 1"
 
+# An old disc's 32-bit x86 installer runs where the user's system has its 32-bit loader, named in
+# its header; a program for 64-bit ARM runs nowhere the menu is for.
+# x86_program FILE: the ELF header of a 32-bit x86 program and its one program header, PT_INTERP.
+x86_program() {
+  mkdir -p "$(dirname "$1")"
+  perl -e 'print pack("a16 v2 V5 v6", "\x7fELF\x01\x01\x01", 2, 3, 1, 0, 52, 0, 0, 52, 32, 1, 0, 0, 0),
+                 pack("V8", 3, 84, 0, 0, 19, 19, 4, 1), "/lib/ld-linux.so.2\0"' >"$1"
+}
+options old-disc "Old Disc" 'install\setup' 'tools\arm'
+x86_program old-disc/install/setup
+linux_program old-disc/tools/arm
+printf '\267' | dd of=old-disc/tools/arm bs=1 seek=18 conv=notrunc status=none
+chmod +x old-disc/install/setup old-disc/tools/arm
+check 1 old-disc
+has 'entry 1 "install\setup": Windows starts nothing (install\setup has no extension, so Windows has no program to open it with) and the menu says "The file install\setup could not be found."; Linux runs install/setup on the medium (a 32-bit x86 program, through its loader /lib/ld-linux.so.2, which x86-64 systems have where their 32-bit libraries are installed)'
+has 'warning: entry 2 starts nothing on Linux: tools/arm is a program for another kind of processor (ELF machine 183), not for x86-64'
+lacks "warning: entry 1 starts nothing on Linux"
+
 # Without options.ini every entry has its built-in command; a bare name is looked for by the
 # system, which may or may not have it.
 mkdir -p bare

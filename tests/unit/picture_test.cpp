@@ -252,7 +252,7 @@ TEST(DecodeBitmap, Rle8WritingOutsideThePictureIsRejected) {
 }
 
 TEST(DecodeBitmap, Rle8TopDownIsRejected) {
-  EXPECT_EQ(ErrorOf(MakeBitmap(5, -2, kRle, 16, 1)), BitmapError::UnsupportedCompression);
+  EXPECT_EQ(ErrorOf(MakeBitmap(5, -2, kRle, 16, 1)), BitmapError::TopDownCompressed);
 }
 
 TEST(DecodeBitmap, EveryPrefixOfCompressedDataIsAnErrorOrAPicture) {

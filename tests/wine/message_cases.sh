@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end cases of tarvelin.exe under Wine about the message for a command that cannot be
-# started: its text, and its place on the screen.
+# started: its text, its place on the screen, and the system's reason in the debug output.
 
 # shellcheck source=tests/wine/wine_lib.sh
 source "$(dirname "$0")/wine_lib.sh"
@@ -65,6 +65,34 @@ case_box_on_screen() {
   [ "$x,$y" = "$want_x,$want_y" ] ||
     fail "the message box (${w}x${h}) is at $x,$y, not over the menu and on the ${screen_w}x${screen_h} screen at $want_x,$want_y"
   expect_message 'missing\nothing.exe /x'
+  xdotool key Escape
+  expect_exit 0
+}
+
+# A document with no application for it, and a program under a path of more than 260 characters:
+# the one message shows, and the system's reason goes to the debug output (OutputDebugString,
+# which Wine writes to standard error: Wine 8 on its seh channel's warnings, later ones on debugstr).
+case_reasons() {
+  make_disc "$work/disc" missing_command.ini
+  local folder=deep i
+  for i in $(seq 12); do folder="$folder\\folder-with-a-long-name-$i"; done
+  mkdir -p "$work/disc/docs" "$work/disc/${folder//\\//}"
+  echo 'Notes' >"$work/disc/docs/notes.tvnone"
+  cp "$helpers/standin.exe" "$work/disc/${folder//\\//}/setup.exe"
+  printf 'Reasons\r\ndocs\\notes.tvnone\r\n%s\\setup.exe\r\n' "$folder" >"$work/disc/options.ini"
+  [ "$(printf 'D:\\%s\\setup.exe' "$folder" | wc -c)" -gt 260 ] || fail "the case's path is not over 260 characters"
+  disc_is_drive_d "$work/disc"
+  WINEDEBUG=-all,warn+seh,+debugstr start_menu 'D:\tarvelin.exe'
+  highlight 1
+  xdotool click 1
+  expect_message 'docs\notes.tvnone'
+  grep -q 'tarvelin: ShellExecuteEx failed with error [0-9].*; cannot start \\"docs\\\\notes.tvnone\\"' "$work/menu.log" ||
+    fail "no reason for the document without an application in the debug output: $(grep OutputDebugString "$work/menu.log")"
+  highlight 2
+  xdotool click 1
+  expect_message "$folder\\setup.exe"
+  grep -q 'tarvelin: [A-Za-z]* failed with error [0-9].*; cannot start \\"deep\\\\folder-with-a-long-name-1' "$work/menu.log" ||
+    fail "no reason for the program under a long path in the debug output: $(grep OutputDebugString "$work/menu.log")"
   xdotool key Escape
   expect_exit 0
 }

@@ -117,8 +117,10 @@ Outcome<> Readable(const std::string& path, const std::string& hint) {
 }
 
 bool IsLinuxProgram(const fs::path& path) {
-  const Outcome<std::string> start = ReadFileStart(NameOf(path), 4);
-  return start && ReadElfIdentity(*start);
+  const Outcome<std::string> start = ReadFileStart(NameOf(path), 4096);
+  return start && ReadElfProgram([&start](std::uint64_t offset, std::size_t count) {
+           return offset < start->size() ? start->substr(offset, count) : std::string();
+         });
 }
 
 // The author's programs: every file in |folder| and its folders, copied to the same place on the
