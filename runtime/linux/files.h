@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/artwork.h"
@@ -48,6 +49,9 @@ class ApplicationDirectory {
   bool MakeCurrent() const;
   // The device the held directory is on, the medium's; nothing without a held directory.
   std::optional<dev_t> Device() const;
+  // The held directory's device and inode, the same whichever path leads to it; nothing without a
+  // held directory.
+  std::optional<std::pair<dev_t, ino_t>> Identity() const;
 
  private:
   std::string path_;
