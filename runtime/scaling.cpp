@@ -13,6 +13,11 @@ int ScreenScale::WholeFactor(float desktop_scale) {
 }
 
 ScreenScale::ScreenScale(int screen, int picture) : screen_(screen < 1 ? 1 : screen), picture_(picture < 1 ? 1 : picture) {
+  if (screen_ > picture_) {
+    screen_ /= picture_;
+    picture_ = 1;
+    return;
+  }
   const int common = std::gcd(screen_, picture_);
   screen_ /= common;
   picture_ /= common;
@@ -47,7 +52,7 @@ void ScreenScale::Blit(std::span<const std::uint32_t> frame, int frame_width, Pi
     BlitShrunk(frame, frame_width, r, screen, screen_stride);
     return;
   }
-  const int factor = screen_ / picture_;  // enlarged only by whole factors
+  const int factor = screen_;  // enlarged only by whole factors: picture_ is 1
   for (int y = r.y; y < r.y + r.h; ++y) {
     const std::uint32_t* src = &frame[static_cast<std::size_t>(y) * frame_width];
     std::uint32_t* first_row = screen + static_cast<std::size_t>(y) * factor * screen_stride;

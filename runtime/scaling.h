@@ -27,7 +27,8 @@ class ScreenScale {
 
   // |factor| screen pixels for each picture pixel along each side.
   explicit ScreenScale(int factor = 1) : screen_(factor < 1 ? 1 : factor), picture_(1) {}
-  // |screen| screen pixels for each |picture| picture pixels along each side.
+  // |screen| screen pixels for each |picture| picture pixels along each side: a picture shrunk, or
+  // enlarged by the whole factor that |screen| / |picture| rounds down to.
   ScreenScale(int screen, int picture);
 
   // Whether the screen shows the picture's pixels as they are.

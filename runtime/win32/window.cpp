@@ -11,6 +11,7 @@ namespace {
 
 // The program's own name: the class that tools and the window's second start find it by.
 constexpr wchar_t kWindowClass[] = L"Tarvelin";
+constexpr DWORD kWindowStyle = WS_POPUP;
 constexpr float kWindowUnitsPerInch = 1440;
 constexpr unsigned kStandardDpi = 96;  // 100 %: one picture pixel is one screen pixel
 
@@ -119,10 +120,9 @@ bool Win32Provider::ShowWindow(PixelRect client) {
     return Fail("the window class cannot be registered (error " + std::to_string(GetLastError()) + ")");
 
   // Created hidden on the primary monitor, then sized for that monitor's DPI and shown.
-  constexpr DWORD kStyle = WS_POPUP;
-  const RECT first = CentredWindowRect(client, kStyle, MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY));
+  const RECT first = CentredWindowRect(client, kWindowStyle, MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY));
   const std::wstring title = Utf8ToWide(form().window.Caption);
-  window_ = CreateWindowExW(0, kWindowClass, title.c_str(), kStyle, first.left, first.top, first.right - first.left,
+  window_ = CreateWindowExW(0, kWindowClass, title.c_str(), kWindowStyle, first.left, first.top, first.right - first.left,
                             first.bottom - first.top, nullptr, nullptr, instance_, this);
   if (!window_) return Fail("the window cannot be created (error " + std::to_string(GetLastError()) + ")");
   if (claim_) claim_->Mark(window_);
@@ -139,7 +139,7 @@ bool Win32Provider::ShowWindow(PixelRect client) {
 }
 
 void Win32Provider::PlaceOnItsMonitor() {
-  const RECT place = CentredWindowRect(scale_.ToScreen(client_), WS_POPUP, MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY));
+  const RECT place = CentredWindowRect(scale_.ToScreen(client_), kWindowStyle, MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST));
   SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }

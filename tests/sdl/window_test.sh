@@ -104,7 +104,8 @@ else
 fi
 kill "$menu_pid" "$other_pid"
 wait "$menu_pid" "$other_pid" 2>/dev/null || true
-menu_pid= other_pid=
+menu_pid=
+other_pid=
 
 # --- Without a display the program says so and ends with a failure status; it neither hangs nor
 # runs unseen on one of SDL's drivers that draw into memory.

@@ -84,6 +84,8 @@ TEST(ScreenScale, NonsenseScalesGiveAFactorBetweenOneAndEight) {
   EXPECT_EQ(ScreenScale::WholeFactor(3e9f), 8);
   EXPECT_EQ(ScreenScale::WholeFactor(std::numeric_limits<float>::infinity()), 8);
   EXPECT_EQ(ScreenScale(0), ScreenScale(1));
+  EXPECT_EQ(ScreenScale(7, 3), ScreenScale(2));  // only whole factors enlarge
+  EXPECT_EQ(ScreenScale(0, -5), ScreenScale(1));
   EXPECT_EQ(ScreenScale(-4), ScreenScale(1));
 }
 
