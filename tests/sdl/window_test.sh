@@ -102,6 +102,21 @@ if [ "$status" -eq 0 ] && menu_running; then
 else
   fail "a start from the folder while the loader's menu shows: status $status; $(cat "$WORK/second.err")"
 fi
+# While the menu shows a message box, another start brings the box to the front with it.
+point_at_hot_spot 2
+xdotool click 1
+wait_for message_box_shown || fail "a click on an entry without its program showed no box"
+box=$(message_box_window)
+xdotool windowraise "$other_window"
+box_on_top() { [ "$(topmost_of "$box" "$other_window")" = "$(printf '0x%x' "$box")" ]; }
+if ! box_on_top; then pass "the other folder's menu covers the box"; else fail "the other folder's menu does not cover the box"; fi
+status=0
+(cd "$ELSEWHERE" && exec timeout 10 "$DISC/tarvelin") 2>"$WORK/second.err" || status=$?
+if [ "$status" -eq 0 ] && wait_for box_on_top; then
+  pass "a start from the folder while the menu's box shows brings the box to the front"
+else
+  fail "a start from the folder while the menu's box shows: status $status, the box not in front"
+fi
 kill "$menu_pid" "$other_pid"
 wait "$menu_pid" "$other_pid" 2>/dev/null || true
 menu_pid=
