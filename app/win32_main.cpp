@@ -5,6 +5,7 @@
 #include "menu/frmMain.h"
 #include "menu/layout.h"
 #include "runtime/win32/artwork_resources.h"
+#include "runtime/win32/menu_claim.h"
 #include "runtime/win32/wide_text.h"
 #include "runtime/win32/win32_provider.h"
 #include "runtime/win32/win32_system.h"
@@ -36,8 +37,14 @@ void ShowStartFailure(const std::string& what) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   LoadDllsFromSystemDirectoryOnly();
   tarvelin::Win32System system;
+  const tarvelin::MenuClaim claim(system.AppPath());
+  if (claim.HeldElsewhere()) {
+    claim.BringHolderForward();
+    return 0;
+  }
   tarvelin::Artwork art = tarvelin::LoadArtwork(instance, system.AppPath(), tarvelin::kHotSpotLayout);
   tarvelin::Win32Provider runtime(instance, std::move(art), tarvelin::kHotSpotLayout, system);
+  runtime.AnswerLaterStarts(claim);
   tarvelin::frmMain menu(runtime);
   const int status = runtime.Run(menu);
   if (!runtime.Failure().empty()) ShowStartFailure(runtime.Failure());

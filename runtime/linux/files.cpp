@@ -153,6 +153,12 @@ std::string ApplicationDirectory::HeldPath() const {
   return "/proc/" + std::to_string(getpid()) + "/fd/" + std::to_string(directory_.get());
 }
 
+std::optional<std::pair<dev_t, ino_t>> ApplicationDirectory::Identity() const {
+  struct stat info {};
+  if (!directory_ || fstat(directory_.get(), &info) != 0) return std::nullopt;
+  return std::pair{info.st_dev, info.st_ino};
+}
+
 std::string ExecutableDirectory(const char* maps) {
   const std::optional<std::string> text = ReadProcFile(maps);
   if (!text) return {};

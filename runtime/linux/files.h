@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/artwork.h"
@@ -56,6 +57,9 @@ class ApplicationDirectory {
   // A path that leads to the held directory from any process of the user's while the menu runs,
   // through /proc ("/proc/PID/fd/N"), also once its own path leads elsewhere; empty without one.
   std::string HeldPath() const;
+  // The held directory's device and inode, the same whichever path leads to it; nothing without a
+  // held directory.
+  std::optional<std::pair<dev_t, ino_t>> Identity() const;
 
  private:
   std::string path_;

@@ -88,6 +88,7 @@ void SdlProvider::Translate(const SDL_Event& event) {
       break;
     default:
       if (posted_event_ != 0 && event.type == posted_event_) TranslatePosted(event);
+      else if (come_forward_event_ != 0 && event.type == come_forward_event_) ComeForward();
       break;
   }
 }

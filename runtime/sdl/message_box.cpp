@@ -101,11 +101,10 @@ void SdlProvider::MsgBox(const std::string& prompt, const std::string& title) {
 bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& title) {
   const BoxFont* font = BoxFont::BuiltIn();
   if (!video_ || !font) return false;
-  const int factor = scale_.factor();
   // The box may take the usable height of the menu's display, in picture pixels.
   constexpr int kUnknownUsableHeight = 480;
   const std::optional<PixelRect> usable = window_ ? UsableArea(window_.get()) : std::nullopt;
-  const int usable_height = usable ? usable->h / factor : kUnknownUsableHeight;
+  const int usable_height = usable ? scale_.ToPicture(usable->h) : kUnknownUsableHeight;
   const MessageBoxPicture picture = DrawMessageBox(*font, title, prompt, usable_height);
   const PixelRect size = scale_.ToScreen(picture.size);
   const PixelRect at = BoxPlace(size);
@@ -115,7 +114,7 @@ bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& t
   if (!box) return false;
   SdlPresenter presenter;
   std::string failure;
-  if (!presenter.Attach(box.get(), factor, failure)) return false;
+  if (!presenter.Attach(box.get(), scale_, failure)) return false;
   // A window manager keeps the box above the menu and may dim or shake the menu meanwhile. On X11
   // the link is made before the box is mapped; on Wayland, where SDL can only make it once the box
   // is shown, before its first picture.
@@ -177,6 +176,10 @@ bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& t
       default:
         // What the system posted (an opener's verdict) waits in the menu's queue until the box is gone.
         if (posted_event_ != 0 && event.type == posted_event_) TranslatePosted(event);
+        else if (come_forward_event_ != 0 && event.type == come_forward_event_) {
+          ComeForward();
+          SDL_RaiseWindow(box.get());
+        }
         break;
     }
   }

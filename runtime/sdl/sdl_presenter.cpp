@@ -15,10 +15,10 @@ bool SdlPresenter::UsesRenderer() {
   return driver && std::string_view(driver) == "wayland";
 }
 
-bool SdlPresenter::Attach(SDL_Window* window, int factor, std::string& failure) {
+bool SdlPresenter::Attach(SDL_Window* window, ScreenScale scale, std::string& failure) {
   Detach();
   window_ = window;
-  scale_ = ScreenScale(factor);
+  scale_ = scale;
   if (!UsesRenderer()) return true;
   // No vertical sync: a present then never waits for the compositor's next frame.
   renderer_.reset(SDL_CreateRenderer(window, -1, 0));
@@ -44,7 +44,7 @@ void SdlPresenter::Present(std::span<const std::uint32_t> frame, PixelRect size,
 
 std::vector<PixelRect> SdlPresenter::Prepare(std::span<const std::uint32_t> frame, PixelRect size,
                                              std::span<const PixelRect> changed) {
-  const bool scaled_copy = scale_.factor() > 1;
+  const bool scaled_copy = !scale_.Identity();
   if (scaled_copy) {
     const PixelRect screen = scale_.ToScreen(size);
     screen_.resize(static_cast<std::size_t>(screen.w) * screen.h);
@@ -53,15 +53,15 @@ std::vector<PixelRect> SdlPresenter::Prepare(std::span<const std::uint32_t> fram
   for (const PixelRect& r : changed) {
     const PixelRect picture = r.Intersect({0, 0, size.w, size.h});
     if (picture.Empty()) continue;
-    if (scaled_copy) scale_.Blit(frame, size.w, picture, screen_.data(), size.w * scale_.factor());
+    if (scaled_copy) scale_.Blit(frame, size.w, picture, screen_.data(), scale_.ToScreen(size).w);
     clipped.push_back(scale_.ToScreen(picture));
   }
   return clipped;
 }
 
 const std::uint32_t* SdlPresenter::Source(std::span<const std::uint32_t> frame, PixelRect size, int& stride) const {
-  stride = size.w * scale_.factor();
-  return scale_.factor() > 1 ? screen_.data() : frame.data();
+  stride = scale_.ToScreen(size).w;
+  return scale_.Identity() ? frame.data() : screen_.data();
 }
 
 void SdlPresenter::PresentToSurface(std::span<const std::uint32_t> frame, PixelRect size,
@@ -97,7 +97,7 @@ void SdlPresenter::PresentWithRenderer(std::span<const std::uint32_t> frame, Pix
   const int factor = points_w > 0 ? std::max(1, pixels_w / points_w) : 1;
   const std::array<PixelRect, 1> everything = {PixelRect{0, 0, size.w, size.h}};
   const PixelRect screen = ScreenScale(factor).ToScreen(size);
-  if (!texture_ || factor != scale_.factor()) {
+  if (!texture_ || ScreenScale(factor) != scale_) {
     scale_ = ScreenScale(factor);
     texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, screen.w,
                                      screen.h));

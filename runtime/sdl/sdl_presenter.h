@@ -1,7 +1,8 @@
 #pragma once
 
 // Puts a framebuffer of 0x00RRGGBB pixels on an SDL window, each pixel as a factor x factor square
-// of window pixels, in one of two ways chosen by the video driver:
+// of window pixels (or shrunk, on a screen smaller than the picture), in one of two ways chosen by
+// the video driver:
 //  - the window surface (X11 and the rest): plain software blits of the changed rectangles, no
 //    OpenGL context, which under Xvfb would cost most of the start-up time and memory;
 //  - SDL's renderer (Wayland): SDL 2's Wayland driver has no software window surface of its own,
@@ -36,9 +37,9 @@ class SdlPresenter {
   // SDL_WINDOW_ALLOW_HIGHDPI, sized in the desktop's points, drawn at its buffer scale.
   static bool UsesRenderer();
 
-  // Draws into |window| from now on, at |factor| window pixels per picture pixel on a window
-  // surface. False, with the reason in |failure|, when the renderer it needs cannot be made.
-  bool Attach(SDL_Window* window, int factor, std::string& failure);
+  // Draws into |window| from now on, at the scale |scale| on a window surface. False, with the
+  // reason in |failure|, when the renderer it needs cannot be made.
+  bool Attach(SDL_Window* window, ScreenScale scale, std::string& failure);
   // Lets go of the window before it is destroyed.
   void Detach();
 
@@ -48,7 +49,8 @@ class SdlPresenter {
  private:
   void PresentToSurface(std::span<const std::uint32_t> frame, PixelRect size, std::span<const PixelRect> changed);
   void PresentWithRenderer(std::span<const std::uint32_t> frame, PixelRect size, std::span<const PixelRect> changed);
-  // The changed rectangles clipped to the frame, drawn into screen_ when the factor is above 1.
+  // The changed rectangles clipped to the frame, drawn into screen_ unless the picture shows pixel
+  // for pixel.
   std::vector<PixelRect> Prepare(std::span<const std::uint32_t> frame, PixelRect size, std::span<const PixelRect> changed);
   // The pixels to copy from and their row length: the frame itself, or its scaled copy.
   const std::uint32_t* Source(std::span<const std::uint32_t> frame, PixelRect size, int& stride) const;
@@ -58,7 +60,7 @@ class SdlPresenter {
   // After the renderer, so that it goes first.
   SdlTexture texture_;
   ScreenScale scale_;
-  // At a factor above 1: the frame at window size.
+  // Unless the picture shows pixel for pixel: the frame at window size.
   std::vector<std::uint32_t> screen_;
 };
 

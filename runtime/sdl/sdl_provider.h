@@ -6,7 +6,8 @@
 //    as UTF-8, the built-in icon; created hidden and shown once it is complete (window.cpp);
 //  - scaling: on a desktop that scales, the window is the client size times the largest whole
 //    factor of the desktop's scale that fits the display; the menu keeps its own pixels
-//    (window.cpp, the X resource read in sdl_x11.cpp);
+//    (window.cpp, the X resource read in sdl_x11.cpp); on a display smaller than the menu, the
+//    window shrinks to fit it, as on Windows (runtime/scaling.h);
 //  - painting: the changed rectangles of the shared framebuffer, each pixel as a factor x factor
 //    square, onto the window surface, or on Wayland through SDL's renderer at the output's buffer
 //    scale; everything again when the window system asks (sdl_presenter.cpp);
@@ -19,6 +20,8 @@
 //    (runtime/linux/posix_system.h); what it posts from its own thread (an opener's late
 //    refusal) arrives as an SDL event of the provider's own, which carries the runtime's event
 //    (window.cpp, events.cpp);
+//  - one menu per folder: a later start from the same folder asks the menu to come to the front
+//    (runtime/linux/menu_claim.h), which arrives as an SDL event of the provider's own (window.cpp);
 //  - a repair for SDL 2 on X11, so that closing the menu ends with exit status 0 (sdl_x11.cpp);
 //  - on Wayland, the fixed size of each window and the box's link to the menu, sent before the
 //    window's first picture, where SDL 2 can make the link only after showing it (sdl_wayland.cpp).
@@ -28,6 +31,7 @@
 #include <span>
 #include <string>
 
+#include "runtime/linux/menu_claim.h"
 #include "runtime/linux/posix_system.h"
 #include "runtime/provider.h"
 #include "runtime/scaling.h"
@@ -47,6 +51,10 @@ class SdlProvider final : public Provider {
 
   void MsgBox(const std::string& prompt, const std::string& title) override;
 
+  // The menu comes to the front each time a later start from its folder asks |claim|, until the
+  // window closes. The claim outlives the provider.
+  void AnswerLaterStarts(posix::MenuClaim& claim);
+
  protected:
   bool ShowWindow(PixelRect client) override;
   bool WaitForEvents() override;
@@ -65,6 +73,8 @@ class SdlProvider final : public Provider {
   // whose own window took every movement, the highlight then follows the pointer.
   void PostPointerPosition();
   void PresentAll();
+  // Brings the menu to the front for a later start from its folder, and with it the box it shows.
+  void ComeForward();
   // Where a message box of |size| goes, in window system pixels.
   PixelRect BoxPlace(PixelRect size) const;
   // Shows the box and returns once it is dismissed or the menu is closed; false when it cannot show.
@@ -88,6 +98,9 @@ class SdlProvider final : public Provider {
   posix::PosixSystem& system_;
   // The SDL event type that carries a runtime event posted from another thread; 0 for none.
   std::uint32_t posted_event_ = 0;
+  // The SDL event type by which a later start asks the menu to come to the front; 0 for none.
+  std::uint32_t come_forward_event_ = 0;
+  posix::MenuClaim* claim_ = nullptr;
 };
 
 }  // namespace tarvelin

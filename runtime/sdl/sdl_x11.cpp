@@ -171,4 +171,23 @@ void DeclareModalDialog(SDL_Window* window) {
   set("_NET_WM_STATE", "_NET_WM_STATE_MODAL");
 }
 
+void ActivateWindow(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  const Xlib* xlib = LoadXlib();
+  if (!xlib) return;
+  Display* display = info.info.x11.display;
+  XEvent activate{};
+  activate.xclient.type = ClientMessage;
+  activate.xclient.window = info.info.x11.window;
+  activate.xclient.message_type = xlib->XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+  activate.xclient.format = 32;
+  activate.xclient.data.l[0] = 2;  // from a pager or task bar: the user's request
+  activate.xclient.data.l[1] = CurrentTime;
+  xlib->XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
+                   &activate);
+  xlib->XFlush(display);
+}
+
 }  // namespace tarvelin

@@ -26,4 +26,10 @@ void ReleaseButtonSdlMissed(SDL_Window* window);
 // SDL sets, window managers let a click on its owner take the keyboard from it. Nothing off X11.
 void DeclareModalDialog(SDL_Window* window);
 
+// Asks the window manager to activate |window| as a task bar does (_NET_ACTIVE_WINDOW from a
+// pager): SDL_RaiseWindow asks as the application itself, which a window manager that prevents
+// focus stealing may refuse, though here the user asked for the window by starting the menu
+// again. Nothing off X11.
+void ActivateWindow(SDL_Window* window);
+
 }  // namespace tarvelin

@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -25,6 +26,10 @@ namespace {
 constexpr float kWindowUnitsPerPixel = 15;
 // The density at which a desktop does not scale.
 constexpr float kUnscaledDpi = 96;
+// The window's class and name, and on Wayland its application id, by which task bars and docks
+// group and label it: the program's name, not its file's (".tarvelin" on a medium, or the dynamic
+// loader that starts it from a medium without execute bits).
+constexpr char kWindowClass[] = "Tarvelin";
 // A second press counts as a double-click only this near the first, in the menu's pixels, as on
 // Windows (a 4-pixel square). SDL's own 32 pixels would swallow a quick click on the next entry,
 // 39 pixels down.
@@ -115,6 +120,9 @@ bool StartVideo() {
   std::optional<ScopedVariable> no_compose_table;
   if (X11DriverFirst()) no_compose_table.emplace("XCOMPOSEFILE", "/dev/null");
   const ScopedVariable plain_locale("LC_ALL", "C");
+  // SDL names its windows' class when its driver starts, from these or else the program file.
+  const ScopedVariable x11_class("SDL_VIDEO_X11_WMCLASS", kWindowClass);
+  const ScopedVariable wayland_id("SDL_VIDEO_WAYLAND_WMCLASS", kWindowClass);
   // Video only: the joystick and game-controller subsystems would wake the event wait every few
   // seconds.
   return SDL_Init(SDL_INIT_VIDEO) == 0;
@@ -160,12 +168,37 @@ SdlProvider::SdlProvider(Artwork art, std::span<const HotSpotDesign> design, pos
 SdlProvider::~SdlProvider() {
   // Nothing may be posted once SDL is gone.
   system_.PostLateFailuresThrough(nullptr);
+  if (claim_) claim_->StopAnswering();
   SDL_Event posted;
   while (posted_event_ != 0 && SDL_PeepEvents(&posted, 1, SDL_GETEVENT, posted_event_, posted_event_) == 1)
     delete static_cast<InputEvent*>(posted.user.data1);
   presenter_.Detach();
   window_.reset();
   if (video_) SDL_Quit();
+}
+
+void SdlProvider::AnswerLaterStarts(posix::MenuClaim& claim) {
+  if (!video_) return;
+  const Uint32 come_forward = SDL_RegisterEvents(1);
+  if (come_forward == static_cast<Uint32>(-1)) return;
+  come_forward_event_ = come_forward;
+  claim_ = &claim;
+  std::string why;
+  if (!claim.Answer(
+          [come_forward] {
+            SDL_Event event{};
+            event.type = come_forward;
+            SDL_PushEvent(&event);
+          },
+          why))
+    std::fprintf(stderr, "tarvelin: %s; a later start from this folder shows a menu of its own\n", why.c_str());
+}
+
+void SdlProvider::ComeForward() {
+  if (!window_) return;
+  if (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(window_.get());
+  SDL_RaiseWindow(window_.get());
+  ActivateWindow(window_.get());
 }
 
 void SdlProvider::PostFromAnyThread(InputEvent event) const {
@@ -188,23 +221,23 @@ bool SdlProvider::ShowWindow(PixelRect client) {
   // The desktop's scale is known once SDL is connected to it, so the window is made at the menu's
   // size and grown before it is shown.
   const std::optional<PixelRect> usable = UsableArea(window_.get());
-  // The largest factor of the desktop's scale at which the window fits the usable area; 1 on a
-  // display of no known size.
+  // The largest factor of the desktop's scale at which the window fits the usable area, or shrunk
+  // to fit a smaller one; pixel for pixel on a display of no known size.
   if (!sized_in_points && usable)
-    scale_ = ScreenScale(ScreenScale::FittingFactor(ScreenScale::WholeFactor(DesktopScale(window_.get())), client,
-                                                    usable->w, usable->h));
+    scale_ = ScreenScale::Fitting(ScreenScale::WholeFactor(DesktopScale(window_.get())), client, usable->w, usable->h);
   const PixelRect screen = scale_.ToScreen(client);
-  if (scale_.factor() > 1) SDL_SetWindowSize(window_.get(), screen.w, screen.h);
+  if (!scale_.Identity()) SDL_SetWindowSize(window_.get(), screen.w, screen.h);
   // SDL centres on the whole display, and a window wider than it would start left of its edge.
   if (usable) {
     const PixelRect place = PlaceOnScreen(screen.w, screen.h, *usable, *usable);
     SDL_SetWindowPosition(window_.get(), place.x, place.y);
   }
-  if (std::string failure; !presenter_.Attach(window_.get(), scale_.factor(), failure)) {
+  if (std::string failure; !presenter_.Attach(window_.get(), scale_, failure)) {
     window_.reset();
     return Fail(std::move(failure));
   }
-  SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, std::to_string(kDoubleClickRadius * scale_.factor()).c_str());
+  SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS,
+              std::to_string(std::max(1, scale_.ToScreen({0, 0, kDoubleClickRadius, kDoubleClickRadius}).w)).c_str());
   if (const SdlSurface icon = CreateIconSurface(BuiltInIcon())) SDL_SetWindowIcon(window_.get(), icon.get());
   SDL_StartTextInput();
   SDL_ShowWindow(window_.get());
@@ -222,6 +255,8 @@ void SdlProvider::PresentAll() {
 }
 
 void SdlProvider::CloseWindow() {
+  // A later start from this folder now shows a menu of its own.
+  if (claim_) claim_->StopAnswering();
   if (!window_) return;
   SDL_StopTextInput();
   presenter_.Detach();

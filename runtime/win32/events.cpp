@@ -63,16 +63,27 @@ LRESULT Win32Provider::HandleMessage(HWND window, UINT message, WPARAM wparam, L
     case kDpiChanged:
       HandleDpiChange(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
       return 0;
+    case WM_DISPLAYCHANGE:
+      HandleScreenChange();
+      return 0;
+    case WM_SETTINGCHANGE:
+      if (wparam == SPI_SETWORKAREA) HandleScreenChange();
+      break;
     case WM_CLOSE:
       // Closed from outside (the task bar, Alt+F4): the same as unloading frmMain.
       Unload();
       return 0;
     case WM_DESTROY:
+      if (claim_) claim_->Unmark(window);
       window_ = nullptr;
       system_.SetOwnerWindow(nullptr);
       PostQuitMessage(0);
       return 0;
     default:
+      if (message == MenuClaim::ComeForwardMessage() && message != 0) {
+        ComeForward();
+        return 0;
+      }
       break;
   }
   if (const std::optional<InputEvent> event = input_messages_.Translate(message, wparam, lparam, client_, scale_)) {

@@ -20,6 +20,7 @@
 #include "runtime/provider.h"
 #include "runtime/scaling.h"
 #include "runtime/win32/input_messages.h"
+#include "runtime/win32/menu_claim.h"
 #include "runtime/win32/win32_system.h"
 
 namespace tarvelin {
@@ -33,6 +34,10 @@ class Win32Provider final : public Provider {
 
   void MsgBox(const std::string& prompt, const std::string& title) override;
 
+  // The window is marked as the menu of |claim|'s folder, and comes to the front when a later start
+  // from that folder asks it to. The claim outlives the provider.
+  void AnswerLaterStarts(const MenuClaim& claim) { claim_ = &claim; }
+
  protected:
   bool ShowWindow(PixelRect client) override;
   bool WaitForEvents() override;
@@ -44,10 +49,18 @@ class Win32Provider final : public Provider {
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   // Shows every picture pixel as a factor x factor square for a monitor of |dpi| dots per inch,
-  // the largest whole factor its scale allows at which the window fits the monitor's work area:
-  // above factor 1, a copy of the frame at the scaled size. False when that copy cannot be made;
-  // the previous scale then stays.
+  // the largest whole factor its scale allows at which the window fits the monitor's work area, or
+  // shrinks the picture to fit a smaller one (ScreenScale::Fitting): unless pixel for pixel, a copy
+  // of the frame at the scaled size. False when that copy cannot be made; the previous scale then
+  // stays.
   bool ScaleFor(unsigned dpi, HMONITOR monitor);
+  // Centres the window on its monitor's work area, as it opens, at the current scale.
+  void PlaceOnItsMonitor();
+  // After the screen's resolution or its work area changed (a lower resolution, a task bar moved):
+  // scaled and placed again as at start, so that the whole menu stays on the screen.
+  void HandleScreenChange();
+  // Brings the menu, or the box it shows, to the front for a later start from its folder.
+  void ComeForward();
   // The window's new place after the system moved it to a monitor of another DPI.
   void HandleDpiChange(unsigned dpi, const RECT& suggested);
   // Brings a rectangle of the form's frame (in picture pixels) up to date in the scaled copy, if
@@ -64,12 +77,13 @@ class Win32Provider final : public Provider {
   HWND window_ = nullptr;
   PixelRect client_;  // in picture pixels, as the form model has it
   InputMessages input_messages_;
+  const MenuClaim* claim_ = nullptr;
   ScreenScale scale_;
   struct FreeMemory {
     void operator()(std::uint32_t* memory) const { std::free(memory); }
   };
   using ScaledFrame = std::unique_ptr<std::uint32_t[], FreeMemory>;
-  // The frame with every pixel as a factor x factor square, top row first; none at factor 1.
+  // The frame at the window's size, top row first; none pixel for pixel.
   ScaledFrame scaled_;
 };
 

@@ -9,16 +9,18 @@
 namespace tarvelin {
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"TarvelinMenu";
+// The program's own name: the class that tools and the window's second start find it by.
+constexpr wchar_t kWindowClass[] = L"Tarvelin";
+constexpr DWORD kWindowStyle = WS_POPUP;
 constexpr float kWindowUnitsPerInch = 1440;
 constexpr unsigned kStandardDpi = 96;  // 100 %: one picture pixel is one screen pixel
 
-// The outer rectangle for a client area of |client|, centred on the primary monitor's work area
-// (the screen less the task bar), its top-left corner on it.
-RECT CentredWindowRect(PixelRect client, DWORD style) {
+// The outer rectangle for a client area of |client|, centred on |monitor|'s work area (the screen
+// less the task bar), its top-left corner on it.
+RECT CentredWindowRect(PixelRect client, DWORD style, HMONITOR monitor) {
   RECT outer{0, 0, client.w, client.h};
   AdjustWindowRectEx(&outer, style, FALSE, 0);
-  const PixelRect work = WorkArea(MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY));
+  const PixelRect work = WorkArea(monitor);
   const PixelRect place = PlaceOnScreen(outer.right - outer.left, outer.bottom - outer.top, work, work);
   return {place.x, place.y, place.x + place.w, place.y + place.h};
 }
@@ -45,15 +47,15 @@ unsigned WindowDpi(HWND window) {
   return SystemDpi();
 }
 
-ScreenScale ScaleForDpi(unsigned dpi) {
-  return ScreenScale(ScreenScale::WholeFactor(static_cast<float>(dpi) / static_cast<float>(kStandardDpi)));
+int FactorForDpi(unsigned dpi) {
+  return ScreenScale::WholeFactor(static_cast<float>(dpi) / static_cast<float>(kStandardDpi));
 }
 
 // Window units per picture pixel, where a picture pixel covers a whole factor of screen pixels at
 // the system DPI. The form keeps its size in picture pixels on a monitor of another DPI.
 WindowUnits WindowUnitsAtSystemDpi() {
   const unsigned dpi = SystemDpi();
-  const float units = kWindowUnitsPerInch * static_cast<float>(ScaleForDpi(dpi).factor()) / static_cast<float>(dpi);
+  const float units = kWindowUnitsPerInch * static_cast<float>(FactorForDpi(dpi)) / static_cast<float>(dpi);
   return {units, units};
 }
 
@@ -87,10 +89,10 @@ Win32Provider::~Win32Provider() {
 
 bool Win32Provider::ScaleFor(unsigned dpi, HMONITOR monitor) {
   const PixelRect work = WorkArea(monitor);
-  const ScreenScale scale(ScreenScale::FittingFactor(ScaleForDpi(dpi).factor(), client_, work.w, work.h));
-  if (scale.factor() == scale_.factor()) return true;
+  const ScreenScale scale = ScreenScale::Fitting(FactorForDpi(dpi), client_, work.w, work.h);
+  if (scale == scale_) return true;
   ScaledFrame scaled;
-  if (scale.factor() > 1) {
+  if (!scale.Identity()) {
     // Not new, which ends the program: a size the memory cannot hold is refused.
     const PixelRect screen = scale.ToScreen(client_);
     const std::size_t pixels = static_cast<std::size_t>(screen.w) * screen.h;
@@ -118,24 +120,45 @@ bool Win32Provider::ShowWindow(PixelRect client) {
     return Fail("the window class cannot be registered (error " + std::to_string(GetLastError()) + ")");
 
   // Created hidden on the primary monitor, then sized for that monitor's DPI and shown.
-  constexpr DWORD kStyle = WS_POPUP;
-  const RECT first = CentredWindowRect(client, kStyle);
+  const RECT first = CentredWindowRect(client, kWindowStyle, MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY));
   const std::wstring title = Utf8ToWide(form().window.Caption);
-  window_ = CreateWindowExW(0, kWindowClass, title.c_str(), kStyle, first.left, first.top, first.right - first.left,
+  window_ = CreateWindowExW(0, kWindowClass, title.c_str(), kWindowStyle, first.left, first.top, first.right - first.left,
                             first.bottom - first.top, nullptr, nullptr, instance_, this);
   if (!window_) return Fail("the window cannot be created (error " + std::to_string(GetLastError()) + ")");
+  if (claim_) claim_->Mark(window_);
   if (HDC dc = GetDC(window_))
     ReleaseDC(window_, dc);
   else
     return Fail("the window has no device context to draw in");
   if (!ScaleFor(WindowDpi(window_), MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY)))
     return Fail("there is no memory for the window's picture at this screen's scale");
-  const RECT place = CentredWindowRect(scale_.ToScreen(client), kStyle);
-  SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceOnItsMonitor();
   ::ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
   return true;
+}
+
+void Win32Provider::PlaceOnItsMonitor() {
+  const RECT place = CentredWindowRect(scale_.ToScreen(client_), kWindowStyle, MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST));
+  SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Provider::HandleScreenChange() {
+  if (!window_) return;
+  // A new size or work area is placed by the rule the window opened by; where the scaled copy for
+  // it cannot be made, the picture keeps its size and is still placed.
+  ScaleFor(WindowDpi(window_), MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST));
+  PlaceOnItsMonitor();
+  InvalidateRect(window_, nullptr, FALSE);
+}
+
+void Win32Provider::ComeForward() {
+  if (!window_) return;
+  if (IsIconic(window_)) ::ShowWindow(window_, SW_RESTORE);
+  // While a message box shows, the box: it is what waits for the user.
+  HWND front = GetLastActivePopup(window_);
+  SetForegroundWindow(front ? front : window_);
 }
 
 void Win32Provider::HandleDpiChange(unsigned dpi, const RECT& suggested) {
@@ -162,8 +185,8 @@ void Win32Provider::ScaleIntoCopy(PixelRect r) {
 }
 
 void Win32Provider::Draw(HDC dc, const RECT& area) {
-  // At factor 1 the form's own frame is the picture on screen; no copy of it is kept.
-  const bool scaled = scale_.factor() > 1;
+  // Pixel for pixel, the form's own frame is the picture on screen; no copy of it is kept.
+  const bool scaled = !scale_.Identity();
   const PixelRect whole = scaled ? scale_.ToScreen(client_) : form().FrameRect();
   const std::uint32_t* pixels = scaled ? scaled_.get() : form().Frame().data();
   const PixelRect area_rect{static_cast<int>(area.left), static_cast<int>(area.top),

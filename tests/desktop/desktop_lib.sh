@@ -5,7 +5,8 @@
 
 wm_pid=
 bus_pid=
-trap 'kill $wm_pid $bus_pid 2>/dev/null; cleanup' EXIT
+# The test's status survives the kill, which cleanup would otherwise take for it.
+trap 'status=$?; kill $wm_pid $bus_pid 2>/dev/null; (exit $status); cleanup' EXIT
 
 # The desktops' window managers want a session bus (dbus-run-session, ended, leaves its bus
 # behind).

@@ -3,8 +3,9 @@
 # test's own Xvfb), or an X program under a Wayland compositor (kwin_wayland or mutter_wayland,
 # headless, through its XWayland): the window is 480 x 360 without decoration, centred, pixel for pixel; with
 # another program's window focused, the first click on an entry starts it; the message box is a
-# modal dialog of the menu, and after a click on the menu the keyboard still answers the box;
-# Escape ends the menu with exit status 0.
+# modal dialog of the menu, and after a click on the menu the keyboard still answers the box; a
+# second start from the menu's folder while another program has the keyboard brings the menu to the
+# front with the keyboard and ends; Escape ends the menu with exit status 0.
 #
 # Run as: bash SCRIPT PROGRAM ART_DIR WINDOW_MANAGER, with TARVELIN_HOT_SPOTS naming the build's
 # table of hot spots.
@@ -120,6 +121,24 @@ else
   xdotool key --window "$box" Return
   wait_for no_message_box || true
 fi
+
+# --- Started again from its folder while another program has the keyboard (the user opens the
+# medium's autorun.sh once more): the menu comes to the front with the keyboard, the start ends.
+other_window
+wait_for focused_is "$other" || fail "the other window did not take the keyboard"
+status=0
+(cd "$ELSEWHERE" && exec timeout 10 "$DISC/tarvelin") 2>"$WORK/second.err" || status=$?
+if [ "$status" -eq 0 ] && menu_running; then
+  pass "a second start from the menu's folder ends (status 0)"
+else
+  fail "a second start from the menu's folder: status $status; $(cat "$WORK/second.err")"
+fi
+if wait_for focused_is "$menu_window"; then
+  pass "the second start brought the menu to the front with the keyboard"
+else
+  fail "after the second start the keyboard is on $(xdotool getwindowfocus), not the menu ($menu_window)"
+fi
+kill "$other_pid"
 
 xdotool key Escape
 expect_menu_exit_status 0 "Escape ends the program"

@@ -2,7 +2,8 @@
 # The menu on a desktop that scales: at 200 % (the X resource Xft.dpi 192) the window is 960 x 720
 # and centred, shows the pictures with every pixel doubled, and the entries answer to the pointer
 # and to clicks at their doubled places. The desktop's scale comes from Xft.dpi, else from
-# GDK_SCALE; only whole factors are used, and only as large as the screen has room for.
+# GDK_SCALE; only whole factors are used, and only as large as the screen has room for. On a screen
+# smaller than the menu the window shrinks to fit it, the whole menu on the screen.
 
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "$0")/e2e_lib.sh"
@@ -131,5 +132,64 @@ set_xft_dpi 96
 GDK_SCALE=2 start_menu
 expect_window 480x360 "Xft.dpi 96 comes before GDK_SCALE=2"
 close_menu "Escape ends the program at Xft.dpi 96"
+
+# --- A screen lower than the menu, 640 x 300: the window shrinks to 400 x 300 and lies wholly on
+# the screen, the exit button included; the pointer finds entries and the exit button where they
+# show.
+xvfb_stop
+xvfb_start 640x300x24 "$WORK/xvfb-small.log" || exit 1
+start_menu
+if [ "$(window_size) $menu_x,$menu_y" = "400x300 120,0" ]; then
+  pass "on a 640 x 300 screen the window is 400 x 300 at 120,0"
+else
+  fail "on a 640 x 300 screen the window is $(window_size) at $menu_x,$menu_y, expected 400 x 300 at 120,0"
+fi
+# Shrunk, each screen pixel the mean of the picture pixels it covers: close to ImageMagick's box
+# filter, far from the picture cut off, and closer to the picture with an entry lit exactly while
+# the pointer is on that entry.
+shrunk_picture() {
+  local lit=$1 out=$2
+  if [ "$lit" = 0 ]; then
+    convert "$ART_DIR/background.bmp" -filter box -resize '400x300!' -type TrueColor "$out"
+  else
+    read -r left top width height < <(hot_spot "$lit")
+    convert "$ART_DIR/background.bmp" \( "$ART_DIR/highlight.bmp" -crop "${width}x${height}+${left}+${top}" +repage \) \
+      -geometry "+${left}+${top}" -composite -filter box -resize '400x300!' -type TrueColor "$out"
+  fi
+}
+shrunk_picture 0 "$WORK/small-0.png"
+shrunk_picture 3 "$WORK/small-3.png"
+# Root mean square errors of the window against the menu at rest and with entry 3 lit, as fractions
+# of full scale.
+small_errors() {
+  import -silent -window root -crop "400x300+${menu_x}+${menu_y}" +repage "$WORK/small-screen.png"
+  local picture
+  for picture in 0 3; do
+    # compare's status says whether the pictures differ; they always do.
+    { compare -metric RMSE "$WORK/small-screen.png" "$WORK/small-$picture.png" null: 2>&1 || true; } | sed 's/.*(\(.*\))/\1/'
+    echo
+  done | xargs
+}
+# shows_shrunk 0|3: the window shows the menu at rest, or with entry 3 lit.
+shows_shrunk() {
+  read -r at_rest lit < <(small_errors)
+  if [ "$1" = 0 ]; then awk -v r="$at_rest" -v l="$lit" 'BEGIN {exit !(r < 0.1 && r < l)}'
+  else awk -v r="$at_rest" -v l="$lit" 'BEGIN {exit !(l < 0.1 && l < r)}'; fi
+}
+if wait_for shows_shrunk 0; then
+  pass "the whole menu shows, shrunk (errors at rest and lit: $(small_errors))"
+else
+  fail "the window does not show the menu shrunk: errors at rest and lit $(small_errors)"
+fi
+read -r left top width height < <(hot_spot 3)
+xdotool mousemove $((menu_x + (left + width / 2) * 5 / 6)) $((menu_y + (top + height / 2) * 5 / 6))
+if wait_for shows_shrunk 3; then
+  pass "pointing at entry 3 where it shows lights it (errors at rest and lit: $(small_errors))"
+else
+  fail "pointing at entry 3 where it shows: errors at rest and lit $(small_errors)"
+fi
+read -r left top width height < <(hot_spot 8)
+xdotool mousemove $((menu_x + (left + width / 2) * 5 / 6)) $((menu_y + (top + height / 2) * 5 / 6)) click 1
+expect_menu_exit_status 0 "a click on the exit button where it shows ends the program"
 
 finish

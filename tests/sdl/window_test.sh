@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The menu opens: a borderless 480 x 360 window, centred on the screen, titled from options.ini,
-# with the built-in icon, showing the background picture pixel for pixel.
+# with the built-in icon, showing the background picture pixel for pixel. It is one program with
+# one name, whatever its file is called and whatever starts it, and one menu per folder: a second
+# start from the same folder brings the first menu to the front and ends.
 
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "$0")/e2e_lib.sh"
@@ -41,9 +43,85 @@ fi
 # --- What a user sees.
 expect_screen plain "window shows background.bmp pixel for pixel"
 
+# --- Its name in task bars and docks, which group and label windows by their class.
+expect_named() {
+  local wm_class process
+  wm_class=$(xprop -id "$menu_window" WM_CLASS)
+  if [ "$wm_class" = 'WM_CLASS(STRING) = "Tarvelin", "Tarvelin"' ]; then pass "$1: window class Tarvelin"; else fail "$1: $wm_class"; fi
+  process=$(ps -o comm= -p "$menu_pid")
+  if [ "$process" = tarvelin ]; then pass "$1: process named tarvelin"; else fail "$1: process named $process"; fi
+}
+expect_named "started as $DISC/tarvelin"
+
+# --- One menu per folder. A menu from another folder shows too, here over the first, at the same
+# place; a second start from the first folder then brings the first menu to the front and ends.
+readonly OTHER_DISC=$WORK/other-disc
+mkdir -p "$OTHER_DISC"
+cp "$DISC/tarvelin" "$DISC/options.ini" "$OTHER_DISC/"
+other_pid=
+trap 'status=$?; if [ -n "$other_pid" ]; then kill "$other_pid" 2>/dev/null; fi; (exit $status); cleanup' EXIT
+(cd "$ELSEWHERE" && exec "$OTHER_DISC/tarvelin") 2>"$WORK/other.err" &
+other_pid=$!
+other_window=
+find_other_window() { other_window=$(xdotool search --onlyvisible --pid "$other_pid" 2>/dev/null | head -n1) && [ -n "$other_window" ]; }
+menu_windows() { xdotool search --onlyvisible --class '^Tarvelin$' 2>/dev/null | wc -l; }
+# Which of the two windows is higher in the stacking order (xwininfo lists the top one first).
+topmost_of() {
+  xwininfo -root -children |
+    awk -v a="$(printf '0x%x' "$1")" -v b="$(printf '0x%x' "$2")" '($1 == a || $1 == b) && !top {top = $1} END {print top}'
+}
+if wait_for find_other_window && [ "$(menu_windows)" -eq 2 ]; then
+  pass "a menu from another folder shows beside the first"
+else
+  fail "a menu from another folder: $(menu_windows) menu windows; $(cat "$WORK/other.err")"
+fi
+menu_on_top() { [ "$(topmost_of "$menu_window" "$other_window")" = "$(printf '0x%x' "$menu_window")" ]; }
+if ! menu_on_top; then pass "the other folder's menu lies over the first"; else fail "the other folder's menu is under the first"; fi
+status=0
+(cd "$ELSEWHERE" && exec timeout 10 "$DISC/tarvelin") 2>"$WORK/second.err" || status=$?
+if [ "$status" -eq 0 ] && menu_running && [ "$(menu_windows)" -eq 2 ]; then
+  pass "a second start from the same folder ends (status 0), the first menu still shows"
+else
+  fail "a second start from the same folder: status $status, $(menu_windows) menu windows; $(cat "$WORK/second.err")"
+fi
+if wait_for menu_on_top; then pass "the second start brought the first menu to the front"; else fail "the first menu stays under the other folder's"; fi
+
 kill "$menu_pid"
 wait "$menu_pid" 2>/dev/null || true
 menu_pid=
+
+# --- Started by the dynamic loader, as autorun.sh starts it from a medium without execute bits.
+xdotool mousemove 0 0
+(cd "$ELSEWHERE" && exec /lib64/ld-linux-x86-64.so.2 "$DISC/tarvelin") 2>"$WORK/menu.err" &
+menu_pid=$!
+await_menu_window
+expect_named "started by the dynamic loader"
+status=0
+(cd "$ELSEWHERE" && exec timeout 10 "$DISC/tarvelin") 2>"$WORK/second.err" || status=$?
+if [ "$status" -eq 0 ] && menu_running; then
+  pass "a start from the folder while the loader's menu shows ends (status 0)"
+else
+  fail "a start from the folder while the loader's menu shows: status $status; $(cat "$WORK/second.err")"
+fi
+# While the menu shows a message box, another start brings the box to the front with it.
+point_at_hot_spot 2
+xdotool click 1
+wait_for message_box_shown || fail "a click on an entry without its program showed no box"
+box=$(message_box_window)
+xdotool windowraise "$other_window"
+box_on_top() { [ "$(topmost_of "$box" "$other_window")" = "$(printf '0x%x' "$box")" ]; }
+if ! box_on_top; then pass "the other folder's menu covers the box"; else fail "the other folder's menu does not cover the box"; fi
+status=0
+(cd "$ELSEWHERE" && exec timeout 10 "$DISC/tarvelin") 2>"$WORK/second.err" || status=$?
+if [ "$status" -eq 0 ] && wait_for box_on_top; then
+  pass "a start from the folder while the menu's box shows brings the box to the front"
+else
+  fail "a start from the folder while the menu's box shows: status $status, the box not in front"
+fi
+kill "$menu_pid" "$other_pid"
+wait "$menu_pid" "$other_pid" 2>/dev/null || true
+menu_pid=
+other_pid=
 
 # --- Without a display the program says so and ends with a failure status; it neither hangs nor
 # runs unseen on one of SDL's drivers that draw into memory.

@@ -23,14 +23,54 @@ TEST(ScreenScale, DesktopScaleGivesTheLargestWholeFactor) {
 
 TEST(ScreenScale, FactorShrinksUntilTheWindowFitsTheScreen) {
   const PixelRect menu{0, 0, 480, 360};
-  EXPECT_EQ(ScreenScale::FittingFactor(2, menu, 1024, 768), 2);
-  EXPECT_EQ(ScreenScale::FittingFactor(2, menu, 960, 720), 2);   // exactly the screen
-  EXPECT_EQ(ScreenScale::FittingFactor(2, menu, 800, 600), 1);   // 960 x 720 would not fit
-  EXPECT_EQ(ScreenScale::FittingFactor(3, menu, 1024, 768), 2);  // 1440 x 1080 would not
-  EXPECT_EQ(ScreenScale::FittingFactor(2, menu, 1920, 700), 1);  // too low, though wide enough
-  // A screen smaller than the menu itself still shows it, one pixel for one.
-  EXPECT_EQ(ScreenScale::FittingFactor(3, menu, 320, 240), 1);
-  EXPECT_EQ(ScreenScale::FittingFactor(8, {0, 0, 4096, 4096}, 0, 0), 1);
+  EXPECT_EQ(ScreenScale::Fitting(2, menu, 1024, 768), ScreenScale(2));
+  EXPECT_EQ(ScreenScale::Fitting(2, menu, 960, 720), ScreenScale(2));   // exactly the screen
+  EXPECT_EQ(ScreenScale::Fitting(2, menu, 800, 600), ScreenScale(1));   // 960 x 720 would not fit
+  EXPECT_EQ(ScreenScale::Fitting(3, menu, 1024, 768), ScreenScale(2));  // 1440 x 1080 would not
+  EXPECT_EQ(ScreenScale::Fitting(2, menu, 1920, 700), ScreenScale(1));  // too low, though wide enough
+  EXPECT_EQ(ScreenScale::Fitting(1, menu, 480, 360), ScreenScale(1));
+  // No known size: pixel for pixel.
+  EXPECT_EQ(ScreenScale::Fitting(8, {0, 0, 4096, 4096}, 0, 0), ScreenScale(1));
+}
+
+// A screen smaller than the menu shows all of it, shrunk by the side with less room; not below half
+// its size, where the entries would be too small to hit.
+TEST(ScreenScale, MenuLargerThanTheScreenShrinksToFit) {
+  const PixelRect menu{0, 0, 480, 360};
+  const ScreenScale low = ScreenScale::Fitting(3, menu, 640, 300);
+  EXPECT_EQ(low, ScreenScale(300, 360));
+  EXPECT_EQ(low.ToScreen(menu), (PixelRect{0, 0, 400, 300}));
+  EXPECT_EQ(ScreenScale::Fitting(1, menu, 320, 1024).ToScreen(menu), (PixelRect{0, 0, 320, 240}));
+  EXPECT_EQ(ScreenScale::Fitting(1, menu, 240, 180).ToScreen(menu), (PixelRect{0, 0, 240, 180}));
+  EXPECT_EQ(ScreenScale::Fitting(1, menu, 239, 1024), ScreenScale(1));
+  EXPECT_EQ(ScreenScale::Fitting(1, {0, 0, 4096, 360}, 1024, 768), ScreenScale(1));
+  // Every picture pixel has screen pixels, and every screen pixel finds a picture pixel back, the
+  // exit button's included.
+  const PixelRect exit_button{386, 318, 82, 22};
+  const PixelRect shown = low.ToScreen(exit_button);
+  EXPECT_FALSE(shown.Empty());
+  EXPECT_LE(shown.x + shown.w, 400);
+  EXPECT_LE(shown.y + shown.h, 300);
+  for (int s = shown.x; s < shown.x + shown.w; ++s) {
+    EXPECT_GE(low.ToPicture(s), exit_button.x - 1) << s;
+    EXPECT_LE(low.ToPicture(s), exit_button.x + exit_button.w) << s;
+  }
+  EXPECT_EQ(low.ToPicture(0), 0);
+  EXPECT_EQ(low.ToPicture(399), 478);
+  EXPECT_EQ(low.ToPicture(-1), -2);
+}
+
+TEST(ScreenScale, ShrunkBlitAveragesTheCoveredPixels) {
+  // 4 x 2 picture at half size: two screen pixels, each the mean of a 2 x 2 square.
+  const std::vector<std::uint32_t> frame = {0x000000, 0x101010, 0xFF0000, 0xFF0000,  //
+                                            0x202020, 0x303030, 0x0000FF, 0x0000FF};
+  const ScreenScale half(1, 2);
+  std::vector<std::uint32_t> screen(2, 0xABCDEF);
+  half.Blit(frame, 4, {2, 0, 2, 2}, screen.data(), 2);
+  EXPECT_EQ(screen[0], 0xABCDEFu);  // outside the rectangle: untouched
+  EXPECT_EQ(screen[1], 0x800080u);
+  half.Blit(frame, 4, {0, 0, 1, 1}, screen.data(), 2);
+  EXPECT_EQ(screen[0], 0x181818u);
 }
 
 TEST(ScreenScale, NonsenseScalesGiveAFactorBetweenOneAndEight) {
@@ -43,8 +83,10 @@ TEST(ScreenScale, NonsenseScalesGiveAFactorBetweenOneAndEight) {
   // Beyond what an int holds the factor is still the largest, not whatever the conversion gives.
   EXPECT_EQ(ScreenScale::WholeFactor(3e9f), 8);
   EXPECT_EQ(ScreenScale::WholeFactor(std::numeric_limits<float>::infinity()), 8);
-  EXPECT_EQ(ScreenScale(0).factor(), 1);
-  EXPECT_EQ(ScreenScale(-4).factor(), 1);
+  EXPECT_EQ(ScreenScale(0), ScreenScale(1));
+  EXPECT_EQ(ScreenScale(7, 3), ScreenScale(2));  // only whole factors enlarge
+  EXPECT_EQ(ScreenScale(0, -5), ScreenScale(1));
+  EXPECT_EQ(ScreenScale(-4), ScreenScale(1));
 }
 
 TEST(ScreenScale, MapsRectanglesOutAndPointsBack) {

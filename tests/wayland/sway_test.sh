@@ -84,6 +84,13 @@ else
   fail "the floating window does not show background.bmp pixel for pixel"
 fi
 
+# Its application id, by which docks and task bars group and label it, is the program's name.
+if in_session swaymsg -t get_tree | grep -q '"app_id": "Tarvelin"'; then
+  pass "the menu's application id is Tarvelin"
+else
+  fail "the menu's application id: $(in_session swaymsg -t get_tree | grep -o '"app_id": "[^"]*"' | xargs)"
+fi
+
 # Made to tile, the window is given the whole output.
 in_session swaymsg "[pid=$menu_pid] floating disable" >/dev/null
 if wait_for tiled_unstretched; then

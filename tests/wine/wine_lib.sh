@@ -18,7 +18,7 @@ if [ ! -f "$build/tarvelin.exe" ]; then
   exit 77
 fi
 helpers=$build/wine-helpers
-for helper in standin.exe readbox.exe cover.exe moveto.exe loadprobe.exe planted.dll nowindow_hook.exe nowindow.dll; do
+for helper in standin.exe readbox.exe cover.exe moveto.exe resolution.exe loadprobe.exe planted.dll nowindow_hook.exe nowindow.dll; do
   [ -f "$helpers/$helper" ] || { echo "FAIL: $helpers/$helper missing; build the mingw tree with its tests" >&2; exit 1; }
 done
 [ -f "$session/env" ] || { echo "FAIL: no Wine session in $session (run the wine_session_start test)" >&2; exit 1; }

@@ -22,7 +22,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK CbtProc(int code, WPARAM wpara
   if (code == HCBT_CREATEWND && InNoWindowFolder()) {
     wchar_t class_name[64] = {};
     GetClassNameW(reinterpret_cast<HWND>(wparam), class_name, 64);
-    if (std::wcscmp(class_name, L"TarvelinMenu") == 0) return 1;  // refused
+    if (std::wcscmp(class_name, L"Tarvelin") == 0) return 1;  // refused
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
