@@ -4,7 +4,8 @@
 # floats at its own size, centred, pixel for pixel, instead of being tiled over the whole output
 # and stretched. Made to tile anyway, it shows its picture unstretched in the window's top-left
 # corner, white (the window colour) beyond it, and the pointer on an entry as drawn lights that
-# entry. Escape ends it with status 0.
+# entry. While the message box shows, a click on the menu gives the menu the keyboard, and Return,
+# Escape and Space typed into the menu answer the box. Escape ends it with status 0.
 #
 # Run as: bash SCRIPT PROGRAM ART_DIR [BACKEND], with TARVELIN_HOT_SPOTS naming the build's table of
 # hot spots. BACKEND x11 (the default) runs sway on its X11 back end inside the test's Xvfb, whose
@@ -105,6 +106,33 @@ else
     cp "$WORK/output.png" "$PWD/failed-sway-hover.png"
     fail "tiled, the pointer on entry 3 as drawn does not light it (screenshot kept in $PWD/failed-sway-hover.png)"
   fi
+fi
+
+# The message box, after a click on the menu: each of Return, Escape and Space typed into the
+# menu, which then has the keyboard, answers it; Escape does not end the menu.
+boxes() { in_session swaymsg -t get_tree | grep -c '"name": "Tarvelin"' || true; }
+boxes_are() { [ "$(boxes)" = "$1" ]; }
+if [ "$BACKEND" = headless ]; then
+  echo "not run: the message box after a click on the menu (a headless sway has no pointer)"
+else
+  read -r left top width height < <(hot_spot 1)
+  for key in Return Escape space; do
+    xdotool mousemove $((left + width / 2)) $((top + height / 2))
+    sleep 0.6  # not a double-click with the click before
+    xdotool click 1
+    if ! wait_for boxes_are 1; then
+      fail "$key: a click on entry 1, whose program is missing, showed no box"
+      continue
+    fi
+    xdotool mousemove 20 20 click 1
+    xdotool key "$key"
+    if wait_for boxes_are 0 && menu_running; then
+      pass "after a click on the menu, $key typed into the menu answers the box"
+    else
+      fail "after a click on the menu, $key left the box $(menu_running || echo "and ended the menu")"
+      break
+    fi
+  done
 fi
 
 # A virtual keyboard gives the menu the keyboard when it appears; it types once the menu has
