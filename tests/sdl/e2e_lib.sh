@@ -234,10 +234,13 @@ expect_screen() {
   fi
 }
 
-# entry_lit_beside_box K X Y W H: hot spot K shows its highlight wherever the window at X,Y (on the
-# screen), W x H, leaves it to be seen: a message box over the menu.
+# entry_lit_beside_box K X Y W H [MARGIN]: hot spot K shows its highlight wherever the window at
+# X,Y (on the screen), W x H, leaves it to be seen: a message box over the menu; MARGIN pixels
+# around it are left out too, where a compositing window manager draws its shadow.
 entry_lit_beside_box() {
-  local k=$1 x=$(($2 - menu_x)) y=$(($3 - menu_y)) w=$4 h=$5 left top width height
+  local margin=${6:-0}
+  local k=$1 x=$(($2 - menu_x - margin)) y=$(($3 - menu_y - margin)) w=$(($4 + 2 * margin)) h=$(($5 + 2 * margin))
+  local left top width height
   read -r left top width height < <(hot_spot "$k")
   local masked=(-fill black -draw "rectangle $x,$y $((x + w - 1)),$((y + h - 1))"
                 -crop "${width}x${height}+${left}+${top}" +repage)
