@@ -7,8 +7,10 @@ wm_pid=
 bus_pid=
 # The e2e library's cleanup, with the test's exit status, once the compositor and the bus are ended.
 desktop_cleanup() {
-  local status=$?
-  kill $wm_pid $bus_pid 2>/dev/null
+  local status=$? pid
+  for pid in "$wm_pid" "$bus_pid"; do
+    if [ -n "$pid" ]; then kill "$pid" 2>/dev/null; fi
+  done
   (exit "$status")
   cleanup
 }
