@@ -38,9 +38,14 @@ void EventRouter::DispatchPending(FormHandlers& handlers) {
       moved_inside_handler_ = false;
       DeliverMove(last_move_, handlers);
     }
+    Show();
   }
   if (form_.unloaded) queue_.clear();
   --depth_;
+}
+
+void EventRouter::Show() {
+  if (show_ && !form_.unloaded) show_();
 }
 
 void EventRouter::DeliverMove(const InputEvent& move, FormHandlers& handlers) {

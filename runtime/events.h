@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "runtime/form.h"
 
@@ -60,12 +62,16 @@ std::int16_t KeyAscii(char32_t code_point);
 //    movement was handled inside it; so when the outermost handler returns after such a movement,
 //    the router delivers the pointer's latest position once more, and the highlight ends up where
 //    the pointer is;
+//  - after each event's handlers, what they drew is put on screen before the next event's run: the
+//    highlight that a tap's movement shows is on screen before its click acts (a message box then
+//    asks over the entry that was tapped, lit);
 //  - nothing is dispatched once the window is unloaded.
 class EventRouter {
  public:
   static constexpr int kMaxNesting = 8;
 
-  explicit EventRouter(Form& form) : form_(form) {}
+  // |show| brings the screen up to date with the form; none for a router whose form is not shown.
+  explicit EventRouter(Form& form, std::function<void()> show = {}) : form_(form), show_(std::move(show)) {}
 
   void Post(const InputEvent& event);
   // Runs the handlers of every queued event, in order.
@@ -80,7 +86,11 @@ class EventRouter {
   // captured: a handler interrupted by a pump still has to end where the pointer was last handled.
   void DeliverMove(const InputEvent& move, FormHandlers& handlers);
 
+  // Shows what the handlers drew, when the form is still loaded.
+  void Show();
+
   Form& form_;
+  std::function<void()> show_;
   std::deque<InputEvent> queue_;
   int depth_ = 0;
   // Between a press and its release.

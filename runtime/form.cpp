@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tarvelin {
 
@@ -19,6 +20,7 @@ void HighlightBox::Place(float left, float top, float width, float height) {
   if (rect == rect_) return;
   rect_ = rect;
   pixels_.assign(static_cast<std::size_t>(rect.w) * rect.h, background_);
+  drawn_ = false;
   ++version_;
 }
 
@@ -38,7 +40,12 @@ void HighlightBox::PaintPicture(const tarvelin::Picture& picture, float x, float
   dy += skip_y, sy += skip_y, ch -= skip_y;
   cw = std::min({cw, rect_.w - dx, picture.width - sx});
   ch = std::min({ch, rect_.h - dy, picture.height - sy});
-  if (cw <= 0 || ch <= 0) return;
+  // Drawn into even where the copy is clipped away: the box then shows its background, as drawn.
+  const bool was_drawn = std::exchange(drawn_, true);
+  if (cw <= 0 || ch <= 0) {
+    if (!was_drawn) ++version_;
+    return;
+  }
   for (int row = 0; row < ch; ++row) {
     const std::uint8_t* src = &picture.pixels[static_cast<std::size_t>(sy + row) * picture.width + sx];
     std::uint32_t* dst = &pixels_[static_cast<std::size_t>(dy + row) * rect_.w + dx];
@@ -75,7 +82,7 @@ PixelRect Form::ClientRect() const {
 }
 
 void Form::Draw(PixelRect area) {
-  const PixelRect shown = box.Visible() ? box.Rect() : PixelRect{};
+  const PixelRect shown = box.Showing() ? box.Rect() : PixelRect{};
   const int right = area.x + area.w;
   for (int y = area.y; y < area.y + area.h; ++y) {
     std::uint32_t* row = &frame_[static_cast<std::size_t>(y) * frame_rect_.w];
@@ -102,7 +109,7 @@ std::vector<PixelRect> Form::Compose(PixelRect size) {
     Draw(clipped);
     changed.push_back(clipped);
   };
-  const Shown now{box.Visible(), box.Rect(), box.Version()};
+  const Shown now{box.Showing(), box.Rect(), box.Version()};
   if (size != frame_rect_) {
     frame_rect_ = size;
     frame_.assign(static_cast<std::size_t>(size.w) * size.h, window_colour_);

@@ -69,7 +69,9 @@ class ImageHolder {
 };
 
 // The highlight box, a child window above the hot spots. Like a real child window that
-// keeps no picture of its own, moving or resizing it erases it to its background colour.
+// keeps no picture of its own, moving or resizing it erases it to its background colour. That
+// blank box never reaches the screen: a box shown or placed anew shows once something is drawn
+// into it, so that the pointer's way from one entry to the next never flashes the window colour.
 class HighlightBox {
  public:
   explicit HighlightBox(std::uint32_t background) : background_(background) {}
@@ -79,6 +81,8 @@ class HighlightBox {
   float Width() const { return width_; }
   float Height() const { return height_; }
   bool Visible() const { return visible_; }
+  // Visible, and drawn into since it was last placed: what the screen shows of the box.
+  bool Showing() const { return visible_ && drawn_; }
   void SetLeft(float value) { Place(value, top_, width_, height_); }
   void SetTop(float value) { Place(left_, value, width_, height_); }
   void SetWidth(float value) { Place(left_, top_, value, height_); }
@@ -99,6 +103,7 @@ class HighlightBox {
   std::uint32_t background_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   bool visible_ = false;
+  bool drawn_ = false;
   PixelRect rect_;
   std::vector<std::uint32_t> pixels_;
   unsigned version_ = 0;
@@ -133,7 +138,8 @@ class Form {
   PixelRect ClientRect() const;
 
   // Brings the framebuffer (0x00RRGGBB, |size| wide) up to date with the controls and returns the
-  // rectangles that changed since the last call. A new size redraws everything.
+  // rectangles that changed since the last call. A new size redraws everything. The box is in the
+  // picture while it is Showing().
   std::vector<PixelRect> Compose(PixelRect size);
   const std::vector<std::uint32_t>& Frame() const { return frame_; }
   PixelRect FrameRect() const { return frame_rect_; }

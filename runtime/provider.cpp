@@ -8,7 +8,7 @@ Provider::Provider(Artwork art, std::span<const HotSpotDesign> design, std::uint
                    System& system, WindowUnits units_per_pixel)
     : Services(form_model_, system, units_per_pixel),
       form_model_(std::move(art.background), std::move(art.highlight), design, window_colour),
-      router_(form_model_) {}
+      router_(form_model_, [this] { ShowChanges(); }) {}
 
 bool Provider::Start(FormHandlers& handlers) {
   handlers_ = &handlers;
@@ -34,8 +34,11 @@ void Provider::DoEvents() {
 void Provider::DispatchAndPresent() {
   if (!handlers_) return;
   router_.DispatchPending(*handlers_);
-  if (form_model_.unloaded) return;
-  Present(form_model_.Compose(ClientRect()));
+  ShowChanges();
+}
+
+void Provider::ShowChanges() {
+  if (!form_model_.unloaded) Present(form_model_.Compose(ClientRect()));
 }
 
 bool Provider::Fail(std::string why) {

@@ -49,6 +49,8 @@ class Provider : public Services {
   PixelRect ClientRect() const { return form_model_.ClientRect(); }
   // Runs the handlers of the queued events, then shows what they changed.
   void DispatchAndPresent();
+  // Puts what changed in the form since it was last shown on screen.
+  void ShowChanges();
   // Records why the menu cannot go on, for Failure(); false, to return from the hook that failed.
   bool Fail(std::string why);
 

@@ -49,6 +49,7 @@ bool MemoryProvider::Shell(const std::string& command_line) {
 
 void MemoryProvider::MsgBox(const std::string& prompt, const std::string& title) {
   messages.push_back({prompt, title});
+  if (on_message) on_message();
 }
 
 bool MemoryProvider::ShowWindow(PixelRect client) {

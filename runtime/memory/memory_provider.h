@@ -47,6 +47,8 @@ class MemoryProvider final : private System, public Provider {
   std::deque<InputEvent> script;
   // Called at every pump, before it collects waiting events: a place to post events mid-handler.
   std::function<void()> on_pump;
+  // Called as each message shows, before it is dismissed: a place to look at the screen under it.
+  std::function<void()> on_message;
 
   // --- What happened.
   char current_drive = 'C';

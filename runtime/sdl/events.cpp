@@ -103,6 +103,7 @@ void SdlProvider::TranslateWindowEvent(const SDL_Event& event) {
     case SDL_WINDOWEVENT_ENTER:
       pointer_inside_ = true;
       if (release_missed_) ReleaseMissedButton();
+      SettlePointer(window_.get());
       break;
     case SDL_WINDOWEVENT_LEAVE:
       pointer_inside_ = false;

@@ -5,7 +5,9 @@
 //
 // Modal: while it shows, the menu's clicks, keys and movements are dropped; Return, Escape or Space
 // typed into it, a click on OK or closing it dismiss it. The menu still repaints, follows the
-// pointer's entering and leaving, and closes when asked to, which takes the box away too.
+// pointer's entering and leaving, and closes when asked to, which takes the box away too. A click
+// on the menu gives the keyboard back to the box; on Wayland, where the compositor keeps it on the
+// menu, Return, Escape or Space typed into the menu answer the box instead.
 
 #include <SDL.h>
 
@@ -30,13 +32,14 @@ bool IsDismissKey(SDL_Keycode key) {
   return key == SDLK_RETURN || key == SDLK_KP_ENTER || key == SDLK_ESCAPE || key == SDLK_SPACE;
 }
 
-// Which of the menu's windows a key is typed into. SDL names the window that has its keyboard
-// focus, which on X11 without a window manager it never learns (the focus follows the pointer
-// there); the X event names the window itself, and SDL hands it over, when asked, just before the
-// key it makes of it.
+// Whether a key is typed into the box. SDL names the window that has its keyboard focus, which on
+// X11 without a window manager it never learns (the focus follows the pointer there); the X event
+// names the window itself, and SDL hands it over, when asked, just before the key it makes of it.
+// On Wayland a click on the menu gives the menu the keyboard for as long as the box shows, and
+// nothing the menu can do gives it back: a key typed into the menu is meant for the box there.
 class KeyTarget {
  public:
-  explicit KeyTarget(SDL_Window* box) {
+  KeyTarget(SDL_Window* box, SDL_Window* owner) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
 #if defined(SDL_VIDEO_DRIVER_X11)
@@ -46,6 +49,7 @@ class KeyTarget {
     }
 #endif
     box_id_ = SDL_GetWindowID(box);
+    if (owner && OnWayland()) owner_id_ = SDL_GetWindowID(owner);
   }
   ~KeyTarget() {
     if (x11_box_ == 0) return;
@@ -64,12 +68,13 @@ class KeyTarget {
     (void)message;
 #endif
   }
-  bool InBox(const SDL_KeyboardEvent& key) const {
-    return x11_box_ != 0 ? last_x11_key_window_ == x11_box_ : key.windowID == box_id_;
+  bool ForBox(const SDL_KeyboardEvent& key) const {
+    if (x11_box_ != 0) return last_x11_key_window_ == x11_box_;
+    return key.windowID == box_id_ || (owner_id_ != 0 && key.windowID == owner_id_);
   }
 
  private:
-  Uint32 box_id_ = 0;
+  Uint32 box_id_ = 0, owner_id_ = 0;
   unsigned long x11_box_ = 0, last_x11_key_window_ = 0;
 };
 
@@ -129,7 +134,7 @@ bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& t
   presenter.Present(picture.pixels, picture.size, everything);
 
   const Uint32 box_id = SDL_GetWindowID(box.get());
-  KeyTarget key_target(box.get());
+  KeyTarget key_target(box.get(), window_.get());
   bool pressed_on_ok = false;
   // The key goes on its release, as a button does; a key pressed before the box showed is not one.
   SDL_Keycode pressed_key = SDLK_UNKNOWN;
@@ -145,10 +150,10 @@ bool SdlProvider::ShowMessageBox(const std::string& prompt, const std::string& t
         key_target.Note(event.syswm.msg);
         break;
       case SDL_KEYDOWN:
-        if (IsDismissKey(event.key.keysym.sym) && key_target.InBox(event.key)) pressed_key = event.key.keysym.sym;
+        if (IsDismissKey(event.key.keysym.sym) && key_target.ForBox(event.key)) pressed_key = event.key.keysym.sym;
         break;
       case SDL_KEYUP:
-        if (pressed_key == event.key.keysym.sym && key_target.InBox(event.key)) open = false;
+        if (pressed_key == event.key.keysym.sym && key_target.ForBox(event.key)) open = false;
         break;
       case SDL_MOUSEBUTTONDOWN:
         pressed_on_ok = event.button.windowID == box_id && event.button.button == SDL_BUTTON_LEFT &&

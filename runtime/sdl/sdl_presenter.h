@@ -24,8 +24,8 @@ namespace tarvelin {
 
 class SdlPresenter {
  public:
-  // Where a window shows no picture: beyond the picture in a window a compositor made larger, and
-  // the highlight box's own background, seen only between moving the box and drawing into it.
+  // Where a window shows no picture: beyond the picture in a window a compositor made larger; also
+  // the highlight box's own background, which never reaches the screen undrawn.
   static constexpr std::uint32_t kWindowColour = 0xFFFFFF;
 
   SdlPresenter() = default;

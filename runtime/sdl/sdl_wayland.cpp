@@ -16,14 +16,11 @@
 #include <string_view>
 
 namespace tarvelin {
-namespace {
 
 bool OnWayland() {
   const char* driver = SDL_GetCurrentVideoDriver();
   return driver && std::string_view(driver) == "wayland";
 }
-
-}  // namespace
 
 void DeclareFixedSize(SDL_Window* window) {
   if (!OnWayland()) return;

@@ -17,4 +17,8 @@ void DeclareFixedSize(SDL_Window* window);
 // lists it with it.
 void LinkToOwner(SDL_Window* box, SDL_Window* owner);
 
+// Whether the windows are Wayland surfaces, where the compositor alone decides which window has
+// the keyboard: a click gives it to the window clicked, and no client can hand it on.
+bool OnWayland();
+
 }  // namespace tarvelin

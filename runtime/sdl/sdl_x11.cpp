@@ -19,6 +19,16 @@
 // A modal box. SDL 2 links a box to its owner with WM_TRANSIENT_FOR alone, which window managers
 // take for a plain second window: a click on the menu gave it the keyboard, away from the box.
 //
+// A press that XWayland sends elsewhere. On wl_pointer.enter, XWayland 22 moves its pointer onto
+// the window without updating the device's last position, which only a movement does; a press
+// before the next movement moves the pointer back to that last position, with a LeaveNotify, and
+// goes to whatever lies there. sway 1.7 sends no movement after an enter at an unchanged place, so
+// after the pointer had been over the desktop, a click on an entry that the pointer jumped to went
+// to the desktop (weston and kwin send a movement with every enter). A warp by nothing, asked as
+// the pointer enters, is a movement to where the pointer is: the device's position is right again
+// before the press. XWayland 22 does not name itself to its clients (no XWAYLAND extension yet), so
+// the warp is asked of every X server; elsewhere it moves the pointer nowhere.
+//
 // The desktop's scale. SDL 2 has none for X11, and SDL_GetDisplayDPI gives a monitor's physical
 // density at best (on Xvfb it fails); desktops publish their scale as the X resource Xft.dpi.
 
@@ -49,6 +59,7 @@ struct Xlib {
   decltype(&::XFlush) XFlush;
   decltype(&::XInternAtom) XInternAtom;
   decltype(&::XChangeProperty) XChangeProperty;
+  decltype(&::XWarpPointer) XWarpPointer;
 };
 
 template <typename Function>
@@ -70,7 +81,8 @@ const Xlib* LoadXlib() {
         !Resolve(library, "XrmGetResource", calls.XrmGetResource) ||
         !Resolve(library, "XrmDestroyDatabase", calls.XrmDestroyDatabase) ||
         !Resolve(library, "XSendEvent", calls.XSendEvent) || !Resolve(library, "XFlush", calls.XFlush) ||
-        !Resolve(library, "XInternAtom", calls.XInternAtom) || !Resolve(library, "XChangeProperty", calls.XChangeProperty))
+        !Resolve(library, "XInternAtom", calls.XInternAtom) || !Resolve(library, "XChangeProperty", calls.XChangeProperty) ||
+        !Resolve(library, "XWarpPointer", calls.XWarpPointer))
       return std::nullopt;
     return calls;
   }();
@@ -151,6 +163,16 @@ void ReleaseButtonSdlMissed(SDL_Window* window) {
   release.xbutton.button = Button1;
   release.xbutton.same_screen = True;
   xlib->XSendEvent(info.info.x11.display, info.info.x11.window, False, ButtonReleaseMask, &release);
+  xlib->XFlush(info.info.x11.display);
+}
+
+void SettlePointer(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  const Xlib* xlib = LoadXlib();
+  if (!xlib) return;
+  xlib->XWarpPointer(info.info.x11.display, None, None, 0, 0, 0, 0, 0, 0);
   xlib->XFlush(info.info.x11.display);
 }
 

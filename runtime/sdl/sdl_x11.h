@@ -21,6 +21,13 @@ std::optional<float> XftDpi(SDL_Window* window);
 // SDL the release it missed, as an event of |window|'s own. Nothing off X11.
 void ReleaseButtonSdlMissed(SDL_Window* window);
 
+// XWayland gives a window the pointer on the compositor's enter without taking the pointer's new
+// place as the device's own, when the compositor sends no movement after it (sway, whose wlroots
+// sends none at an unchanged place): the next press then puts the pointer back where it last moved,
+// over the desktop say, and goes there instead of to the window (see sdl_x11.cpp). Called as the
+// pointer enters |window|, this has the X server take the pointer's place again. Nothing off X11.
+void SettlePointer(SDL_Window* window);
+
 // Declares a window that is not yet shown a modal dialog (_NET_WM_WINDOW_TYPE_DIALOG,
 // _NET_WM_STATE_MODAL) to the window manager, which SDL 2 does not: with only the transient link
 // SDL sets, window managers let a click on its owner take the keyboard from it. Nothing off X11.

@@ -25,16 +25,24 @@ readonly SESSION_WAYLAND_DISPLAY=tarvelin-test
 # Starts the compositor named on a 1024 x 768 output, with its XWayland, in a runtime directory of
 # the test's own, and sets DISPLAY (and XAUTHORITY) to its XWayland: the compositor hands them to
 # the program it starts, which lives as long as the test (mutter ends with it, and kwin starts it
-# detached). Ends the test as skipped when the compositor cannot start here.
+# detached). Ends the test as skipped when the compositor cannot start here. kwin_wayland_nested is
+# kwin_wayland with its output a window at the top-left of the test's X server, OUTER_DISPLAY,
+# whose pointer and keyboard (xdotool) are its seat's.
 start_compositor() {
   local name=$1 compositor
   case $name in
     # Debian gives kwin_wayland a file capability (CAP_SYS_RESOURCE), and where the bounding set
     # lacks it, as in a container, the kernel refuses to run it; a copy carries none.
-    kwin_wayland)
+    kwin_wayland | kwin_wayland_nested)
       cp "$(command -v kwin_wayland)" "$WORK/kwin_wayland"
-      compositor=("$WORK/kwin_wayland" --virtual --xwayland --width "$SCREEN_W" --height "$SCREEN_H"
-                  --socket "$SESSION_WAYLAND_DISPLAY") ;;
+      compositor=("$WORK/kwin_wayland" --xwayland --width "$SCREEN_W" --height "$SCREEN_H"
+                  --socket "$SESSION_WAYLAND_DISPLAY")
+      if [ "$name" = kwin_wayland ]; then
+        compositor+=(--virtual)
+      else
+        OUTER_DISPLAY=$DISPLAY
+        compositor+=(--x11-display "$OUTER_DISPLAY")
+      fi ;;
     mutter_wayland)
       compositor=(mutter --wayland --headless --virtual-monitor "${SCREEN_W}x${SCREEN_H}"
                   --wayland-display "$SESSION_WAYLAND_DISPLAY" --sm-disable) ;;

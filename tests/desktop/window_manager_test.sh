@@ -5,16 +5,17 @@
 # another program's window focused, the first click on an entry starts it; the message box is a
 # modal dialog of the menu, and after a click on the menu the keyboard still answers the box; a
 # second start from the menu's folder while another program has the keyboard brings the menu to the
-# front with the keyboard and ends; Escape ends the menu with exit status 0.
+# front with the keyboard and ends; Escape ends the menu with exit status 0. A tap that brings the
+# box shows it over the entry lit.
 #
-# Run as: bash SCRIPT PROGRAM ART_DIR WINDOW_MANAGER, with TARVELIN_HOT_SPOTS naming the build's
-# table of hot spots.
+# Run as: bash SCRIPT PROGRAM ART_DIR WINDOW_MANAGER XTEST_POINTER (tests/sdl's helper), with
+# TARVELIN_HOT_SPOTS naming the build's table of hot spots.
 
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "$0")/../sdl/e2e_lib.sh"
 # shellcheck source=tests/desktop/desktop_lib.sh
 source "$(dirname "$0")/desktop_lib.sh"
-readonly WINDOW_MANAGER=$3
+readonly WINDOW_MANAGER=$3 XTEST_POINTER=$4
 
 # mutter_wayland: mutter as a Wayland compositor.
 command -v "${WINDOW_MANAGER/#mutter_wayland/mutter}" >/dev/null || { echo "SKIP: $WINDOW_MANAGER is not installed"; exit 77; }
@@ -142,4 +143,28 @@ kill "$other_pid"
 
 xdotool key Escape
 expect_menu_exit_status 0 "Escape ends the program"
+
+# --- A tap from outside a new menu onto entry 2, whose program is missing: the movement and the
+# click in one breath. The box asks over the entry lit, which stays lit once the box is gone.
+start_menu
+read -r left top width height < <(hot_spot 2)
+"$XTEST_POINTER" tap $((menu_x + left + width / 2)) $((menu_y + top + height / 2))
+if wait_for message_box_shown; then
+  box=$(message_box_window)
+  read -r box_x box_y box_w box_h < <(xwininfo -id "$(frame_of "$box")" | awk '/Absolute upper-left X/ {x = $NF}
+    /Absolute upper-left Y/ {y = $NF} /^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print x, y, w, h}')
+  if wait_for entry_lit_beside_box 2 "$box_x" "$box_y" "$box_w" "$box_h" 28; then
+    pass "after a tap, the box asks over entry 2 lit"
+  else
+    cp "$WORK/screen.png" "$PWD/failed-tap-$WINDOW_MANAGER.png"
+    fail "after a tap, entry 2 is not lit beside the box (screenshot kept in $PWD/failed-tap-$WINDOW_MANAGER.png)"
+  fi
+  xdotool key --window "$box" Return
+  wait_for no_message_box || fail "Return typed into the box after the tap left it"
+  expect_screen lit-2 "after the tap's box, entry 2 stays lit"
+else
+  fail "a tap on entry 2 showed no box"
+fi
+xdotool key Escape
+expect_menu_exit_status 0 "Escape after the tap ends the program"
 finish

@@ -234,6 +234,21 @@ expect_screen() {
   fi
 }
 
+# entry_lit_beside_box K X Y W H [MARGIN]: hot spot K shows its highlight wherever the window at
+# X,Y (on the screen), W x H, leaves it to be seen: a message box over the menu; MARGIN pixels
+# around it are left out too, where a compositing window manager draws its shadow.
+entry_lit_beside_box() {
+  local margin=${6:-0}
+  local k=$1 x=$(($2 - menu_x - margin)) y=$(($3 - menu_y - margin)) w=$(($4 + 2 * margin)) h=$(($5 + 2 * margin))
+  local left top width height
+  read -r left top width height < <(hot_spot "$k")
+  local masked=(-fill black -draw "rectangle $x,$y $((x + w - 1)),$((y + h - 1))"
+                -crop "${width}x${height}+${left}+${top}" +repage)
+  screenshot "$WORK/screen.png" && convert "$WORK/screen.png" "${masked[@]}" "$WORK/entry.png" &&
+    convert "$EXPECTED/lit-$k.png" "${masked[@]}" "$WORK/entry-lit.png" &&
+    same_picture "$WORK/entry.png" "$WORK/entry-lit.png"
+}
+
 # For a state that must not change, no event tells when it would have: the picture has to stay
 # the same over a series of screenshots.
 expect_screen_stays() {

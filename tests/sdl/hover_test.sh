@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Hover highlighting as a user sees it: pointing at an entry or the exit button shows exactly its
-# rectangle from highlight.bmp; the bare window and the gaps between entries show background.bmp.
+# rectangle from highlight.bmp; the bare window and the gaps between entries show background.bmp;
+# moving from one entry to the next never shows the highlight box blank on the way.
+#
+# Extra arguments: the send_close_request helper (unused here) and the xtest_pointer helper.
 
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "$0")/e2e_lib.sh"
+readonly XTEST_POINTER=$4
 
 start_xvfb
 make_disc "$FIXTURES/hover.ini"
@@ -56,6 +60,29 @@ point_at 200 -40
 expect_screen_stays lit-5 "leaving upwards from the highlight keeps it"
 point_at 20 300
 expect_screen plain "coming back onto the bare window clears it"
+
+# From entry 1 straight onto entry 2, forty times: a pixel of entry 2, read back as fast as the X
+# server answers, goes from background.bmp's colour straight to highlight.bmp's, never through the
+# window colour of a box shown before its picture is drawn into it.
+read -r left top width height < <(hot_spot 2)
+probe_x=$((left + 30))
+probe_y=$((top + height / 2))
+plain_colour=$(convert "$EXPECTED/plain.png" -format "%[hex:p{$probe_x,$probe_y}]" info:)
+lit_colour=$(convert "$EXPECTED/lit-2.png" -format "%[hex:p{$probe_x,$probe_y}]" info:)
+if [ "$plain_colour" = "$lit_colour" ] || [ "$plain_colour" = FFFFFF ] || [ "$lit_colour" = FFFFFF ]; then
+  echo "the probe pixel $probe_x,$probe_y of entry 2 cannot tell a blank box ($plain_colour at rest, $lit_colour lit)" >&2
+  exit 1
+fi
+point_at_hot_spot 1
+expect_screen lit-1 "entry 1 highlighted before the moves"
+read -r x1 y1 < <(awk '{print $1 + int($3 / 2), $2 + int($4 / 2)}' <<<"$(hot_spot 1)")
+read -r x2 y2 < <(awk '{print $1 + int($3 / 2), $2 + int($4 / 2)}' <<<"$(hot_spot 2)")
+if flashes=$("$XTEST_POINTER" flashes $((menu_x + x1)) $((menu_y + y1)) $((menu_x + x2)) $((menu_y + y2)) \
+  $((menu_x + probe_x)) $((menu_y + probe_y)) "$plain_colour" "$lit_colour" 40); then
+  pass "moving from entry 1 onto entry 2 never shows the box blank: $flashes"
+else
+  fail "moving from entry 1 onto entry 2: $flashes"
+fi
 
 if menu_running; then pass "menu still open"; else fail "menu ended"; fi
 finish

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # The "Tarvelin" message box on an X server without a window manager: it opens centred over the
-# menu, and stays on the screen when the menu is near its edge; a tab in its text shows as spaces;
+# menu, and stays on the screen when the menu is near its edge; a tap from outside the menu onto
+# the entry (the movement and the click in one breath) shows it over the entry lit, which stays lit
+# once it is gone; a tab in its text shows as spaces;
 # Return, Escape and Space typed into it and a click on its OK button dismiss it, a click
 # elsewhere on it does not; and whatever ends the menu while it shows (SIGTERM, SIGINT, SIGHUP, a
 # close request to the menu's window), nothing of the menu stays: no process, no window.
 #
-# Extra argument: the send_close_request helper.
+# Extra arguments: the send_close_request and xtest_pointer helpers.
 
 # shellcheck source=tests/sdl/e2e_lib.sh
 source "$(dirname "$0")/e2e_lib.sh"
-readonly SEND_CLOSE_REQUEST=$3
+readonly SEND_CLOSE_REQUEST=$3 XTEST_POINTER=$4
 
 start_xvfb
 make_disc "$FIXTURES/message_box.ini"
@@ -129,6 +131,37 @@ wait_for dismissed || fail "Escape left the box near the corner"
 
 xdotool key Escape
 expect_menu_exit_status 0 "Escape after the box ends the program"
+
+# --- A tap from outside the menu onto entry 1, unlit, as the first thing the user does: the
+# movement, the press and the release arrive together. The box asks over the entry lit, as the
+# movement showed it before the click acted, and the entry stays lit once the box is gone. A menu
+# of its own each time: its first tap is the one whose click comes while the movement is handled.
+tap_entry_1() {
+  local left top width height
+  read -r left top width height < <(hot_spot 1)
+  start_menu
+  expect_screen plain "$1: nothing lit before the tap"
+  "$XTEST_POINTER" tap $((menu_x + left + width / 2)) $((menu_y + top + height / 2))
+  if ! wait_for message_box_shown; then
+    fail "$1: no window titled Tarvelin appeared"
+    return
+  fi
+  box=$(message_box_window)
+  read -r box_x box_y box_w box_h < <(xwininfo -id "$box" | awk '/Absolute upper-left X/ {x = $NF}
+    /Absolute upper-left Y/ {y = $NF} /^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print x, y, w, h}')
+  if wait_for entry_lit_beside_box 1 "$box_x" "$box_y" "$box_w" "$box_h"; then
+    pass "$1: the box asks over entry 1 lit"
+  else
+    cp "$WORK/screen.png" "$PWD/failed-$(basename "$0" .sh)-${1// /-}.png"
+    fail "$1: while the box shows, entry 1 is not lit (screenshot kept in $PWD/failed-$(basename "$0" .sh)-${1// /-}.png)"
+  fi
+  xdotool key --window "$box" Return
+  wait_for dismissed || fail "$1: Return left the box"
+  expect_screen lit-1 "$1: entry 1 stays lit once the box is gone"
+  xdotool key Escape
+  expect_menu_exit_status 0 "$1: Escape ends the program"
+}
+for tap in 1 2 3; do tap_entry_1 "tap $tap"; done
 
 # --- Ended while the box shows.
 for signal in TERM INT HUP; do

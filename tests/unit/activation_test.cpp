@@ -152,6 +152,30 @@ TEST(Activation, CommandThatCannotStartShowsOneMessageAndTheMenuStaysOpen) {
   EXPECT_EQ(menu.rt.messages.size(), 1u);
 }
 
+// A tap from elsewhere onto an entry whose command cannot start: the movement, the press and the
+// release come together, and the press and release wait in the movement handler's pump while the
+// box is shown but not yet drawn. The message asks over the entry lit, and it stays lit after.
+TEST(Activation, TapThatBringsTheMessageShowsItsEntryLitMeanwhile) {
+  for (const std::int16_t from : {std::int16_t{0}, std::int16_t{3}}) {
+    SCOPED_TRACE(from ? "from entry 3" : "from the bare window");
+    TestMenu menu;
+    menu.rt.can_start = [](const std::string&) { return false; };
+    ASSERT_TRUE(menu.Start());
+    if (from) menu.Hover(from);
+    menu.rt.on_pump = [&] {
+      menu.rt.router().Post(Press(CentreOf(1)));
+      menu.rt.router().Post(Release(CentreOf(1)));
+      menu.rt.on_pump = nullptr;
+    };
+    ::testing::AssertionResult under_message = ::testing::AssertionFailure() << "no message showed";
+    menu.rt.on_message = [&] { under_message = ScreenShows(menu.rt, 1); };
+    menu.Send(Move(CentreOf(1)));
+    EXPECT_EQ(menu.rt.messages.size(), 1u);
+    EXPECT_TRUE(under_message) << "under the message";
+    ExpectOpenWithHighlight(menu, 1);
+  }
+}
+
 TEST(Activation, EmptyCommandShowsTheMessageWithNothingBetween) {
   TestMenu menu;
   menu.rt.files["C:\\Disc\\options.ini"].bytes = "T\r\n\r\n";

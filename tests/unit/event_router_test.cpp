@@ -288,18 +288,34 @@ TEST(Compose, ReportsOnlyWhatChanged) {
   box.SetLeft(one.x), box.SetTop(one.y), box.SetWidth(one.w), box.SetHeight(one.h);
   EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{});  // still hidden
   box.SetVisible(true);
-  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{one});
-  EXPECT_EQ(form.Frame()[one.y * 480 + one.x], kWindowColour);  // shown, not yet drawn into
+  // Shown, not yet drawn into: its blank never reaches the picture.
+  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{});
+  EXPECT_EQ(form.Frame()[one.y * 480 + one.x], Art().background.Colour(one.x, one.y));
   box.PaintPicture(Art().highlight, 0, 0, one.w, one.h, one.x, one.y);
   EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{one});
   EXPECT_EQ(form.Frame()[one.y * 480 + one.x], Art().highlight.Colour(one.x, one.y));
 
-  box.SetLeft(two.x), box.SetTop(two.y), box.SetWidth(two.w), box.SetHeight(two.h);  // uncovers the old place
-  EXPECT_EQ(form.Compose(window), (std::vector<PixelRect>{one, two}));
+  // Moved, it uncovers the old place and shows at the new one once drawn into.
+  box.SetLeft(two.x), box.SetTop(two.y), box.SetWidth(two.w), box.SetHeight(two.h);
+  EXPECT_EQ(form.Compose(window), (std::vector<PixelRect>{one}));
   EXPECT_EQ(form.Frame()[one.y * 480 + one.x], Art().background.Colour(one.x, one.y));
+  EXPECT_EQ(form.Frame()[two.y * 480 + two.x], Art().background.Colour(two.x, two.y));
+  box.PaintPicture(Art().highlight, 0, 0, two.w, two.h, two.x, two.y);
+  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{two});
+  EXPECT_EQ(form.Frame()[two.y * 480 + two.x], Art().highlight.Colour(two.x, two.y));
   box.SetVisible(false);
   EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{two});
   EXPECT_EQ(form.Frame()[two.y * 480 + two.x], Art().background.Colour(two.x, two.y));
+  // Shown again where it was, it shows what was drawn into it.
+  box.SetVisible(true);
+  EXPECT_EQ(form.Compose(window), std::vector<PixelRect>{two});
+  EXPECT_EQ(form.Frame()[two.y * 480 + two.x], Art().highlight.Colour(two.x, two.y));
+
+  // A copy clipped away entirely still counts as drawing: the box shows its background.
+  box.SetTop(static_cast<float>(one.y));
+  box.PaintPicture(Art().highlight, 0, 0, one.w, one.h, 1000, 1000);
+  EXPECT_EQ(form.Compose(window), (std::vector<PixelRect>{two, one}));
+  EXPECT_EQ(form.Frame()[one.y * 480 + one.x], kWindowColour);
 }
 
 TEST(Compose, BoxReachingOutOfTheWindowIsClipped) {
@@ -307,6 +323,7 @@ TEST(Compose, BoxReachingOutOfTheWindowIsClipped) {
   HighlightBox& box = model.form.box;
   box.SetLeft(470), box.SetTop(-5), box.SetWidth(100), box.SetHeight(20);
   box.SetVisible(true);
+  box.PaintPicture(Art().highlight, 0, 0, 100, 20, 0, 0);
   model.form.Compose({0, 0, 480, 360});
   EXPECT_EQ(model.form.Compose({0, 0, 480, 360}), std::vector<PixelRect>{});
   box.SetVisible(false);

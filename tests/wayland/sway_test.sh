@@ -4,7 +4,9 @@
 # floats at its own size, centred, pixel for pixel, instead of being tiled over the whole output
 # and stretched. Made to tile anyway, it shows its picture unstretched in the window's top-left
 # corner, white (the window colour) beyond it, and the pointer on an entry as drawn lights that
-# entry. Escape ends it with status 0.
+# entry. While the message box shows, a click on the menu gives the menu the keyboard, and Return,
+# Escape and Space typed into the menu answer the box. Escape ends it with status 0. As an X program
+# on sway's XWayland, a click on an entry starts it also after the pointer was over the desktop.
 #
 # Run as: bash SCRIPT PROGRAM ART_DIR [BACKEND], with TARVELIN_HOT_SPOTS naming the build's table of
 # hot spots. BACKEND x11 (the default) runs sway on its X11 back end inside the test's Xvfb, whose
@@ -42,12 +44,17 @@ esac
 readonly BACKEND_ENV OUTPUT_NAME
 sway_user_env "${SEAT_ENV[@]}"
 
-make_disc <(printf 'Sway test\r\ntools\\missing.exe\r\n')
+make_disc <(printf 'Sway test\r\ntools\\missing.exe\r\ntools\\stand-in.sh one %s\r\n' "$RUN_TOKEN")
+# The user's stand-in records its starts in the test's file.
+touch "$STARTS"
+chmod a+w "$STARTS"
 make_expected_pictures
+# XWayland, started with sway, for the X program's part, where a pointer can reach it.
+if [ "$BACKEND" = headless ]; then xwayland=disable; else xwayland=force; fi
 start_sway "output $OUTPUT_NAME mode ${OUTPUT_W}x${OUTPUT_H} bg #000000 solid_color
 default_border none
 default_floating_border none
-xwayland disable" "${BACKEND_ENV[@]}" || { echo "sway did not start" >&2; exit 1; }
+xwayland $xwayland" "${BACKEND_ENV[@]}" || { echo "sway did not start" >&2; exit 1; }
 
 # The whole output, as grim sees it, in $WORK/output.png.
 output_shot() { in_session grim "$RUNTIME/output.png" && cp "$RUNTIME/output.png" "$WORK/output.png"; }
@@ -114,8 +121,81 @@ else
   fi
 fi
 
+# The message box, after a click on the menu: each of Return, Escape and Space typed into the
+# menu, which then has the keyboard, answers it; Escape does not end the menu.
+boxes() { in_session swaymsg -t get_tree | grep -c '"name": "Tarvelin"' || true; }
+boxes_are() { [ "$(boxes)" = "$1" ]; }
+if [ "$BACKEND" = headless ]; then
+  echo "not run: the message box after a click on the menu (a headless sway has no pointer)"
+else
+  read -r left top width height < <(hot_spot 1)
+  for key in Return Escape space; do
+    xdotool mousemove $((left + width / 2)) $((top + height / 2))
+    sleep 0.6  # not a double-click with the click before
+    xdotool click 1
+    if ! wait_for boxes_are 1; then
+      fail "$key: a click on entry 1, whose program is missing, showed no box"
+      continue
+    fi
+    xdotool mousemove 20 20 click 1
+    xdotool key "$key"
+    if wait_for boxes_are 0 && menu_running; then
+      pass "after a click on the menu, $key typed into the menu answers the box"
+    else
+      fail "after a click on the menu, $key left the box $(menu_running || echo "and ended the menu")"
+      break
+    fi
+  done
+fi
+
 # A virtual keyboard gives the menu the keyboard when it appears; it types once the menu has
 # taken the keyboard up.
 if [ "$BACKEND" = headless ]; then in_session wtype -s 300 -k Escape; else xdotool key Escape; fi
 expect_menu_exit_status 0 "Escape ends the program"
+
+# --- The menu as an X program on sway's XWayland: after the pointer has been over the desktop,
+# moved there or clicked there, a click on the entry it then jumps to starts that entry's program,
+# five times each. (XWayland sent such a press to the desktop, where the pointer had last moved.)
+if [ "$BACKEND" = headless ]; then
+  echo "not run: the X program's clicks after the desktop (a headless sway has no pointer)"
+else
+  in_session swaymsg exec "echo \$DISPLAY >$RUNTIME/xwayland-display" >/dev/null
+  xwayland_known() { [ -s "$RUNTIME/xwayland-display" ]; }
+  wait_for xwayland_known || { echo "sway's XWayland did not start" >&2; exit 1; }
+  read -r xwayland_display <"$RUNTIME/xwayland-display"
+  xdotool mousemove $((OUTPUT_W - 1)) $((OUTPUT_H - 1))
+  (cd "$ELSEWHERE" && exec "${USER_ENV[@]}" DISPLAY="$xwayland_display" SDL_VIDEODRIVER=x11 "$DISC/tarvelin") \
+    2>"$WORK/menu.err" &
+  menu_pid=$!
+  # (XWayland takes the pointer for where it last knew it, the output's middle, until it moves.)
+  if wait_for centred_window; then
+    pass "on XWayland, the menu floats centred"
+  else
+    cp "$WORK/output.png" "$PWD/failed-sway-xwayland.png"
+    fail "on XWayland, the menu does not show centred (screenshot kept in $PWD/failed-sway-xwayland.png)"
+  fi
+  menu_x=$(((OUTPUT_W - MENU_W) / 2))
+  menu_y=$(((OUTPUT_H - MENU_H) / 2))
+  starts=$(start_count)
+  for desktop in "a move" "a click"; do
+    started=0
+    for _ in 1 2 3 4 5; do
+      xdotool mousemove 100 100
+      sleep 0.3
+      [ "$desktop" = "a click" ] && xdotool click 1 sleep 0.3
+      point_at_hot_spot 2
+      sleep 0.3
+      xdotool click 1
+      if wait_for has_starts $((starts + 1)); then started=$((started + 1)); fi
+      starts=$(start_count)
+    done
+    if [ "$started" -eq 5 ]; then
+      pass "on XWayland, after $desktop over the desktop, a click on entry 2 starts its program (5 of 5)"
+    else
+      fail "on XWayland, after $desktop over the desktop, a click on entry 2 started its program $started of 5 times"
+    fi
+  done
+  xdotool key Escape
+  expect_menu_exit_status 0 "on XWayland, Escape ends the program"
+fi
 finish

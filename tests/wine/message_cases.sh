@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end cases of tarvelin.exe under Wine about the message for a command that cannot be
-# started: its text, its place on the screen, and the system's reason in the debug output.
+# started: its text, its place on the screen, the entry lit under it, and the system's reason in
+# the debug output.
 
 # shellcheck source=tests/wine/wine_lib.sh
 source "$(dirname "$0")/wine_lib.sh"
@@ -21,6 +22,43 @@ case_missing_command() {
   expect_screen 2
   xdotool key Escape
   expect_exit 0
+}
+
+# A tap from outside the menu onto entry 1, whose command is missing, as the first thing the user
+# does: the movement and the click in one breath. The box asks over the entry lit, as the movement
+# showed it before the click acted, and the entry stays lit once the box is gone. A menu of its own
+# each time: its first tap is the one whose click comes while the movement is handled.
+case_tap_message() {
+  local tap left top width height box x y w h deadline
+  read -r left top width height <<<"$(hot_spot 1)"
+  make_disc "$work/disc" missing_command.ini
+  for tap in 1 2 3; do
+    start_menu "$work/disc/tarvelin.exe"
+    expect_screen 0
+    xdotool mousemove $((window_x + left + width / 2)) $((window_y + top + height / 2)) click 1
+    deadline=$((SECONDS + 30))
+    until box=$(xdotool search --onlyvisible --name '^Tarvelin$' 2>/dev/null | head -n1) && [ -n "$box" ]; do
+      [ $SECONDS -lt $deadline ] || fail "tap $tap: no message box showed"
+      sleep 0.1
+    done
+    read -r x y w h < <(xwininfo -id "$box" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+      /^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print x, y, w, h}')
+    # Entry 1 where the box leaves it to be seen, against the same part of the expected picture.
+    local masked=(-fill black -draw "rectangle $((x - window_x)),$((y - window_y)) $((x - window_x + w - 1)),$((y - window_y + h - 1))"
+                  -crop "${width}x${height}+${left}+${top}" +repage)
+    convert "$(expected_picture 1)" "${masked[@]}" "$work/entry-lit.ppm"
+    deadline=$((SECONDS + 20))
+    until import -window root -crop "480x360+${window_x}+${window_y}" +repage "$work/screen.ppm" 2>/dev/null &&
+      convert "$work/screen.ppm" "${masked[@]}" "$work/entry.ppm" &&
+      [ "$(compare -metric AE "$work/entry.ppm" "$work/entry-lit.ppm" null: 2>&1)" = 0 ]; do
+      [ $SECONDS -lt $deadline ] || fail "tap $tap: while the box shows, entry 1 is not lit (see $work/screen.ppm)"
+      sleep 0.1
+    done
+    expect_message 'missing\nothing.exe /x'
+    expect_screen 1
+    xdotool key Escape
+    expect_exit 0
+  done
 }
 
 # The menu moved near the bottom right corner of the screen: its message box shows over it, as far
