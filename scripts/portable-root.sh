@@ -115,6 +115,34 @@ sed -i 's/get_syms_by_level(input->xkb.keymap, key, input->xkb.current_group, 0,
 grep -q 'key, input->xkb.current_group == XKB_GROUP_INVALID ? 0 : input->xkb.current_group, 0, &syms)' "$sdl_events" ||
   die "SDL's Wayland keyboard source has changed: the look-up of a virtual keyboard's keys not found"
 
+# SDL's X11 driver asks the server for each atom it knows by name in a round trip of its own, about
+# 45 before the menu's first picture, half of all its round trips. One XInternAtoms for all of them
+# first fills Xlib's cache of atoms, which answers each of those questions without the server.
+x11_video=$new$sdl_source/src/video/x11/SDL_x11video.c
+x11_symbols=$new$sdl_source/src/video/x11/SDL_x11sym.h
+grep -q '^    /\* Look up some useful Atoms \*/$' "$x11_video" && grep -q '^SDL_X11_SYM(Atom,XInternAtom,' "$x11_symbols" ||
+  die "SDL's X11 driver source has changed: where it looks up its atoms not found"
+sed -i '/^SDL_X11_SYM(Atom,XInternAtom,/a SDL_X11_SYM(Status,XInternAtoms,(Display* a,char** b,int c,Bool d,Atom* e),(a,b,c,d,e),return)' "$x11_symbols"
+sed -i '/^    \/\* Look up some useful Atoms \*\/$/r /dev/stdin' "$x11_video" <<'ATOMS'
+    {
+        static char *known[] = {
+            "WM_PROTOCOLS", "WM_DELETE_WINDOW", "WM_TAKE_FOCUS", "WM_NAME", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN",
+            "_NET_WM_STATE_FOCUSED", "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ",
+            "_NET_WM_STATE_FULLSCREEN", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
+            "_NET_WM_ALLOWED_ACTIONS", "_NET_WM_ACTION_FULLSCREEN", "_NET_WM_NAME", "_NET_WM_ICON_NAME", "_NET_WM_ICON",
+            "_NET_WM_PING", "_NET_WM_WINDOW_OPACITY", "_NET_WM_USER_TIME", "_NET_ACTIVE_WINDOW", "_NET_FRAME_EXTENTS",
+            "_SDL_WAKEUP", "UTF8_STRING", "PRIMARY", "XdndEnter", "XdndPosition", "XdndStatus", "XdndTypeList",
+            "XdndActionCopy", "XdndDrop", "XdndFinished", "XdndSelection", "XKLAVIER_STATE", "_NET_SUPPORTING_WM_CHECK",
+            "EDID", "CLIPBOARD", "_MOTIF_WM_HINTS", "WM_LOCALE_NAME", "_NET_WM_PID", "_NET_WM_WINDOW_TYPE",
+            "_NET_WM_WINDOW_TYPE_NORMAL", "STRING", "XdndAware", "_NET_WORKAREA"
+        };
+        Atom atoms[SDL_arraysize(known)];
+        X11_XInternAtoms(data->display, known, SDL_arraysize(known), False, atoms);
+    }
+ATOMS
+grep -q 'X11_XInternAtoms(data->display, known' "$x11_video" && grep -q '^SDL_X11_SYM(Status,XInternAtoms,' "$x11_symbols" ||
+  die "the atoms of SDL's X11 driver could not be asked for at once"
+
 # Without its dynamic API, a static SDL keeps only the functions the program calls: with it, a table
 # of every function SDL has keeps them all, should the environment name another SDL to use instead.
 sed -i 's/^#define SDL_DYNAMIC_API 1$/#define SDL_DYNAMIC_API 0/' "$new$sdl_source/src/dynapi/SDL_dynapi.h"
