@@ -173,7 +173,10 @@ rm -rf "$new/usr/src/imagequant"
 # and SDL_LEAN_AND_MEAN, which leaves out the software renderer, YUV, RLE and the specialised blitters.
 # The one renderer is OpenGL ES 2, the one every Wayland compositor's EGL offers: only the Wayland
 # driver draws through a renderer (runtime/sdl/sdl_presenter.h), so desktop OpenGL, GLX and
-# OpenGL ES 1 go, with the offscreen and dummy drivers that nothing here chooses. memfd_create is
+# OpenGL ES 1 go, with the offscreen and dummy drivers that nothing here chooses. The X11 driver
+# goes without Xcursor (the menu keeps the default pointer), XScrnSaver (the screensaver may run)
+# and XFixes (no pointer barriers, no clipboard): each is a library loaded, and XFixes round trips
+# to the server, before the first picture. memfd_create is
 # glibc 2.27's: the Wayland driver's shared memory comes from a file in the runtime directory instead.
 say "building SDL from $sdl_source"
 sdl_start=$SECONDS
@@ -184,7 +187,7 @@ in_root cmake -S "$sdl_source" -B /usr/src/sdl/build -DCMAKE_BUILD_TYPE=MinSizeR
   -DSDL2_DISABLE_UNINSTALL=ON -DSDL_RPATH=OFF -DSDL_CCACHE=OFF \
   -DSDL_AUDIO=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF \
   -DSDL_DBUS=OFF -DSDL_IBUS=OFF -DSDL_LIBSAMPLERATE=OFF \
-  -DSDL_X11=ON -DSDL_X11_SHARED=ON \
+  -DSDL_X11=ON -DSDL_X11_SHARED=ON -DSDL_X11_XCURSOR=OFF -DSDL_X11_XSCRNSAVER=OFF -DSDL_X11_XFIXES=OFF \
   -DSDL_WAYLAND=ON -DSDL_WAYLAND_SHARED=ON -DSDL_WAYLAND_LIBDECOR=ON -DSDL_WAYLAND_LIBDECOR_SHARED=ON \
   -DSDL_WAYLAND_QT_TOUCH=OFF -DSDL_KMSDRM=OFF -DSDL_RPI=OFF -DSDL_VIVANTE=OFF -DSDL_VULKAN=OFF \
   -DSDL_DIRECTFB=OFF -DSDL_OPENGL=OFF -DHAVE_OPENGLES_V1=OFF -DSDL_OFFSCREEN=OFF -DSDL_DUMMYVIDEO=OFF \
@@ -201,7 +204,7 @@ for wanted in 'SDL_VIDEO_DRIVER_X11_DYNAMIC "libX11.so.6"' 'SDL_VIDEO_DRIVER_WAY
   grep -q "#define $wanted" "$config" || die "SDL was configured without: $wanted"
 done
 for unwanted in SDL_VIDEO_RENDER_OGL SDL_VIDEO_RENDER_OGL_ES SDL_VIDEO_OPENGL_GLX SDL_VIDEO_DRIVER_OFFSCREEN SDL_VIDEO_DRIVER_DUMMY \
-  HAVE_MEMFD_CREATE; do
+  HAVE_MEMFD_CREATE SDL_VIDEO_DRIVER_X11_XCURSOR SDL_VIDEO_DRIVER_X11_XSCRNSAVER SDL_VIDEO_DRIVER_X11_XFIXES; do
   ! grep -q "#define $unwanted " "$config" || die "SDL was configured with: $unwanted"
 done
 # The table of the dynamic API is SDL_DYNAPI_entry; SDL_Init shows that the archive's symbols can be read.
