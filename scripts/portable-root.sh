@@ -66,7 +66,7 @@ in_root() {
 say "installing the compiler and headers"
 in_root apt-get update -qq >>"$root.log" 2>&1
 in_root apt-get install -y -qq --no-install-recommends g++ make cmake pkg-config \
-  libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev libxrandr-dev libxss-dev \
+  libx11-dev libxext-dev libxi-dev libxfixes-dev libxrandr-dev \
   libwayland-dev libwayland-bin libxkbcommon-dev libegl-dev libgles-dev \
   libpng-dev libjpeg62-turbo-dev libgif-dev zlib1g-dev >>"$root.log" 2>&1 ||
   { tail -n 20 "$root.log" >&2; die "installing the build tools failed (log: $root.log)"; }
