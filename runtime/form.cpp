@@ -89,7 +89,12 @@ void Form::Draw(PixelRect area) {
     // The row in three spans: background, the box where it crosses this row, background again.
     auto fill_background = [&](int from, int to) {
       const int pictured = y < background_.height ? std::min(to, background_.width) : from;
-      for (int x = from; x < pictured; ++x) row[x] = background_.Colour(x, y);
+      if (from < pictured) {
+        // The row's colour indices looked up along the row: the whole first frame is drawn so.
+        const std::uint8_t* indices = &background_.pixels[static_cast<std::size_t>(y) * background_.width];
+        std::transform(indices + from, indices + pictured, row + from,
+                       [&palette = background_.palette](std::uint8_t index) { return palette[index]; });
+      }
       std::fill(row + std::max(from, pictured), row + to, window_colour_);
     };
     const bool crosses = y >= shown.y && y < shown.y + shown.h;

@@ -18,14 +18,17 @@ BitmapError DecodeRle8(std::span<const std::uint8_t> data, bool bottom_up, Pictu
   std::size_t at = 0;
   int x = 0, row = 0;
   auto need = [&](std::size_t n) { return at + n <= data.size(); };
+  // Runs and literals are written a span at a time: decoding is most of the work the program does
+  // before its first picture shows.
+  auto line = [&] { return p.pixels.data() + static_cast<std::size_t>(PictureRow(p, bottom_up, row)) * p.width; };
   while (true) {
     if (!need(2)) return BitmapError::BadRunLength;
     const std::uint8_t count = data[at], value = data[at + 1];
     at += 2;
     if (count > 0) {  // a run of |count| copies of |value|
       if (row >= p.height || x + count > p.width) return BitmapError::BadRunLength;
-      for (int i = 0; i < count; ++i)
-        p.pixels[static_cast<std::size_t>(PictureRow(p, bottom_up, row)) * p.width + x++] = value;
+      std::fill_n(line() + x, count, value);
+      x += count;
     } else if (value == 0) {  // end of line
       x = 0;
       ++row;
@@ -40,8 +43,8 @@ BitmapError DecodeRle8(std::span<const std::uint8_t> data, bool bottom_up, Pictu
     } else {  // |value| literal pixels, padded to an even count
       const std::size_t padded = value + (value & 1u);
       if (!need(padded) || row >= p.height || x + value > p.width) return BitmapError::BadRunLength;
-      for (int i = 0; i < value; ++i)
-        p.pixels[static_cast<std::size_t>(PictureRow(p, bottom_up, row)) * p.width + x++] = data[at + i];
+      std::copy_n(data.data() + at, value, line() + x);
+      x += value;
       at += padded;
     }
   }

@@ -66,7 +66,7 @@ in_root() {
 say "installing the compiler and headers"
 in_root apt-get update -qq >>"$root.log" 2>&1
 in_root apt-get install -y -qq --no-install-recommends g++ make cmake pkg-config \
-  libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev libxrandr-dev libxss-dev \
+  libx11-dev libxext-dev libxi-dev libxfixes-dev libxrandr-dev \
   libwayland-dev libwayland-bin libxkbcommon-dev libegl-dev libgles-dev \
   libpng-dev libjpeg62-turbo-dev libgif-dev zlib1g-dev >>"$root.log" 2>&1 ||
   { tail -n 20 "$root.log" >&2; die "installing the build tools failed (log: $root.log)"; }
@@ -115,6 +115,34 @@ sed -i 's/get_syms_by_level(input->xkb.keymap, key, input->xkb.current_group, 0,
 grep -q 'key, input->xkb.current_group == XKB_GROUP_INVALID ? 0 : input->xkb.current_group, 0, &syms)' "$sdl_events" ||
   die "SDL's Wayland keyboard source has changed: the look-up of a virtual keyboard's keys not found"
 
+# SDL's X11 driver asks the server for each atom it knows by name in a round trip of its own, about
+# 45 before the menu's first picture, half of all its round trips. One XInternAtoms for all of them
+# first fills Xlib's cache of atoms, which answers each of those questions without the server.
+x11_video=$new$sdl_source/src/video/x11/SDL_x11video.c
+x11_symbols=$new$sdl_source/src/video/x11/SDL_x11sym.h
+grep -q '^    /\* Look up some useful Atoms \*/$' "$x11_video" && grep -q '^SDL_X11_SYM(Atom,XInternAtom,' "$x11_symbols" ||
+  die "SDL's X11 driver source has changed: where it looks up its atoms not found"
+sed -i '/^SDL_X11_SYM(Atom,XInternAtom,/a SDL_X11_SYM(Status,XInternAtoms,(Display* a,char** b,int c,Bool d,Atom* e),(a,b,c,d,e),return)' "$x11_symbols"
+sed -i '/^    \/\* Look up some useful Atoms \*\/$/r /dev/stdin' "$x11_video" <<'ATOMS'
+    {
+        static char *known[] = {
+            "WM_PROTOCOLS", "WM_DELETE_WINDOW", "WM_TAKE_FOCUS", "WM_NAME", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN",
+            "_NET_WM_STATE_FOCUSED", "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ",
+            "_NET_WM_STATE_FULLSCREEN", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
+            "_NET_WM_ALLOWED_ACTIONS", "_NET_WM_ACTION_FULLSCREEN", "_NET_WM_NAME", "_NET_WM_ICON_NAME", "_NET_WM_ICON",
+            "_NET_WM_PING", "_NET_WM_WINDOW_OPACITY", "_NET_WM_USER_TIME", "_NET_ACTIVE_WINDOW", "_NET_FRAME_EXTENTS",
+            "_SDL_WAKEUP", "UTF8_STRING", "PRIMARY", "XdndEnter", "XdndPosition", "XdndStatus", "XdndTypeList",
+            "XdndActionCopy", "XdndDrop", "XdndFinished", "XdndSelection", "XKLAVIER_STATE", "_NET_SUPPORTING_WM_CHECK",
+            "EDID", "CLIPBOARD", "_MOTIF_WM_HINTS", "WM_LOCALE_NAME", "_NET_WM_PID", "_NET_WM_WINDOW_TYPE",
+            "_NET_WM_WINDOW_TYPE_NORMAL", "STRING", "XdndAware", "_NET_WORKAREA"
+        };
+        Atom atoms[SDL_arraysize(known)];
+        X11_XInternAtoms(data->display, known, SDL_arraysize(known), False, atoms);
+    }
+ATOMS
+grep -q 'X11_XInternAtoms(data->display, known' "$x11_video" && grep -q '^SDL_X11_SYM(Status,XInternAtoms,' "$x11_symbols" ||
+  die "the atoms of SDL's X11 driver could not be asked for at once"
+
 # Without its dynamic API, a static SDL keeps only the functions the program calls: with it, a table
 # of every function SDL has keeps them all, should the environment name another SDL to use instead.
 sed -i 's/^#define SDL_DYNAMIC_API 1$/#define SDL_DYNAMIC_API 0/' "$new$sdl_source/src/dynapi/SDL_dynapi.h"
@@ -150,7 +178,10 @@ rm -rf "$new/usr/src/imagequant"
 # and SDL_LEAN_AND_MEAN, which leaves out the software renderer, YUV, RLE and the specialised blitters.
 # The one renderer is OpenGL ES 2, the one every Wayland compositor's EGL offers: only the Wayland
 # driver draws through a renderer (runtime/sdl/sdl_presenter.h), so desktop OpenGL, GLX and
-# OpenGL ES 1 go, with the offscreen and dummy drivers that nothing here chooses. memfd_create is
+# OpenGL ES 1 go, with the offscreen and dummy drivers that nothing here chooses. The X11 driver
+# goes without Xcursor (the menu keeps the default pointer), XScrnSaver (the screensaver may run)
+# and XFixes (no pointer barriers, no clipboard): each is a library loaded, and XFixes round trips
+# to the server, before the first picture. memfd_create is
 # glibc 2.27's: the Wayland driver's shared memory comes from a file in the runtime directory instead.
 say "building SDL from $sdl_source"
 sdl_start=$SECONDS
@@ -161,7 +192,7 @@ in_root cmake -S "$sdl_source" -B /usr/src/sdl/build -DCMAKE_BUILD_TYPE=MinSizeR
   -DSDL2_DISABLE_UNINSTALL=ON -DSDL_RPATH=OFF -DSDL_CCACHE=OFF \
   -DSDL_AUDIO=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF \
   -DSDL_DBUS=OFF -DSDL_IBUS=OFF -DSDL_LIBSAMPLERATE=OFF \
-  -DSDL_X11=ON -DSDL_X11_SHARED=ON \
+  -DSDL_X11=ON -DSDL_X11_SHARED=ON -DSDL_X11_XCURSOR=OFF -DSDL_X11_XSCRNSAVER=OFF -DSDL_X11_XFIXES=OFF \
   -DSDL_WAYLAND=ON -DSDL_WAYLAND_SHARED=ON -DSDL_WAYLAND_LIBDECOR=ON -DSDL_WAYLAND_LIBDECOR_SHARED=ON \
   -DSDL_WAYLAND_QT_TOUCH=OFF -DSDL_KMSDRM=OFF -DSDL_RPI=OFF -DSDL_VIVANTE=OFF -DSDL_VULKAN=OFF \
   -DSDL_DIRECTFB=OFF -DSDL_OPENGL=OFF -DHAVE_OPENGLES_V1=OFF -DSDL_OFFSCREEN=OFF -DSDL_DUMMYVIDEO=OFF \
@@ -178,7 +209,7 @@ for wanted in 'SDL_VIDEO_DRIVER_X11_DYNAMIC "libX11.so.6"' 'SDL_VIDEO_DRIVER_WAY
   grep -q "#define $wanted" "$config" || die "SDL was configured without: $wanted"
 done
 for unwanted in SDL_VIDEO_RENDER_OGL SDL_VIDEO_RENDER_OGL_ES SDL_VIDEO_OPENGL_GLX SDL_VIDEO_DRIVER_OFFSCREEN SDL_VIDEO_DRIVER_DUMMY \
-  HAVE_MEMFD_CREATE; do
+  HAVE_MEMFD_CREATE SDL_VIDEO_DRIVER_X11_XCURSOR SDL_VIDEO_DRIVER_X11_XSCRNSAVER SDL_VIDEO_DRIVER_X11_XFIXES; do
   ! grep -q "#define $unwanted " "$config" || die "SDL was configured with: $unwanted"
 done
 # The table of the dynamic API is SDL_DYNAPI_entry; SDL_Init shows that the archive's symbols can be read.

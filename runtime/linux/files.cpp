@@ -276,8 +276,40 @@ std::optional<TextInput> OpenForInput(const std::string& written, std::string& w
   return TextFileInput(std::string_view(bytes).substr(0, *filled), true, Windows1252ToUtf8);
 }
 
+namespace {
+
+// The questions of the shared lookup asked about the names in one folder: a relative path is taken
+// from there.
+class FolderQueries final : public FileQueries {
+ public:
+  explicit FolderQueries(std::string folder) : folder_(std::move(folder)) {}
+  Kind KindOf(const std::string& path) override { return system_.KindOf(In(path)); }
+  bool NameExists(const std::string& path) override { return system_.NameExists(In(path)); }
+  std::vector<std::string> Names(const std::string& folder) override {
+    return system_.Names(folder == "." ? folder_ : In(folder));
+  }
+
+ private:
+  std::string In(const std::string& path) const { return path.starts_with('/') ? path : folder_ + path; }
+  std::string folder_;
+  SystemFileQueries system_;
+};
+
+// A picture beside the program: its folder exists as named, and only the file's own name may differ
+// in case, as on a medium made on Windows. Only that folder is read, not every folder above it.
+std::optional<std::string> FindBesideIgnoringCase(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return FindIgnoringCase(path);
+  FolderQueries beside(path.substr(0, slash + 1));
+  const std::optional<std::string> name = tarvelin::FindIgnoringCase(path.substr(slash + 1), beside);
+  if (!name) return std::nullopt;
+  return path.substr(0, slash + 1) + *name;
+}
+
+}  // namespace
+
 ArtFile ReadArtFile(const std::string& written) {
-  const std::string path = FindIgnoringCase(written).value_or(written);
+  const std::string path = (IsSystemName(written) ? FindBesideIgnoringCase(written) : std::nullopt).value_or(written);
   struct stat info {};
   std::string why;
   const UniqueFd file = OpenRegularFile(path, info, why);

@@ -90,8 +90,8 @@ std::optional<TextInput> OpenForInput(const std::string& path, std::string& why)
 std::optional<TextInput> OpenForInput(const std::string& path);
 
 // Reads a picture file beside the program, as OpenForInput reads a text file: a regular file only,
-// refused unread when larger than kMaxArtFileBytes, and looked for ignoring case as OpenForInput
-// does. Absent when nothing has the name.
+// refused unread when larger than kMaxArtFileBytes, and, when its name does not exist as written,
+// looked for ignoring case in its own folder only. Absent when nothing has the name.
 ArtFile ReadArtFile(const std::string& path);
 
 // Makes the directory current; false when it cannot, or for a name with a NUL byte.

@@ -71,7 +71,9 @@ bool Resolve(void* library, const char* name, Function& function) {
 // Nothing where the system has no Xlib: SDL then has no X11 either.
 const Xlib* LoadXlib() {
   static const std::optional<Xlib> xlib = []() -> std::optional<Xlib> {
-    void* library = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    // Bound lazily: the menu and SDL call a small part of Xlib, and binding all of it (and of the
+    // libraries it needs) as the library loads was a tenth of the start-up's work.
+    void* library = dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL);
     if (!library) return std::nullopt;
     Xlib calls{};
     if (!Resolve(library, "XSetErrorHandler", calls.XSetErrorHandler) ||

@@ -230,7 +230,11 @@ bool SdlProvider::ShowWindow(PixelRect client) {
   // SDL centres on the whole display, and a window wider than it would start left of its edge.
   if (usable) {
     const PixelRect place = PlaceOnScreen(screen.w, screen.h, *usable, *usable);
-    SDL_SetWindowPosition(window_.get(), place.x, place.y);
+    // Moving costs SDL's X11 driver a dozen round trips to the server before the first picture:
+    // a window that centring on the whole display put in its place (no panel) stays.
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(window_.get(), &x, &y);
+    if (place.x != x || place.y != y) SDL_SetWindowPosition(window_.get(), place.x, place.y);
   }
   if (std::string failure; !presenter_.Attach(window_.get(), scale_, failure)) {
     window_.reset();

@@ -79,6 +79,16 @@ show_hot_spots "a fitting pair beside the program"
 expect_stderr "" "a fitting pair is taken without a word"
 close_menu "a fitting pair"
 
+# --- The same pair named as a medium made on Windows may spell it: found ignoring case.
+rm "$DISC/background.bmp" "$DISC/highlight.bmp"
+cp "$PAIR/background.bmp" "$DISC/BACKGROUND.BMP"
+cp "$PAIR/highlight.bmp" "$DISC/Highlight.Bmp"
+start_menu
+show_hot_spots "a fitting pair named BACKGROUND.BMP and Highlight.Bmp"
+expect_stderr "" "a pair named in other case is taken without a word"
+close_menu "a pair named in other case"
+rm "$DISC/BACKGROUND.BMP" "$DISC/Highlight.Bmp"
+
 # --- A fitting pair wider than the screen: the window opens with its top-left corner, where the
 # hot spots are, on the screen, not centred out past its left edge.
 widen_picture "$PAIR/background.bmp" "$DISC/background.bmp"
