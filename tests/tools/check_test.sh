@@ -148,7 +148,7 @@ mkdir -p programs/docs && echo "read me" >"programs/docs/read me.txt"
 printf '"With Programs"\r\nsetup /quiet\r\ndocs\\read me.txt\r\nhttps://example.org/help\r\ntools\\install\r\ndocs\r\n' >programs.ini
 output=$("$tool" medium served --options programs.ini --programs programs --linux tarvelin --windows tarvelin.exe 2>&1) ||
   fail "medium --programs: $output"
-has "served: options.ini, .tarvelin, tarvelin.exe, autorun.inf, autorun.sh, LICENSES.txt, 5 files of your programs laid out"
+has "served: options.ini, .tarvelin, tarvelin.exe, autorun.inf, autorun.sh, LICENSES.txt, licenses/, 5 files of your programs laid out"
 lacks "warning"
 lacks "starts nothing"
 [ -x served/setup ] && [ -x served/tools/install ] && [ ! -x served/setup.exe ] && cmp -s programs/tools/install served/tools/install ||
