@@ -37,8 +37,10 @@ struct ProgramStart {
 // Windows medium it was made for. A script or a program of this machine that lacks execute bits
 // only because its file system keeps none (FAT, exFAT, NTFS, ISO 9660 without Rock Ridge) runs
 // through its interpreter or the dynamic loader when it is on |medium|, the device of the menu's
-// own folder, and its mount lets programs run; any other script or program that cannot run fails
-// with the reason, and never goes to the opener.
+// own folder, and its mount lets programs run; elsewhere, one without execute bits goes to the
+// opener, as a double-click hands it to the desktop. A script or program that cannot run for any
+// other reason (a missing interpreter, another processor, a mount without programs) fails with
+// the reason, and never goes to the opener.
 ProgramStart StartProgram(const std::string& command_line, std::optional<dev_t> medium = std::nullopt);
 
 class PosixSystem final : public System {
