@@ -5,7 +5,15 @@
 
 wm_pid=
 bus_pid=
-trap 'kill $wm_pid $bus_pid 2>/dev/null; cleanup' EXIT
+# Ends the compositor and the bus, then what e2e_lib cleans, keeping the test's exit status.
+desktop_cleanup() {
+  local status=$?
+  # shellcheck disable=SC2086 # either may be empty
+  kill $wm_pid $bus_pid 2>/dev/null
+  (exit "$status")
+  cleanup
+}
+trap desktop_cleanup EXIT
 
 # The desktops' window managers want a session bus (dbus-run-session, ended, leaves its bus
 # behind).
