@@ -29,17 +29,12 @@ build() {
 stage "build tarvelin.exe" build mingw
 stage "Windows unit tests under Wine" ctest --preset mingw --output-junit "$junit"
 stage "build tarvelin" build default -DTARVELIN_TESTS=ON
-stage "Linux tests" ctest --preset default --output-junit "$junit"
-# The sanitize preset builds the unit suite alone, which is all it runs.
-stage "build the unit tests with sanitizers" build sanitize -DTARVELIN_TESTS=ON
-stage "unit tests with sanitizers" ctest --preset sanitize --output-junit "$junit"
-stage "fuzz targets, short runs" env TARVELIN_WARNINGS_AS_ERRORS=ON bash tests/fuzz/run.sh all smoke --output-junit "$junit" --parallel 2
 
 # A contributor without root, in a clean clone of this commit, in a folder of a user made for it,
 # who has subordinate ids and so makes a build root of its own in a user namespace. The user builds
 # what is made differently without root, the Windows decoders, the build root and the kit, with the
 # programs in them, and runs the tests whose outcome can differ without root (labelled as-user);
-# the rest root ran above. The Debian packages are installed.
+# root runs them all. The Debian packages are installed.
 readonly unprivileged=tarvelin-ci
 unprivileged_clone() {
   if ! getent passwd "$unprivileged" >/dev/null; then
@@ -71,18 +66,46 @@ build_unprivileged() {
   as_unprivileged sh -c 'preset=$1 targets=$2; shift 2; cmake --preset "$preset" -DTARVELIN_WARNINGS_AS_ERRORS=ON "$@" >/dev/null &&
     cmake --build --preset "$preset" --target $targets' sh "$@"
 }
+# The user's builds run in the background, beside root's Linux tests, which mostly wait for windows,
+# Wine and pictures; each writes NAME.log and NAME.status in the user's folder.
+unprivileged_builds() {
+  local began=$SECONDS
+  build_unprivileged mingw "tarvelin tarvelin-art" >"$work/mingw.log" 2>&1
+  echo "$? $((SECONDS - began))" >"$work/mingw.status"
+  began=$SECONDS
+  build_unprivileged default as_user_tests -DTARVELIN_TESTS=ON >"$work/default.log" 2>&1
+  echo "$? $((SECONDS - began))" >"$work/default.status"
+}
+# Shows how one of them went, once it is done.
+unprivileged_build_report() {
+  [ -f "$work/$1.status" ] || wait "$builds_pid"
+  local status seconds
+  cat "$work/$1.log"
+  read -r status seconds <"$work/$1.status" || return 1
+  echo "(built in $seconds s, beside the stages before)"
+  return "$status"
+}
+builds_pid=
 if [ "$(id -u)" -eq 0 ]; then
-  unprivileged_start=$SECONDS
   stage "as a user: a clean clone" unprivileged_clone
   if [ -n "$work" ]; then
-    junit=$work/junit.xml
-    stage "as a user: build the Windows decoders, tarvelin.exe and tarvelin-art.exe" build_unprivileged mingw "tarvelin tarvelin-art"
-    stage "as a user: build the build root, tarvelin, the kit and the as-user tests" \
-      build_unprivileged default as_user_tests -DTARVELIN_TESTS=ON
-    stage "as a user: the as-user tests" as_unprivileged ctest --preset default -L as-user --output-junit "$junit"
+    unprivileged_builds &
+    builds_pid=$!
   fi
-  echo "As a user: $((SECONDS - unprivileged_start)) s"
-else
+fi
+
+stage "Linux tests" ctest --preset default --output-junit "$junit"
+# The sanitize preset builds the unit suite alone, which is all it runs.
+stage "build the unit tests with sanitizers" build sanitize -DTARVELIN_TESTS=ON
+stage "unit tests with sanitizers" ctest --preset sanitize --output-junit "$junit"
+stage "fuzz targets, short runs" env TARVELIN_WARNINGS_AS_ERRORS=ON bash tests/fuzz/run.sh all smoke --output-junit "$junit" --parallel 2
+
+if [ -n "$builds_pid" ]; then
+  junit=$work/junit.xml
+  stage "as a user: build the Windows decoders, tarvelin.exe and tarvelin-art.exe" unprivileged_build_report mingw
+  stage "as a user: build the build root, tarvelin, the kit and the as-user tests" unprivileged_build_report default
+  stage "as a user: the as-user tests" as_unprivileged ctest --preset default -L as-user --output-junit "$junit"
+elif [ "$(id -u)" -ne 0 ]; then
   skip_stage "as a user" "only root can make the user without root that this part runs as"
 fi
 
