@@ -2,59 +2,21 @@
 # Installs what the tests need, builds everything and runs every test: the Windows program and its
 # tests under Wine, the Linux program with its unit, POSIX and end-to-end tests, the unit suite again
 # under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of every fuzz target. Run
-# as root, it then builds and tests a clean clone of this commit again as a user without root.
+# as root, it then makes a user without root and, in a clean clone of this commit, has that user
+# build what is made differently without root (the Debian 11 build root, in a user namespace; the
+# Windows decoders; the kit) and run again the tests labelled as-user, whose outcome can differ
+# without root. Tests are counted as passed, failed or skipped; each stage says how long it took.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh test || exit 1
 
-passed=0
-failed=0
-failures=()
 # Where a stage that runs ctest has it write its JUnit report (--output-junit "$junit").
 junit=$(mktemp)
 # The unprivileged user's folder, when there is one.
 work=
 trap "rm -f '$junit'"'; [ -z "$work" ] || rm -rf "$work"' EXIT
-
-# "PASSED FAILED" from ctest's JUnit report, counted as ctest's own summary counts: a skipped test
-# passed, one that could not run (no executable, a failed fixture) failed, a disabled one is left out.
-junit_counts() {
-  awk '
-    /<testcase / {
-      status = $0
-      sub(/.* status="/, "", status)
-      sub(/".*/, "", status)
-      if (status == "run") passed++
-      else if (status == "fail" || status == "notrun") failed++
-    }
-    /<skipped message="SKIP_/ { passed++; failed-- }
-    END { print passed + 0, failed + 0 }' "$1"
-}
-
-# Runs one stage; the tests of ctest's report are added to the total, any other stage counts as
-# one test.
-stage() {
-  local name=$1
-  shift
-  echo "=== $name"
-  : >"$junit"
-  "$@" 2>&1
-  local status=$?
-  local good bad
-  read -r good bad < <(junit_counts "$junit")
-  # A stage without a report, or whose report holds no test (none found), counts as one test.
-  if [ $((good + bad)) -gt 0 ]; then
-    passed=$((passed + good))
-    failed=$((failed + bad))
-    # A runner that fails without a failing test (an error of its own) still fails.
-    [ "$bad" -eq 0 ] && [ "$status" -ne 0 ] && failed=$((failed + 1))
-  elif [ "$status" -eq 0 ]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-  fi
-  [ "$status" -eq 0 ] || failures+=("$name")
-}
+# shellcheck source=scripts/test_counts.sh
+source scripts/test_counts.sh
 
 # A compiler warning fails the build here.
 build() {
@@ -67,14 +29,12 @@ build() {
 stage "build tarvelin.exe" build mingw
 stage "Windows unit tests under Wine" ctest --preset mingw --output-junit "$junit"
 stage "build tarvelin" build default -DTARVELIN_TESTS=ON
-stage "Linux tests" ctest --preset default --output-junit "$junit"
-stage "build with sanitizers" build sanitize -DTARVELIN_TESTS=ON
-stage "unit tests with sanitizers" ctest --preset sanitize --output-junit "$junit"
-stage "fuzz targets, short runs" env TARVELIN_WARNINGS_AS_ERRORS=ON bash tests/fuzz/run.sh all smoke --output-junit "$junit"
 
-# A contributor without root: the same builds and tests from a clean clone of this commit, in a
-# folder of a user made for it, who has subordinate ids and so makes a build root of its own in a
-# user namespace; what needs root is skipped there, saying so. The Debian packages are installed.
+# A contributor without root, in a clean clone of this commit, in a folder of a user made for it,
+# who has subordinate ids and so makes a build root of its own in a user namespace. The user builds
+# what is made differently without root, the Windows decoders, the build root and the kit, with the
+# programs in them, and runs the tests whose outcome can differ without root (labelled as-user);
+# root runs them all. The Debian packages are installed.
 readonly unprivileged=tarvelin-ci
 unprivileged_clone() {
   if ! getent passwd "$unprivileged" >/dev/null; then
@@ -101,25 +61,53 @@ as_unprivileged() {
     env -i PATH=/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin HOME="$work/home" USER="$unprivileged" LOGNAME="$unprivileged" \
     LANG=C.UTF-8 "$@")
 }
-# build, as the user.
+# build PRESET "TARGET..." CONFIGURE_OPTION..., as the user.
 build_unprivileged() {
-  as_unprivileged sh -c 'preset=$1; shift; cmake --preset "$preset" -DTARVELIN_WARNINGS_AS_ERRORS=ON "$@" >/dev/null &&
-    cmake --build --preset "$preset"' sh "$@"
+  as_unprivileged sh -c 'preset=$1 targets=$2; shift 2; cmake --preset "$preset" -DTARVELIN_WARNINGS_AS_ERRORS=ON "$@" >/dev/null &&
+    cmake --build --preset "$preset" --target $targets' sh "$@"
 }
+# The user's builds run in the background, beside root's Linux tests, which mostly wait for windows,
+# Wine and pictures; each writes NAME.log and NAME.status in the user's folder.
+unprivileged_builds() {
+  local began=$SECONDS
+  build_unprivileged mingw "tarvelin tarvelin-art" >"$work/mingw.log" 2>&1
+  echo "$? $((SECONDS - began))" >"$work/mingw.status"
+  began=$SECONDS
+  build_unprivileged default as_user_tests -DTARVELIN_TESTS=ON >"$work/default.log" 2>&1
+  echo "$? $((SECONDS - began))" >"$work/default.status"
+}
+# Shows how one of them went, once it is done.
+unprivileged_build_report() {
+  [ -f "$work/$1.status" ] || wait "$builds_pid"
+  local status seconds
+  cat "$work/$1.log"
+  read -r status seconds <"$work/$1.status" || return 1
+  echo "(built in $seconds s, beside the stages before)"
+  return "$status"
+}
+builds_pid=
 if [ "$(id -u)" -eq 0 ]; then
-  unprivileged_start=$SECONDS
   stage "as a user: a clean clone" unprivileged_clone
   if [ -n "$work" ]; then
-    junit=$work/junit.xml
-    stage "as a user: build tarvelin.exe" build_unprivileged mingw
-    stage "as a user: Windows unit tests under Wine" as_unprivileged ctest --preset mingw --output-junit "$junit"
-    stage "as a user: build tarvelin and its build root" build_unprivileged default -DTARVELIN_TESTS=ON
-    stage "as a user: Linux tests" as_unprivileged ctest --preset default --output-junit "$junit"
+    unprivileged_builds &
+    builds_pid=$!
   fi
-  echo "As a user: $((SECONDS - unprivileged_start)) s"
 fi
 
-echo
-[ ${#failures[@]} -eq 0 ] || echo "Failed stages: ${failures[*]}"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+stage "Linux tests" ctest --preset default --output-junit "$junit"
+# The sanitize preset builds the unit suite alone, which is all it runs.
+stage "build the unit tests with sanitizers" build sanitize -DTARVELIN_TESTS=ON
+stage "unit tests with sanitizers" ctest --preset sanitize --output-junit "$junit"
+stage "fuzz targets, short runs" env TARVELIN_WARNINGS_AS_ERRORS=ON bash tests/fuzz/run.sh all smoke --output-junit "$junit" --parallel 2
+
+if [ -n "$builds_pid" ]; then
+  junit=$work/junit.xml
+  stage "as a user: build the Windows decoders, tarvelin.exe and tarvelin-art.exe" unprivileged_build_report mingw
+  stage "as a user: build the build root, tarvelin, the kit and the as-user tests" unprivileged_build_report default
+  stage "as a user: the as-user tests" as_unprivileged ctest --preset default -L as-user --output-junit "$junit"
+elif [ "$(id -u)" -ne 0 ]; then
+  skip_stage "as a user" "only root can make the user without root that this part runs as"
+fi
+
+echo "Whole run: $SECONDS s"
+summary

@@ -38,7 +38,9 @@ struct ProgramStart {
 // processor (one of this machine's, a 32-bit x86 one on x86-64), that lacks execute bits only
 // because its file system keeps none (FAT, exFAT, NTFS, ISO 9660 without Rock Ridge) runs
 // through its interpreter or the dynamic loader when it is on |medium|, the device of the menu's
-// own folder, and its mount lets programs run; any other script or program that cannot run fails
+// own folder, and its mount lets programs run; elsewhere, one without execute bits goes to the
+// opener, as a double-click hands it to the desktop. A script or program that cannot run for any
+// other reason (a missing interpreter or loader, another processor, a mount without programs) fails
 // with the reason, and never goes to the opener. The opener is given a target's full path, or,
 // where that no longer leads to it (a medium unmounted lazily), its path through |held_folder|
 // (ApplicationDirectory::HeldPath), which leads to the current folder.

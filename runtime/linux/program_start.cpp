@@ -47,10 +47,11 @@ std::vector<std::string> WithoutExecuteBit(const ProgramFile& file, const std::s
   return through;
 }
 
-// Runs a program found at |path|. A script or a program with a loader for its kind on the medium
-// that lacks execute bits only because its file system keeps none runs through its interpreter or loader,
-// where the mount lets programs run; any other file that cannot run as a program goes to the
-// opener, unless it is a script or a program, which fails with the reason.
+// Runs a program found at |path|. A script, or a program with a loader for its kind, on the medium
+// that lacks execute bits only because its file system keeps none runs through its interpreter or
+// loader, where the mount lets programs run; elsewhere, one without execute bits goes to the opener,
+// as does any other file that cannot run as a program (a folder, a script without "#!"). A script
+// or program that cannot run for another reason fails with the reason.
 RunAttempt Run(const std::string& path, std::vector<std::string>& words, std::optional<dev_t> medium) {
   int error = Spawn(path, words);
   if (error == 0) return Ran();

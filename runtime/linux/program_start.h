@@ -27,9 +27,12 @@ class PosixCommands final : public CommandSystem {
 
   std::optional<Found> OnMedium(std::string_view name, bool whole_command) override;
   // A script, or a program whose loader is there for its kind of processor, that lacks execute
-  // bits only because its file system keeps none (FAT, exFAT, NTFS, ISO 9660 without Rock Ridge) runs through its interpreter or the
-  // dynamic loader when it is on the medium and its mount lets programs run; any other script or
-  // program that cannot run fails with the reason, and never goes to the opener.
+  // bits only because its file system keeps none (FAT, exFAT, NTFS, ISO 9660 without Rock Ridge)
+  // runs through its interpreter or the dynamic loader when it is on the medium and its mount lets
+  // programs run; elsewhere, one without execute bits goes to the opener, as a double-click hands it
+  // to the desktop. One that cannot run for any other reason (a missing interpreter or loader,
+  // another processor, a mount without programs) fails with the reason, and never goes to the
+  // opener.
   RunAttempt RunFound(const std::string& path, std::string_view name, const Arguments& arguments) override;
   // A bare name is searched in PATH; a path runs as it stands.
   RunAttempt RunSearched(std::string_view name, const Arguments& arguments, std::string_view command_line) override;

@@ -252,33 +252,6 @@ TEST_F(StartProgramTest, ManyStartsLeaveNoZombies) {
   EXPECT_EQ(ChildStates().size(), 0u);
 }
 
-TEST_F(StartProgramTest, EveryKindOfFailureIsReported) {
-  InstallStandIn("tools/standin");
-  fs::create_directories(dir / "path dir" / "adirectory");
-  WriteFile(dir / "noexec", "#!/bin/sh\nexit 0\n", fs::perms(0644));
-  WriteFile(dir / "random.bin", std::string("\x7f\x45\x4c\x46\x01\xfe\x00\x13\x37garbage", 17), fs::perms(0755));
-  WriteFile(dir / "noshebang", "touch ran\n", fs::perms(0755));
-  ScopedEnv path("PATH", (dir / "path dir").string());
-  ASSERT_TRUE(ChangeDirectory(dir.path().string()));
-
-  const std::vector<std::pair<const char*, std::string>> failures = {
-      {"missing file", R"(nothere\prog arg)"},
-      {"missing bare name", "tarvelin-no-such-program"},
-      {"directory", R"(.\tools)"},
-      {"directory with a trailing separator", R"(tools\)"},
-      {"directory found by name", "adirectory"},
-      {"no execute permission", R"(.\noexec)"},
-      {"not a program", R"(.\random.bin)"},
-      {"script without #!", R"(.\noshebang)"},
-      {"empty", ""},
-      {"blank", " \t "},
-      {"quoted empty name", R"("" tools\standin)"},
-      {"NUL byte", std::string("tools\\standin\0 x", 16)},
-  };
-  for (const auto& [kind, command_line] : failures) EXPECT_FALSE(Starts(command_line)) << kind;
-  EXPECT_FALSE(fs::exists(dir / "ran")) << "a script without #! was run by a shell";
-}
-
 TEST_F(StartProgramTest, BareNamesBesideTheMenuComeFirstThenPath) {
   InstallStandIn("path dir/tarvelin-standin");
   InstallStandIn("path dir/setup");
@@ -369,6 +342,48 @@ TEST_F(OpenWithDesktopTest, DocumentsFoldersAndLinksOpenWithTheirApplication) {
   EXPECT_EQ(Opened(), (std::vector<std::string>{root + "/docs/guide.pdf", root + "/docs/manual", root + "/readme.html",
                                                 root + "/docs/install.sh", "https://example.org/get?a=1&b=2",
                                                 "MAILTO:help@example.org"}));
+}
+
+// What the system cannot start as a program goes to the opener, as a double-click hands it to the
+// desktop: a folder, also written with a trailing separator, a script without an execute bit, and a
+// file with an execute bit that is no program (a script without "#!"), which no shell runs.
+TEST_F(OpenWithDesktopTest, FoldersAndFilesThatCannotRunGoToTheOpener) {
+  fs::create_directories(dir / "tools");
+  WriteFile(dir / "noexec", "#!/bin/sh\ntouch ran\n", fs::perms(0644));
+  WriteFile(dir / "noshebang", "touch ran\n", fs::perms(0755));
+
+  EXPECT_TRUE(Starts(R"(.\tools)"));
+  EXPECT_TRUE(Starts(R"(tools\)"));
+  EXPECT_TRUE(Starts(R"(.\noexec)"));
+  EXPECT_TRUE(Starts(R"(.\noshebang)"));
+  const std::string root = dir.path().string();
+  EXPECT_EQ(Opened(),
+            (std::vector<std::string>{root + "/tools", root + "/tools", root + "/noexec", root + "/noshebang"}));
+  EXPECT_FALSE(fs::exists(dir / "ran")) << "a script that cannot run as a program was run by a shell";
+}
+
+// Every other kind of failure fails with the opener there to take a document: nothing reaches it.
+TEST_F(OpenWithDesktopTest, EveryKindOfFailureIsReported) {
+  InstallStandIn("tools/standin");
+  fs::create_directories(dir / "path dir" / "adirectory");
+  WriteFile(dir / "random.bin", std::string("\x7f\x45\x4c\x46\x01\xfe\x00\x13\x37garbage", 17), fs::perms(0755));
+  WriteFile(dir / "crlf.sh", "#!/bin/sh\r\ntouch ran\r\n", fs::perms(0755));
+  ScopedEnv search_path("PATH", (dir / "path dir").string() + ":" + (dir / "bin").string());
+
+  const std::vector<std::pair<const char*, std::string>> failures = {
+      {"missing file", R"(nothere\prog arg)"},
+      {"missing bare name", "tarvelin-no-such-program"},
+      {"directory found by name", "adirectory"},
+      {"not a program", R"(.\random.bin)"},
+      {"script whose interpreter is missing", R"(.\crlf.sh)"},
+      {"empty", ""},
+      {"blank", " \t "},
+      {"quoted empty name", R"("" tools\standin)"},
+      {"NUL byte", std::string("tools\\standin\0 x", 16)},
+  };
+  for (const auto& [kind, command_line] : failures) EXPECT_FALSE(Starts(command_line)) << kind;
+  EXPECT_EQ(Opened(), std::vector<std::string>{});
+  EXPECT_FALSE(fs::exists(dir / "ran")) << "a script that cannot run was run by a shell";
 }
 
 TEST_F(OpenWithDesktopTest, DocumentsWithSpacesInTheirNamesOpen) {

@@ -54,7 +54,8 @@ echo '%PDF-1.4' >"$DISC/docs/user guide.pdf"
 write_stand_in "$WORK/bin/Stand" 'decoy-Stand'
 
 # The desktop's opener: it records its target and, as $WORK/opener-mode says, takes it, refuses it,
-# or takes a second to decide unless let go sooner (and says which it was).
+# or decides once let go (half a minute at most, so that a loaded machine's slow steps never decide
+# for it), and says which it was.
 readonly OPENED=$WORK/opened.log
 cat >"$WORK/bin/xdg-open" <<EOF
 #!/bin/sh
@@ -64,7 +65,7 @@ case \$mode in
   fail) exit 4 ;;
   slow)
     : >"$WORK/opener-running"
-    end=\$((\$(date +%s%N) + 1000000000))
+    end=\$((\$(date +%s%N) + 30000000000))
     while [ ! -e "$WORK/opener-go" ] && [ \$(date +%s%N) -lt \$end ]; do sleep 0.01; done
     if [ -e "$WORK/opener-go" ]; then echo "decided when let go" >>"$OPENED"; else echo "decided alone" >>"$OPENED"; fi ;;
 esac
