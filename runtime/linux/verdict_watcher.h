@@ -27,9 +27,6 @@ class VerdictWatcher {
   // watching runs (Start).
   using Done = std::function<void(bool taken, const std::string& refusal)>;
   void Watch(OpenerVerdict verdict, Done done);
-  void Watch(OpenerVerdict verdict, std::function<void(bool taken)> done) {
-    Watch(std::move(verdict), [done = std::move(done)](bool taken, const std::string&) { done(taken); });
-  }
   // Ends the watching: verdicts still to come are never reported. Returns once the thread has
   // ended; Start may start it again.
   void Stop();

@@ -467,7 +467,7 @@ TEST_F(OpenWithDesktopTest, WatcherReportsEachVerdictOnceAndNothingAfterStopping
     VerdictWatcher watcher;
     std::string why;
     ASSERT_TRUE(watcher.Start(why)) << why;
-    const auto record = [&](bool taken) {
+    const auto record = [&](bool taken, const std::string&) {
       std::lock_guard<std::mutex> lock(mutex);
       verdicts.push_back(taken);
     };
