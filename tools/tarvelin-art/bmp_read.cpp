@@ -101,12 +101,14 @@ Outcome<std::vector<std::uint8_t>> RunLengths(std::span<const std::uint8_t> data
   const bool four = h.compression == kRle4;
   std::vector<std::uint8_t> indices(h.width * h.height, 0);
   std::size_t x = 0, y = 0, at = 0;
+  // What is left to read: a stretch's padding byte may lie past the end of the data.
+  auto left = [&] { return at < data.size() ? data.size() - at : 0; };
   auto put = [&](std::uint8_t index) {
     if (x < h.width && y < h.height) indices[(h.height - 1 - y) * h.width + x] = index;
     ++x;
   };
   while (y < h.height) {
-    if (data.size() - at < 2) return Fault{"the file ends too soon"};
+    if (left() < 2) return Fault{"the file ends too soon"};
     const std::uint8_t count = data[at], value = data[at + 1];
     at += 2;
     if (count > 0) {
@@ -116,12 +118,12 @@ Outcome<std::vector<std::uint8_t>> RunLengths(std::span<const std::uint8_t> data
     } else if (value == 1) {
       break;
     } else if (value == 2) {
-      if (data.size() - at < 2) return Fault{"the file ends too soon"};
+      if (left() < 2) return Fault{"the file ends too soon"};
       x += data[at], y += data[at + 1];
       at += 2;
     } else {
       const std::size_t length = four ? (value + 1u) / 2 : value;
-      if (data.size() - at < length) return Fault{"the file ends too soon"};
+      if (left() < length) return Fault{"the file ends too soon"};
       for (unsigned i = 0; i < value; ++i) put(four ? (i % 2 ? data[at + i / 2] & 0x0F : data[at + i / 2] >> 4) : data[at + i]);
       at += length + length % 2;
     }
