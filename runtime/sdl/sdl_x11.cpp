@@ -98,6 +98,21 @@ int IgnoreWakeupToDestroyedWindow(Display* display, XErrorEvent* error) {
   return default_handler(display, error);
 }
 
+// An SDL window's X11 side, and Xlib to reach it; nothing for a window of another video driver.
+struct X11Window {
+  const Xlib* xlib;
+  Display* display;
+  Window window;
+};
+std::optional<X11Window> X11WindowOf(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return std::nullopt;
+  const Xlib* xlib = LoadXlib();
+  if (!xlib) return std::nullopt;
+  return X11Window{xlib, info.info.x11.display, info.info.x11.window};
+}
+
 // The number a resource value starts with, as Xft and Qt read it ("192", "144.5"). Read here
 // rather than by strtof, which would take the locale's decimal point.
 std::optional<float> LeadingPositiveNumber(const char* text) {
@@ -123,13 +138,11 @@ void IgnoreWakeupsToDestroyedWindows() {
 }
 
 std::optional<float> XftDpi(SDL_Window* window) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return std::nullopt;
-  const Xlib* xlib = LoadXlib();
-  if (!xlib) return std::nullopt;
+  const std::optional<X11Window> x11 = X11WindowOf(window);
+  if (!x11) return std::nullopt;
+  const Xlib* xlib = x11->xlib;
   // The RESOURCE_MANAGER property of the root window as Xlib read it when SDL connected.
-  const char* resources = xlib->XResourceManagerString(info.info.x11.display);
+  const char* resources = xlib->XResourceManagerString(x11->display);
   if (!resources) return std::nullopt;
   xlib->XrmInitialize();
   XrmDatabase database = xlib->XrmGetStringDatabase(resources);
@@ -146,17 +159,15 @@ void ReleaseButtonSdlMissed(SDL_Window* window) {
   if (!(SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK)) return;
   int x = 0, y = 0;
   if (SDL_GetGlobalMouseState(&x, &y) & SDL_BUTTON_LMASK) return;  // still held
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-  const Xlib* xlib = LoadXlib();
-  if (!xlib) return;
+  const std::optional<X11Window> x11 = X11WindowOf(window);
+  if (!x11) return;
+  const Xlib* xlib = x11->xlib;
   int window_x = 0, window_y = 0;
   SDL_GetWindowPosition(window, &window_x, &window_y);
   XEvent release{};
   release.xbutton.type = ButtonRelease;
-  release.xbutton.display = info.info.x11.display;
-  release.xbutton.window = info.info.x11.window;
+  release.xbutton.display = x11->display;
+  release.xbutton.window = x11->window;
   release.xbutton.x = x - window_x;
   release.xbutton.y = y - window_y;
   release.xbutton.x_root = x;
@@ -164,31 +175,27 @@ void ReleaseButtonSdlMissed(SDL_Window* window) {
   release.xbutton.state = Button1Mask;
   release.xbutton.button = Button1;
   release.xbutton.same_screen = True;
-  xlib->XSendEvent(info.info.x11.display, info.info.x11.window, False, ButtonReleaseMask, &release);
-  xlib->XFlush(info.info.x11.display);
+  xlib->XSendEvent(x11->display, x11->window, False, ButtonReleaseMask, &release);
+  xlib->XFlush(x11->display);
 }
 
 void SettlePointer(SDL_Window* window) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-  const Xlib* xlib = LoadXlib();
-  if (!xlib) return;
-  xlib->XWarpPointer(info.info.x11.display, None, None, 0, 0, 0, 0, 0, 0);
-  xlib->XFlush(info.info.x11.display);
+  const std::optional<X11Window> x11 = X11WindowOf(window);
+  if (!x11) return;
+  const Xlib* xlib = x11->xlib;
+  xlib->XWarpPointer(x11->display, None, None, 0, 0, 0, 0, 0, 0);
+  xlib->XFlush(x11->display);
 }
 
 void DeclareModalDialog(SDL_Window* window) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-  const Xlib* xlib = LoadXlib();
-  if (!xlib) return;
-  Display* display = info.info.x11.display;
+  const std::optional<X11Window> x11 = X11WindowOf(window);
+  if (!x11) return;
+  const Xlib* xlib = x11->xlib;
+  Display* display = x11->display;
   const Atom atom = xlib->XInternAtom(display, "ATOM", False);
   const auto set = [&](const char* property, const char* value) {
     const Atom setting = xlib->XInternAtom(display, value, False);
-    xlib->XChangeProperty(display, info.info.x11.window, xlib->XInternAtom(display, property, False), atom, 32,
+    xlib->XChangeProperty(display, x11->window, xlib->XInternAtom(display, property, False), atom, 32,
                           PropModeReplace, reinterpret_cast<const unsigned char*>(&setting), 1);
   };
   set("_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG");
@@ -196,15 +203,13 @@ void DeclareModalDialog(SDL_Window* window) {
 }
 
 void ActivateWindow(SDL_Window* window) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-  const Xlib* xlib = LoadXlib();
-  if (!xlib) return;
-  Display* display = info.info.x11.display;
+  const std::optional<X11Window> x11 = X11WindowOf(window);
+  if (!x11) return;
+  const Xlib* xlib = x11->xlib;
+  Display* display = x11->display;
   XEvent activate{};
   activate.xclient.type = ClientMessage;
-  activate.xclient.window = info.info.x11.window;
+  activate.xclient.window = x11->window;
   activate.xclient.message_type = xlib->XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
   activate.xclient.format = 32;
   activate.xclient.data.l[0] = 2;  // from a pager or task bar: the user's request
