@@ -18,7 +18,11 @@ constexpr fs::perms kExecutable = fs::perms::owner_all | fs::perms::group_read |
 // Where a file is written before it is renamed into place: hidden on Linux, and never a name the
 // menu or the author's entries use.
 fs::path Unfinished(const fs::path& path) {
-  return path.parent_path() / PathOf("." + NameOf(path.filename()) + ".unfinished");
+  // Appended, not concatenated: gcc 12's -Wrestrict misreads "." + name in a Release build.
+  std::string name = ".";
+  name += NameOf(path.filename());
+  name += ".unfinished";
+  return path.parent_path() / PathOf(name);
 }
 
 // Copies |source| into |out|; the fault names the file that failed and why.
