@@ -182,6 +182,35 @@ point_at_hot_spot() {
   point_at $(((left + width / 2) * scale)) $(((top + height / 2) * scale))
 }
 
+# The box, after a click on the menu, for each of Return, Escape and Space: a click on hot spot K,
+# whose program is missing, shows the box; a click on the menu gives the menu the keyboard, and the
+# key typed into it answers the box without ending the menu. boxes_are N (the caller's) tells the
+# boxes that show; SEAT..., when given, runs the pointer's and keyboard's commands where the
+# compositor takes its input.
+#   keys_answer_box K [SEAT...]
+keys_answer_box() {
+  local hot_spot=$1 key
+  shift
+  for key in Return Escape space; do
+    "$@" point_at_hot_spot "$hot_spot"
+    sleep 0.6  # not a double-click with the click before
+    "$@" xdotool click 1
+    if ! wait_for boxes_are 1; then
+      fail "$key: a click on entry $hot_spot, whose program is missing, showed no box"
+      continue
+    fi
+    "$@" point_at 20 20
+    "$@" xdotool click 1
+    "$@" xdotool key "$key"
+    if wait_for boxes_are 0 && menu_running; then
+      pass "after a click on the menu, $key typed into the menu answers the box"
+    else
+      fail "after a click on the menu, $key left the box $(menu_running || echo "and ended the menu")"
+      return
+    fi
+  done
+}
+
 # Points at the middle of the bare gap between entries k and k + 1 (at the expected scale).
 point_at_gap_below() {
   local left top width height next_top

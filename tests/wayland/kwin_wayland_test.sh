@@ -81,24 +81,7 @@ fi
 # The box, after a click on the menu: each of Return, Escape and Space typed into the menu answers it.
 menu_x=$x
 menu_y=$y
-for key in Return Escape space; do
-  on_seat point_at_hot_spot 2
-  sleep 0.6  # not a double-click with the click before
-  on_seat xdotool click 1
-  if ! wait_for boxes_are 1; then
-    fail "$key: a click on entry 2, whose program is missing, showed no box"
-    continue
-  fi
-  on_seat point_at 20 20
-  on_seat xdotool click 1
-  on_seat xdotool key "$key"
-  if wait_for boxes_are 0 && menu_running; then
-    pass "after a click on the menu, $key typed into the menu answers the box"
-  else
-    fail "after a click on the menu, $key left the box $(menu_running || echo "and ended the menu")"
-    break
-  fi
-done
+keys_answer_box 2 on_seat
 
 on_seat xdotool key Escape
 expect_menu_exit_status 0 "Escape ends the program"
